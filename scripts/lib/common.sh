@@ -1,0 +1,38 @@
+# Shared by the project's scripts: installing the Debian packages they use
+# and configuring a build directory.
+
+TOLLMARK_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+TOLLMARK_JOBS="${TOLLMARK_JOBS:-$(nproc)}"
+
+# The packages every build and test run needs.
+TOLLMARK_BUILD_PACKAGES=(build-essential cmake pkg-config qtbase5-dev qtbase5-dev-tools
+  librtmidi-dev jackd2 poppler-utils)
+
+# Installs the given Debian packages that are missing (apt-get update first,
+# only when something must be installed).
+ensure_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" \
+      || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}"
+}
+
+# configure_build DIR [CMAKE ARGS...]
+configure_build() {
+  local dir="$1"
+  shift
+  cmake -S "$TOLLMARK_ROOT" -B "$TOLLMARK_ROOT/$dir" -DTOLLMARK_WERROR=ON "$@"
+}
+
+build_tree() {
+  cmake --build "$TOLLMARK_ROOT/$1" --parallel "$TOLLMARK_JOBS"
+}
