@@ -1,0 +1,34 @@
+// Misbehaviours a simulated unit can be told to show, for tests of the protocol's robustness.
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QSet>
+
+struct SimFaults {
+    /// Request function bytes (model query: 00) that get no reply; state still changes.
+    QSet<quint8> unanswered;
+    /// Drop every n-th reply (0: none). Unprompted notices do not count.
+    int dropEvery = 0;
+    /// Drop each reply with this probability, from a generator seeded with dropSeed.
+    double dropRate = 0.0;
+    quint32 dropSeed = 1;
+    /// Send each reply (and notice) this many milliseconds after its request.
+    int delayMs = 0;
+    /// Send the tempo beat F0 00 01 74 mm 10 F7 every tempoMs milliseconds (0: off).
+    int tempoMs = 0;
+    /// Send the next of noiseMessages every noiseMs milliseconds (0: off).
+    int noiseMs = 0;
+    QList<QByteArray> noiseMessages { QByteArray(1, char(0xF8)), QByteArray(1, char(0xFE)) };
+    /// Added to the block, parameter or cabinet number echoed in replies (0: echo truly).
+    int echoBlockOffset = 0;
+    int echoParamOffset = 0;
+    int echoCabOffset = 0;
+    /// Request function bytes whose replies are cut to their first half, closed with F7.
+    QSet<quint8> truncated;
+    /// Request function bytes answered with these raw messages instead of the reply.
+    QHash<quint8, QList<QByteArray>> replaceReplies;
+    /// Close both ports once the n-th request has been received and answered (0: never).
+    int closeAfterRequests = 0;
+};
