@@ -1,0 +1,135 @@
+#include "qrtmidiin.h"
+
+#include "qrtmidiapi.h"
+
+#include <RtMidi.h>
+
+#include <QDateTime>
+#include <QDebug>
+#include <QMutexLocker>
+
+namespace {
+
+const char kClientName[] = "RtMidi Input Client";
+// The library's own input queue, which is not read while a callback is installed.
+constexpr unsigned int kLibraryQueueSize = 100;
+const char kCreateError[] = "Can't create MIDI client";
+
+} // namespace
+
+void QRtMidiIn_midiInCallback(double timeStamp, std::vector<unsigned char>* message, void* userData)
+{
+    static_cast<QRtMidiIn*>(userData)->midiDataIn(timeStamp, message);
+}
+
+QRtMidiIn::QRtMidiIn() = default;
+
+QRtMidiIn::~QRtMidiIn()
+{
+    destoryRtMidiDev();
+}
+
+void QRtMidiIn::midiDataIn(double, std::vector<unsigned char>* message)
+{
+    QRtMidiData data(*message);
+    data.timeStamp = QDateTime::currentMSecsSinceEpoch();
+    store(data);
+    emit dataIn();
+}
+
+void QRtMidiIn::store(const QRtMidiData& message)
+{
+    bool startedDropping = false;
+    {
+        QMutexLocker locker(&dataLock);
+        lastData = message;
+        if (int(inbox.size()) >= kInboxCapacity) {
+            inbox.pop_front();
+            startedDropping = !overflowing;
+            overflowing = true;
+        }
+        // Assigned rather than copy-constructed: only assignment carries the time stamp.
+        inbox.emplace_back();
+        inbox.back() = message;
+    }
+    if (startedDropping)
+        qDebug().nospace() << "QRtMidiIn inbox overflow: more than " << kInboxCapacity
+                           << " messages not taken, dropping the oldest";
+}
+
+bool QRtMidiIn::takeMessage(QRtMidiData& out)
+{
+    QMutexLocker locker(&dataLock);
+    if (inbox.empty())
+        return false;
+    out = inbox.front();
+    inbox.pop_front();
+    overflowing = false;
+    return true;
+}
+
+void QRtMidiIn::clearInbox()
+{
+    QMutexLocker locker(&dataLock);
+    inbox.clear();
+    overflowing = false;
+}
+
+int QRtMidiIn::pendingCount() const
+{
+    QMutexLocker locker(&dataLock);
+    return int(inbox.size());
+}
+
+QRtMidiData QRtMidiIn::getLastData() const
+{
+    QMutexLocker locker(&dataLock);
+    QRtMidiData copy;
+    copy = lastData;
+    return copy;
+}
+
+void QRtMidiIn::setSlot(const QObject* receiver, const char* member)
+{
+    if (!disconnect(SIGNAL(dataIn())))
+        qDebug() << "setSlot"
+                 << " Failed to disconnect previous receiver";
+    connect(this, SIGNAL(dataIn()), receiver, member);
+}
+
+void QRtMidiIn::setupAfterOpen(unsigned int)
+{
+    if (!callbackInstalled) {
+        rtMidiIn->setCallback(&QRtMidiIn_midiInCallback, this);
+        callbackInstalled = true;
+    }
+    rtMidiIn->ignoreTypes(false, false, false);
+}
+
+RtMidi* QRtMidiIn::getRtMidi() const
+{
+    return rtMidiIn;
+}
+
+bool QRtMidiIn::createRtMidiDev()
+{
+    std::string error;
+    rtMidiIn = qrtCreateMidiIn(kClientName, kLibraryQueueSize, &error);
+    if (rtMidiIn)
+        return true;
+    clearLastStatus();
+    setError(kCreateError, error);
+    return false;
+}
+
+// Closing first stops new deliveries; whatever the callback serves is detached between
+// closing the port and deleting the client.
+void QRtMidiIn::destoryRtMidiDev()
+{
+    if (!rtMidiIn)
+        return;
+    rtMidiIn->closePort();
+    delete rtMidiIn;
+    rtMidiIn = nullptr;
+    callbackInstalled = false;
+}
