@@ -1,0 +1,305 @@
+// Pattern triggers and their deferred calls: served directly, from other threads, and from
+// real messages arriving at an input port on the private JACK server.
+#include "qrtmiditrigger.h"
+#include "wynsignal.h"
+
+#include <QMutex>
+#include <QThread>
+#include <QtTest>
+
+#include <atomic>
+#include <memory>
+
+namespace {
+
+constexpr int kTimeoutMs = 5000;
+// A wait() that is expected to run out: long enough to show it did not return early.
+constexpr unsigned long kShortWaitMs = 50;
+
+} // namespace
+
+// Receives deferred calls on whatever thread it lives in and records what it saw; the test
+// thread reads the records through the accessors.
+class Receiver : public QObject {
+    Q_OBJECT
+
+public:
+    // Off: the slot only counts, leaving the queue to the test.
+    bool drains = true;
+
+    int callCount() const
+    {
+        QMutexLocker lock(&mutex);
+        return calls.size();
+    }
+    QList<void*> arguments() const
+    {
+        QMutexLocker lock(&mutex);
+        return calls;
+    }
+    QThread* lastThread() const
+    {
+        QMutexLocker lock(&mutex);
+        return thread;
+    }
+    QList<QRtMidiData> dequeued() const
+    {
+        QMutexLocker lock(&mutex);
+        return taken;
+    }
+    int markerCount() const { return markers; }
+
+public slots:
+    void onMatch(void* argument)
+    {
+        QList<QRtMidiData> drained;
+        QRtMidiData message;
+        while (drains && static_cast<QRtMidiTrigger*>(argument)->dequeue(message))
+            drained.append(message);
+        QMutexLocker lock(&mutex);
+        calls.append(argument);
+        thread = QThread::currentThread();
+        taken += drained;
+    }
+    void marker() { ++markers; }
+
+private:
+    mutable QMutex mutex;
+    QList<void*> calls;
+    QThread* thread = nullptr;
+    QList<QRtMidiData> taken;
+    std::atomic<int> markers { 0 };
+};
+
+class TestQRtMidiTrigger : public QObject {
+    Q_OBJECT
+
+private slots:
+    void patternNotation_data();
+    void patternNotation();
+    void triggerOnData();
+    void setRegExpEmptiesQueue();
+    void dequeueOldestFirst();
+    void overflowDropsNewestButStillWakesAndCalls();
+    void waitAfterQueuedMatchStillSleeps();
+    void timedOutWaitIsClearedByNextMatch();
+    void resetForgetsWaiter();
+    void deferredCallRunsOnReceiverThread();
+    void invalidSlotSpecification_data();
+    void invalidSlotSpecification();
+    void destroyedReceiverIsNotCalled();
+
+private:
+    void flushEvents(Receiver& receiver);
+};
+
+// Posts a marker behind everything already queued for the receiver and waits for it, so
+// that every deferred call requested before has run by then.
+void TestQRtMidiTrigger::flushEvents(Receiver& receiver)
+{
+    const int before = receiver.markerCount();
+    QMetaObject::invokeMethod(&receiver, "marker", Qt::QueuedConnection);
+    QTRY_COMPARE_WITH_TIMEOUT(receiver.markerCount(), before + 1, kTimeoutMs);
+}
+
+void TestQRtMidiTrigger::patternNotation_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("matches");
+
+    QTest::newRow("spaced") << "F0 00 01 74"
+                            << "F0 00 01 74 01 F7" << true;
+    QTest::newRow("0x prefixes") << "0xF0 0x00 0x01 0x74"
+                                 << "F0 00 01 74 01 F7" << true;
+    QTest::newRow("found further in") << "01 74"
+                                      << "F0 00 01 74 01 F7" << true;
+    QTest::newRow("lower case never matches") << "f0"
+                                              << "F0 7E F7" << false;
+    QTest::newRow("upper-case 0X stays") << "0X7E"
+                                         << "F0 7E F7" << false;
+    QTest::newRow("straddles two bytes") << "01"
+                                         << "10 1F" << true;
+    QTest::newRow("regular expression") << "^F0.*F7$"
+                                        << "F0 12 34 F7" << true;
+    QTest::newRow("anchored elsewhere") << "^7E"
+                                        << "F0 7E F7" << false;
+    QTest::newRow("empty pattern") << ""
+                                   << "F8" << true;
+    QTest::newRow("invalid expression") << "F0("
+                                        << "F0 7E F7" << false;
+}
+
+void TestQRtMidiTrigger::patternNotation()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, message);
+    QFETCH(bool, matches);
+
+    QRtMidiTrigger trigger(pattern);
+    QCOMPARE(trigger.offer(QRtMidiData(message)), matches);
+    QRtMidiData queued;
+    QCOMPARE(trigger.dequeue(queued), matches);
+    if (matches)
+        QCOMPARE(queued, QRtMidiData(message));
+}
+
+void TestQRtMidiTrigger::triggerOnData()
+{
+    QRtMidiTrigger trigger(QRtMidiData("7E 7F 06"));
+    QCOMPARE(trigger.regExp().pattern(), QString("7E7F06"));
+    QVERIFY(trigger.offer(QRtMidiData("F0 7E 7F 06 01 F7")));
+    QVERIFY(!trigger.offer(QRtMidiData("F0 7E 7F 07 01 F7")));
+    QCOMPARE(
+        QRtMidiTrigger("0xF0 0x00 0x01 0x74").regExp(), QRtMidiTrigger("F0 00 01 74").regExp());
+}
+
+void TestQRtMidiTrigger::setRegExpEmptiesQueue()
+{
+    QRtMidiTrigger trigger("F0");
+    QVERIFY(trigger.offer(QRtMidiData("F0 01 F7")));
+    trigger.setRegExp("F8");
+    QRtMidiData out;
+    QVERIFY(!trigger.dequeue(out));
+    QVERIFY(!trigger.offer(QRtMidiData("F0 01 F7")));
+    QVERIFY(trigger.offer(QRtMidiData("F8")));
+}
+
+void TestQRtMidiTrigger::dequeueOldestFirst()
+{
+    QRtMidiTrigger trigger("B0");
+    trigger.handler(QRtMidiData("B0 01 01"));
+    trigger.handler(QRtMidiData("B0 01 02"));
+    QRtMidiData out("FF");
+    QVERIFY(trigger.dequeue(out));
+    QCOMPARE(out, QRtMidiData("B0 01 01"));
+    QVERIFY(trigger.dequeue(out));
+    QCOMPARE(out, QRtMidiData("B0 01 02"));
+    QVERIFY(!trigger.dequeue(out));
+    QCOMPARE(out, QRtMidiData("B0 01 02"));
+}
+
+void TestQRtMidiTrigger::overflowDropsNewestButStillWakesAndCalls()
+{
+    Receiver receiver;
+    receiver.drains = false;
+    QRtMidiTrigger trigger("90", &receiver, SLOT(onMatch(void*)));
+    for (int i = 0; i < QRtMidiTrigger::kQueueLimit; ++i)
+        trigger.handler(QRtMidiData(QString("90 %1 40").arg(i % 128, 2, 16, QChar('0'))));
+
+    std::atomic<bool> woken { false };
+    std::unique_ptr<QThread> waiter(QThread::create([&] { woken = trigger.wait(kTimeoutMs); }));
+    waiter->start();
+    QTRY_VERIFY_WITH_TIMEOUT(trigger.isWaiting(), kTimeoutMs);
+
+    const QByteArray line = "QRtTriggerChannel Overflow: " + QByteArray::number(quintptr(&trigger));
+    QTest::ignoreMessage(QtDebugMsg, line.constData());
+    trigger.handler(QRtMidiData("90 7F 7F"));
+    QVERIFY(waiter->wait(kTimeoutMs));
+    QVERIFY(woken);
+    QVERIFY(!trigger.isWaiting());
+
+    QTRY_COMPARE_WITH_TIMEOUT(receiver.callCount(), QRtMidiTrigger::kQueueLimit + 1, kTimeoutMs);
+    QList<QRtMidiData> taken;
+    QRtMidiData message;
+    while (trigger.dequeue(message))
+        taken.append(message);
+    QCOMPARE(taken.size(), QRtMidiTrigger::kQueueLimit);
+    QCOMPARE(taken.first(), QRtMidiData("90 00 40"));
+    QCOMPARE(taken.last(), QRtMidiData("90 47 40"));
+}
+
+void TestQRtMidiTrigger::waitAfterQueuedMatchStillSleeps()
+{
+    QRtMidiTrigger trigger("F8");
+    trigger.handler(QRtMidiData("F8"));
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!trigger.wait(kShortWaitMs));
+    QVERIFY(timer.elapsed() >= qint64(kShortWaitMs) - 1);
+    QRtMidiData out;
+    QVERIFY(trigger.dequeue(out));
+}
+
+void TestQRtMidiTrigger::timedOutWaitIsClearedByNextMatch()
+{
+    QRtMidiTrigger trigger("F8");
+    QVERIFY(!trigger.wait(kShortWaitMs));
+    QVERIFY(trigger.isWaiting());
+    trigger.handler(QRtMidiData("F8"));
+    QVERIFY(!trigger.isWaiting());
+
+    // A match after the next wait() has started wakes it.
+    std::atomic<bool> woken { false };
+    std::unique_ptr<QThread> waiter(QThread::create([&] { woken = trigger.wait(kTimeoutMs); }));
+    waiter->start();
+    QTRY_VERIFY_WITH_TIMEOUT(trigger.isWaiting(), kTimeoutMs);
+    trigger.handler(QRtMidiData("F8"));
+    QVERIFY(waiter->wait(kTimeoutMs));
+    QVERIFY(woken);
+}
+
+void TestQRtMidiTrigger::resetForgetsWaiter()
+{
+    QRtMidiTrigger trigger("F8");
+    QVERIFY(!trigger.wait(kShortWaitMs));
+    trigger.reset();
+    QVERIFY(!trigger.isWaiting());
+}
+
+void TestQRtMidiTrigger::deferredCallRunsOnReceiverThread()
+{
+    QThread worker;
+    Receiver receiver;
+    receiver.moveToThread(&worker);
+    worker.start();
+
+    QRtMidiTrigger trigger("F0", &receiver, SLOT(onMatch(void*)));
+    trigger.handler(QRtMidiData("F0 41 F7"));
+    QTRY_COMPARE_WITH_TIMEOUT(receiver.callCount(), 1, kTimeoutMs);
+    QCOMPARE(receiver.lastThread(), &worker);
+    QCOMPARE(receiver.arguments().first(), static_cast<void*>(&trigger));
+    QCOMPARE(receiver.dequeued(), QList<QRtMidiData>() << QRtMidiData("F0 41 F7"));
+
+    worker.quit();
+    QVERIFY(worker.wait(kTimeoutMs));
+}
+
+void TestQRtMidiTrigger::invalidSlotSpecification_data()
+{
+    QTest::addColumn<QByteArray>("member");
+
+    QTest::newRow("signal") << QByteArray(SIGNAL(destroyed(QObject*)));
+    QTest::newRow("no parameter list") << QByteArray("1onMatch");
+    QTest::newRow("no code character") << QByteArray("onMatch(void*)");
+    QTest::newRow("empty") << QByteArray("");
+}
+
+void TestQRtMidiTrigger::invalidSlotSpecification()
+{
+    QFETCH(QByteArray, member);
+
+    Receiver receiver;
+    QTest::ignoreMessage(QtWarningMsg, "WynSignal - Invalid member specification");
+    QRtMidiTrigger trigger("F0", &receiver, member.constData());
+    QVERIFY(trigger.offer(QRtMidiData("F0 F7")));
+    flushEvents(receiver);
+    QCOMPARE(receiver.callCount(), 0);
+
+    QTest::ignoreMessage(QtWarningMsg, "WynSignal - Invalid member specification");
+    const WynSignal call(&receiver, nullptr, nullptr);
+    QVERIFY(!call.isValid());
+}
+
+void TestQRtMidiTrigger::destroyedReceiverIsNotCalled()
+{
+    auto receiver = std::make_unique<Receiver>();
+    QRtMidiTrigger trigger("F0", receiver.get(), SLOT(onMatch(void*)));
+    receiver.reset();
+    trigger.handler(QRtMidiData("F0 F7"));
+    QRtMidiData out;
+    QVERIFY(trigger.dequeue(out));
+}
+
+QTEST_GUILESS_MAIN(TestQRtMidiTrigger)
+#include "tst_qrtmiditrigger.moc"
