@@ -1,0 +1,102 @@
+// The program's link to an AxeFx: finds it among the MIDI ports, sends its SysEx requests one
+// at a time and waits for each reply without blocking the window, and reads the name
+// catalogues and the cabinets each preset uses.
+#pragma once
+
+#include "axefxmessage.h"
+#include "axefxreply.h"
+
+#include <qrtmidiin.h>
+#include <qrtmidiout.h>
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <vector>
+
+class AxeFX : public QObject {
+    Q_OBJECT
+
+public:
+    AxeFX();
+    ~AxeFX() override;
+
+    // Sends len bytes as one message; every request starts with an empty inbox, so nothing
+    // that came before can pass for its reply. False only when the MIDI library refused the
+    // message, which makes the wait that follows end at once with no answer.
+    bool SendRAWBuffer(unsigned char* buf, unsigned int len);
+    // The oldest message not yet taken, or the next to arrive before one second of silence.
+    bool WaitForMessage(QByteArray& out);
+    bool WaitForMessage(std::vector<unsigned char, std::allocator<unsigned char>>* out);
+    // Skips messages until one holds the reply header of this function; appends it whole.
+    bool WaitForInfiniteAnswer(QByteArray& out, unsigned char function);
+    bool SendRawBufferAndWaitForInfiniteAnswer(
+        unsigned char* buf, unsigned int len, unsigned char function, QByteArray& out);
+    // Sends, then waits for a reply of replyLength bytes; copies it into out when not null.
+    bool SendRawBufferAndWaitForAnswer(unsigned char* buf, unsigned int len,
+        unsigned int replyLength, unsigned char function, unsigned char* out);
+
+    bool findAxeFx();
+    void ReadDisplayOffset();
+    bool isConnected();
+    bool PC(int preset);
+    void SetXY(unsigned short block, bool y);
+    bool GetCabsPresent(bool& cab1, bool& cab2);
+
+    bool FillCabNames();
+    bool FillPresetNames();
+    QString CabName(unsigned short cab);
+    QString PresetName(int preset);
+    int PresetCount();
+    int CabCount();
+
+    // Asks the name fills to stop before their next query; holds until clearStop().
+    void requestStop();
+    void clearStop();
+    bool stopRequested() const;
+
+    template <typename T> bool GetParamValue(unsigned short block, unsigned short param, T& value);
+    bool GetCabsUsed(unsigned char which, QList<int>& list);
+    bool GetPresetCabs(int preset, QList<int>& out);
+    bool AskForParameterInfos(unsigned short block, unsigned short param, param_infos* infos);
+    bool AskForParameterStrings(unsigned short block, unsigned short param, QStringList& list);
+
+    static unsigned char GetChecksum(unsigned char* buf, unsigned int len);
+    static unsigned int DecodeInt32(unsigned char* bytes);
+    static float DecodeFloat32(unsigned char* bytes);
+
+    QRtMidiOut midiOut;
+    QRtMidiIn midiIn;
+    quint8 model = 0;
+    QVector<QString> cabNames;
+    QVector<QString> presetNames;
+    quint8 displayOffset = 0;
+
+signals:
+    void CabNamePercent(int percent);
+    void PresetNamePercent(int percent);
+
+private slots:
+    void wakeWait();
+
+private:
+    class Wait;
+
+    bool waitForHeader(unsigned char function, int minSize, QByteArray& reply, int& at);
+    bool waitForKnownLength(unsigned int replyLength, unsigned char function, unsigned char* out);
+    bool send(axefx::Message message);
+    bool request(
+        axefx::Message message, unsigned char function, int minSize, QByteArray& reply, int& at);
+    bool requestKnownLength(axefx::Message message, unsigned int replyLength,
+        unsigned char function, unsigned char* out);
+    bool queryModel();
+    bool largeLayout() const;
+
+    Wait* activeWait = nullptr;
+    bool lastSendFailed = false;
+    bool stopRequest = false;
+};
