@@ -51,7 +51,11 @@ public:
     /// Takes effect for the next request; periodic sending restarts with the new periods.
     void setFaults(const SimFaults& faults);
 
-    /// Every message received, in order of arrival.
+    /// Whether requests() keeps the messages (on by default; a long-running unit turns it off,
+    /// the count goes on).
+    void setRecording(bool on);
+    /// Every message received, in order of arrival; each is in the record only once the unit
+    /// has acted on it, so its reply is on its way and the state shows its effect.
     QList<QByteArray> requests() const;
     int requestCount() const;
     void clearRequests();

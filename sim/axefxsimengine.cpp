@@ -1,0 +1,354 @@
+#include "axefxsimengine.h"
+
+#include "qrtmidiapi.h"
+
+#include <RtMidi.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr unsigned int kInputQueueLimit = 1024; // unused while the callback is installed
+
+quint32 nextRandom(quint32& state)
+{
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+}
+
+} // namespace
+
+AxeFxSimEngine::AxeFxSimEngine(const SimBank& bank)
+    : device(bank)
+{ }
+
+AxeFxSimEngine::~AxeFxSimEngine()
+{
+    stop();
+}
+
+void AxeFxSimEngine::setPortNames(const SimPortNames& newNames)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    names = newNames;
+}
+
+SimPortNames AxeFxSimEngine::portNames() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return names;
+}
+
+bool AxeFxSimEngine::start(QString* error)
+{
+    if (isRunning())
+        return true;
+    if (worker.joinable())
+        worker.join();
+    closePorts();
+    if (!openPorts(error)) {
+        closePorts();
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    running = true;
+    stopping = false;
+    closeWhenSent = false;
+    requestsSinceStart = 0;
+    arrivals.clear();
+    outgoing.clear();
+    restartPeriods(Clock::now());
+    worker = std::thread(&AxeFxSimEngine::run, this);
+    return true;
+}
+
+bool AxeFxSimEngine::openPorts(QString* error)
+{
+    const SimPortNames wanted = portNames();
+    const std::string client = wanted.client.toStdString();
+    std::string reason;
+    bool opened = true;
+    try {
+        if (opened && !wanted.input.isEmpty()) {
+            in.reset(qrtCreateMidiIn(client, kInputQueueLimit, &reason));
+            opened = in != nullptr;
+            if (opened) {
+                in->ignoreTypes(false, false, false);
+                in->setCallback(&AxeFxSimEngine::receive, this);
+                in->openVirtualPort(wanted.input.toStdString());
+            }
+        }
+        if (opened && !wanted.output.isEmpty()) {
+            out.reset(qrtCreateMidiOut(client, &reason));
+            opened = out != nullptr;
+            if (opened)
+                out->openVirtualPort(wanted.output.toStdString());
+        }
+    } catch (const RtMidiError& e) {
+        opened = false;
+        reason = e.getMessage();
+    }
+    if (!opened && error)
+        *error = QString::fromStdString(reason);
+    return opened;
+}
+
+// Deleting the clients waits for the service's thread to leave the callback, which takes the
+// lock, so this runs without it.
+void AxeFxSimEngine::closePorts()
+{
+    in.reset();
+    out.reset();
+}
+
+void AxeFxSimEngine::stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stopping = true;
+    }
+    wake.notify_all();
+    if (worker.joinable())
+        worker.join();
+    closePorts();
+    std::lock_guard<std::mutex> lock(mutex);
+    running = false;
+    arrivals.clear();
+    outgoing.clear();
+}
+
+bool AxeFxSimEngine::isRunning() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return running;
+}
+
+void AxeFxSimEngine::receive(double, std::vector<unsigned char>* message, void* self)
+{
+    auto* engine = static_cast<AxeFxSimEngine*>(self);
+    QByteArray bytes(reinterpret_cast<const char*>(message->data()), int(message->size()));
+    {
+        std::lock_guard<std::mutex> lock(engine->mutex);
+        engine->arrivals.push_back(std::move(bytes));
+    }
+    engine->wake.notify_one();
+}
+
+void AxeFxSimEngine::run()
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!stopping) {
+        handleArrivals(lock);
+        schedulePeriodic(Clock::now());
+        sendDue(lock);
+        if (closeWhenSent && outgoing.empty())
+            break;
+        if (!arrivals.empty() || stopping)
+            continue;
+        const Clock::time_point next = nextWake();
+        if (next == Clock::time_point::max())
+            wake.wait(lock);
+        else
+            wake.wait_until(lock, next);
+    }
+    const bool vanishing = !stopping;
+    running = false;
+    lock.unlock();
+    if (vanishing)
+        closePorts();
+}
+
+void AxeFxSimEngine::handleArrivals(std::unique_lock<std::mutex>& lock)
+{
+    while (!arrivals.empty() && !stopping) {
+        const QByteArray request = std::move(arrivals.front());
+        arrivals.pop_front();
+        if (closeWhenSent)
+            continue;
+        answer(request, Clock::now());
+        if (recording)
+            recorded.append(request);
+        ++receivedCount;
+        ++requestsSinceStart;
+        if (currentFaults.closeAfterRequests > 0
+            && requestsSinceStart >= currentFaults.closeAfterRequests)
+            closeWhenSent = true;
+        requestsChanged.notify_all();
+        if (onRequest) {
+            lock.unlock();
+            onRequest(request);
+            lock.lock();
+        }
+    }
+}
+
+void AxeFxSimEngine::answer(const QByteArray& request, Clock::time_point now)
+{
+    const SimAnswer result = device.answer(SimRequest::parse(request), currentFaults);
+    const Clock::time_point due = now + std::chrono::milliseconds(currentFaults.delayMs);
+    for (const QByteArray& reply : result.replies) {
+        if (!dropReply())
+            schedule(reply, due);
+    }
+    for (const QByteArray& notice : result.notices)
+        schedule(notice, due);
+}
+
+bool AxeFxSimEngine::dropReply()
+{
+    ++repliesCounted;
+    if (currentFaults.dropEvery > 0 && repliesCounted % currentFaults.dropEvery == 0)
+        return true;
+    if (currentFaults.dropRate <= 0.0)
+        return false;
+    return nextRandom(dropState) < currentFaults.dropRate * 4294967296.0;
+}
+
+void AxeFxSimEngine::schedule(const QByteArray& bytes, Clock::time_point due)
+{
+    const auto later = [](Clock::time_point t, const Outgoing& o) { return t < o.due; };
+    outgoing.insert(
+        std::upper_bound(outgoing.begin(), outgoing.end(), due, later), Outgoing { due, bytes });
+}
+
+void AxeFxSimEngine::schedulePeriodic(Clock::time_point now)
+{
+    if (currentFaults.tempoMs > 0 && now >= nextBeat) {
+        schedule(device.tempoBeat(), now);
+        nextBeat = std::max(nextBeat + std::chrono::milliseconds(currentFaults.tempoMs), now);
+    }
+    if (currentFaults.noiseMs > 0 && !currentFaults.noiseMessages.isEmpty() && now >= nextNoise) {
+        noiseIndex %= currentFaults.noiseMessages.size();
+        schedule(currentFaults.noiseMessages.at(noiseIndex++), now);
+        nextNoise = std::max(nextNoise + std::chrono::milliseconds(currentFaults.noiseMs), now);
+    }
+}
+
+void AxeFxSimEngine::sendDue(std::unique_lock<std::mutex>& lock)
+{
+    const Clock::time_point now = Clock::now();
+    std::vector<QByteArray> due;
+    while (!outgoing.empty() && outgoing.front().due <= now) {
+        due.push_back(std::move(outgoing.front().bytes));
+        outgoing.pop_front();
+    }
+    if (due.empty())
+        return;
+    lock.unlock();
+    int count = 0;
+    for (const QByteArray& bytes : due)
+        count += send(bytes) ? 1 : 0;
+    lock.lock();
+    sent += count;
+}
+
+// The worker is the only sender, so the output client needs no lock of its own.
+bool AxeFxSimEngine::send(const QByteArray& bytes)
+{
+    if (!out || bytes.isEmpty())
+        return false;
+    try {
+        out->sendMessage(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());
+    } catch (const RtMidiError&) {
+        return false;
+    }
+    return true;
+}
+
+void AxeFxSimEngine::restartPeriods(Clock::time_point now)
+{
+    nextBeat = now + std::chrono::milliseconds(currentFaults.tempoMs);
+    nextNoise = now + std::chrono::milliseconds(currentFaults.noiseMs);
+}
+
+AxeFxSimEngine::Clock::time_point AxeFxSimEngine::nextWake() const
+{
+    Clock::time_point next = Clock::time_point::max();
+    if (!outgoing.empty())
+        next = outgoing.front().due;
+    if (currentFaults.tempoMs > 0)
+        next = std::min(next, nextBeat);
+    if (currentFaults.noiseMs > 0 && !currentFaults.noiseMessages.isEmpty())
+        next = std::min(next, nextNoise);
+    return next;
+}
+
+SimBank AxeFxSimEngine::bank() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return device.bank();
+}
+
+void AxeFxSimEngine::editBank(const std::function<void(SimBank&)>& edit)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    edit(device.bank());
+}
+
+SimFaults AxeFxSimEngine::faults() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return currentFaults;
+}
+
+void AxeFxSimEngine::setFaults(const SimFaults& faults)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        currentFaults = faults;
+        dropState = faults.dropSeed ? faults.dropSeed : 1;
+        repliesCounted = 0;
+        noiseIndex = 0;
+        restartPeriods(Clock::now());
+    }
+    wake.notify_all();
+}
+
+void AxeFxSimEngine::setRecording(bool on)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    recording = on;
+}
+
+QList<QByteArray> AxeFxSimEngine::requests() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return recorded;
+}
+
+int AxeFxSimEngine::requestCount() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return receivedCount;
+}
+
+void AxeFxSimEngine::clearRequests()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    recorded.clear();
+    receivedCount = 0;
+}
+
+bool AxeFxSimEngine::waitForRequests(int n, int timeoutMs) const
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    return requestsChanged.wait_for(
+        lock, std::chrono::milliseconds(timeoutMs), [&] { return receivedCount >= n; });
+}
+
+int AxeFxSimEngine::sentCount() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return sent;
+}
+
+void AxeFxSimEngine::sendRaw(const QByteArray& message)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        schedule(message, Clock::now());
+    }
+    wake.notify_all();
+}

@@ -1,0 +1,58 @@
+// The simulated unit's behaviour without any I/O: given a parsed request, change the state
+// and produce the reply and the unprompted notices, with the content faults applied.
+#pragma once
+
+#include "simbank.h"
+#include "simfaults.h"
+#include "simrequest.h"
+
+#include <QByteArray>
+#include <QList>
+
+struct SimAnswer {
+    QList<QByteArray> replies; // the reply, or the messages that replace it
+    QList<QByteArray> notices; // unprompted messages the request causes
+};
+
+class SimDevice {
+public:
+    static constexpr int kGridReplySize = 200;
+    static constexpr int kModelReplySize = 10;
+    static constexpr int kDisplayOffsetReplySize = 13;
+    static constexpr int kParamInfoReplySize = 33;
+
+    explicit SimDevice(const SimBank& bank = SimBank::builtIn())
+        : state(bank)
+    { }
+
+    SimBank& bank() { return state; }
+    const SimBank& bank() const { return state; }
+
+    /// What the unit does for one request. Requests for another model, requests outside the
+    /// layout and messages that are no request get nothing.
+    SimAnswer answer(const SimRequest& request, const SimFaults& faults = {});
+    /// The tempo beat, which carries no checksum.
+    QByteArray tempoBeat() const;
+
+private:
+    bool addressedToMe(const SimRequest& request) const;
+    SimAnswer respond(const SimRequest& request, const SimFaults& faults);
+    static void applyReplyFaults(quint8 function, SimAnswer& answer, const SimFaults& faults);
+
+    QByteArray modelReply() const;
+    QByteArray displayOffsetReply() const;
+    SimAnswer programChange(int preset);
+    QByteArray blockGridReply() const;
+    void selectXY(quint16 block, bool y);
+    QByteArray paramValueReply(const SimRequest& request, const SimFaults& faults) const;
+    QByteArray cabNameReply(int cab, const SimFaults& faults) const;
+    QByteArray presetNameReply(int preset) const;
+    QByteArray paramInfoReply(const SimRequest& request, const SimFaults& faults) const;
+    QByteArray paramStringsReply(const SimRequest& request) const;
+
+    int paramValue(quint16 block, quint16 param) const;
+    const SimPreset* current() const;
+    QByteArray reply(quint8 function, const QByteArray& payload) const;
+
+    SimBank state;
+};
