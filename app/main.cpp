@@ -1,0 +1,24 @@
+#include "mainwindow.h"
+
+#include <QApplication>
+
+namespace {
+// The settings store is keyed by these; organisation name and domain are the same string.
+const char kOrganization[] = "tollmark.org";
+const char kApplicationName[] = "Tollmark";
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QLatin1String(kOrganization));
+    QCoreApplication::setOrganizationDomain(QLatin1String(kOrganization));
+    QCoreApplication::setApplicationName(QLatin1String(kApplicationName));
+
+    MainWindow window;
+    // Closed during the device search at start-up: its close request came before there was
+    // an event loop to end, so running one now would never return.
+    if (!window.isVisible())
+        return 0;
+    return app.exec();
+}

@@ -1,0 +1,325 @@
+#include "mainwindow.h"
+
+#include "axefxcatalogue.h"
+#include "csvexport.h"
+#include "pdfexport.h"
+#include "scanoverlay.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDebug>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QProgressBar>
+#include <QScopedValueRollback>
+#include <QStyleFactory>
+
+namespace {
+const char kGeometryKey[] = "geometry";
+const char kWindowStateKey[] = "windowState";
+const char kLastFolderKey[] = "LastFolder";
+const int kStateVersion = 0;
+
+const char kTableEntrySeparator[] = ", ";
+const int kRowHeaderMinimumWidth = 90;
+const int kRowHeaderMinimumHeight = 15;
+
+const QColor kDarkGrey(53, 53, 53);
+const QColor kBlue(42, 130, 218);
+
+// Kept as written, blank runs included, so the sheets stay exactly what they always were.
+const char kApplicationStyleSheet[] =
+    "QToolTip { color: #ffffff; background-color: rgb(42,130,218); margin: 2px; border:0px; "
+    "opacity: 200;} "
+    "QComboBox[enabled=\"false\"] {background-color: black; color:black;}"
+    "                         "
+    "QCheckBox::indicator:hover {width: 18px; height: 18px;} "
+    "QCheckBox::indicator {width: 20px; height: 20px;} "
+    "QCheckBox::indicator:checked{image: url(:/check.png); background-color:rgb(42,130,218)}"
+    "                        "
+    "QCheckBox::indicator:unchecked{background-color:#505050; } "
+    "QCheckBox::indicator:checked:disabled{image: url(:/check.png); "
+    "background-color:#505050;} "
+    "QToolBar::separator{width:2px; margin:7px; background: rgb(42,130,218)} "
+    "QMenu::item:disabled{ color: #000000;}";
+
+const char kMenuStyleSheet[] = "background-color: #4d4d4d; selection-background-color: #2A82DA;";
+
+const char kTableStyleSheet[] = "QTabWidget::tab-bar {alignment: center;} "
+                                "QTabBar::tab:!selected { border-color: #9B9B9B;padding : 10;} "
+                                "QTabBar::tab:first:selected{padding : 10;}"
+                                "                                     "
+                                "QTabBar::tab:selected {color:#FFFF50; padding : 10; }";
+
+QPalette darkPalette()
+{
+    QPalette palette;
+    palette.setBrush(QPalette::Window, kDarkGrey);
+    palette.setBrush(QPalette::WindowText, Qt::white);
+    palette.setBrush(QPalette::Base, kDarkGrey);
+    palette.setBrush(QPalette::AlternateBase, kDarkGrey);
+    palette.setBrush(QPalette::ToolTipBase, Qt::white);
+    palette.setBrush(QPalette::ToolTipText, Qt::white);
+    palette.setBrush(QPalette::Text, Qt::white);
+    palette.setBrush(QPalette::Button, kDarkGrey);
+    palette.setBrush(QPalette::ButtonText, Qt::white);
+    palette.setBrush(QPalette::BrightText, Qt::red);
+    palette.setBrush(QPalette::Link, kBlue);
+    palette.setBrush(QPalette::Highlight, kBlue);
+    palette.setBrush(QPalette::HighlightedText, Qt::white);
+    return palette;
+}
+}
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+{
+    ui.setupUi(this);
+    applyLook();
+    connectCommands();
+    addStatusProgress();
+    restoreSettings();
+    show();
+
+    if (axeFx.findAxeFx())
+        refresh();
+    else
+        setupTable();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::applyLook()
+{
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+    QApplication::setPalette(darkPalette());
+
+    qApp->setStyleSheet(QLatin1String(kApplicationStyleSheet));
+    ui.menuTollbook->setStyleSheet(QLatin1String(kMenuStyleSheet));
+    ui.tableWidget->setStyleSheet(QLatin1String(kTableStyleSheet));
+}
+
+void MainWindow::connectCommands()
+{
+    connect(ui.actionRefresh, SIGNAL(triggered(bool)), this, SLOT(refresh()));
+    connect(ui.radioButton_PresetVersCab, SIGNAL(clicked(bool)), this, SLOT(setupTable()));
+    connect(ui.radioButton_CabVersPreset, SIGNAL(clicked(bool)), this, SLOT(setupTable()));
+    connect(ui.actionExport_as_CSV, SIGNAL(triggered(bool)), this, SLOT(ExportCSV()));
+    connect(ui.actionExport_as_PDF, SIGNAL(triggered(bool)), this, SLOT(ExportPDF()));
+}
+
+void MainWindow::addStatusProgress()
+{
+    progressBar = new QProgressBar;
+    statusBar()->addPermanentWidget(progressBar, 0);
+    progressBar->setRange(0, 100);
+    progressBar->setValue(0);
+}
+
+void MainWindow::restoreSettings()
+{
+    restoreGeometry(settings.value(kGeometryKey).toByteArray());
+    restoreState(settings.value(kWindowStateKey).toByteArray(), kStateVersion);
+}
+
+void MainWindow::refresh()
+{
+    // One scan at a time: a Refresh chosen while the device is searched for or scanned
+    // comes from inside that work's waits and must leave it alone.
+    if (refreshing)
+        return;
+    const QScopedValueRollback<bool> busy(refreshing, true);
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (connectDevice())
+        scan();
+    QApplication::restoreOverrideCursor();
+    setupTable();
+    if (polling)
+        ExportCSV();
+    polling = false;
+}
+
+bool MainWindow::connectDevice()
+{
+    if (!axeFx.isConnected())
+        axeFx.findAxeFx();
+    return axeFx.isConnected();
+}
+
+void MainWindow::scan()
+{
+    axeFx.ReadDisplayOffset();
+    polling = true;
+    axeFx.clearStop();
+
+    ScanOverlay overlay(this, progressBar, tr("Polling your AxeFx\n\nWait for completion"));
+    readCabNames(overlay);
+    readPresetNames(overlay);
+    readCabUsage(overlay);
+}
+
+void MainWindow::readCabNames(ScanOverlay &overlay)
+{
+    overlay.setStatus(tr("Asking for\nCab names..."));
+    connect(&axeFx, SIGNAL(CabNamePercent(int)), progressBar, SLOT(setValue(int)));
+    axeFx.FillCabNames();
+    disconnect(&axeFx, SIGNAL(CabNamePercent(int)), progressBar, SLOT(setValue(int)));
+    progressBar->setValue(100);
+}
+
+void MainWindow::readPresetNames(ScanOverlay &overlay)
+{
+    overlay.setStatus(tr("Asking for\nPreset names..."));
+    connect(&axeFx, SIGNAL(PresetNamePercent(int)), progressBar, SLOT(setValue(int)));
+    axeFx.FillPresetNames();
+    disconnect(&axeFx, SIGNAL(PresetNamePercent(int)), progressBar, SLOT(setValue(int)));
+    progressBar->setValue(100);
+}
+
+void MainWindow::readCabUsage(ScanOverlay &overlay)
+{
+    overlay.setStatus(tr("Polling your AxeFx\nWait for completion\nor hit Esc to abort"));
+    CrossReference::startScan(presetCabs, cabPresets, axeFx.PresetCount(), axeFx.CabCount());
+    progressBar->setValue(0);
+
+    for (int i = 0; i < axeFx.PresetCount(); ++i) {
+        if (!polling)
+            return;
+        QList<int> cabs;
+        if (axeFx.GetPresetCabs(i, cabs))
+            CrossReference::addPreset(presetCabs, cabPresets, i, cabs);
+        progressBar->setValue((i * 100 + 100) / axeFx.PresetCount());
+    }
+    if (polling) {
+        progressBar->setValue(100);
+        axeFx.PC(0);
+    }
+}
+
+void MainWindow::stopScan()
+{
+    if (polling)
+        axeFx.requestStop();
+    polling = false;
+}
+
+void MainWindow::setupTable()
+{
+    const CrossReference::View view = currentView();
+    QTableWidget *table = ui.tableWidget;
+    table->clear();
+    table->setColumnCount(2);
+    table->setHorizontalHeaderLabels(CrossReference::headers(view));
+    configureTable();
+
+    const AxeFxCatalogue names(axeFx);
+    const QVector<CrossReference::Row> rows
+        = CrossReference(names, presetCabs, cabPresets).rows(view, CrossReference::Scanned);
+    table->setUpdatesEnabled(false);
+    table->setRowCount(rows.size());
+    for (int r = 0; r < rows.size(); ++r) {
+        const CrossReference::Row &row = rows.at(r);
+        table->setItem(r, 0, new QTableWidgetItem(row.key));
+        table->setItem(r, 1,
+                       new QTableWidgetItem(row.entries.join(QLatin1String(kTableEntrySeparator))));
+    }
+    table->setUpdatesEnabled(true);
+}
+
+void MainWindow::configureTable()
+{
+    QTableWidget *table = ui.tableWidget;
+    table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+
+    QHeaderView *columns = table->horizontalHeader();
+    columns->setDefaultAlignment(Qt::AlignLeft);
+    columns->setSectionResizeMode(QHeaderView::Stretch);
+
+    QHeaderView *rowHeader = table->verticalHeader();
+    rowHeader->setDefaultAlignment(Qt::AlignCenter);
+    rowHeader->setSectionResizeMode(QHeaderView::Stretch);
+    rowHeader->setMinimumSize(kRowHeaderMinimumWidth, kRowHeaderMinimumHeight);
+    rowHeader->setCascadingSectionResizes(true);
+}
+
+CrossReference::View MainWindow::currentView() const
+{
+    return ui.radioButton_PresetVersCab->isChecked() ? CrossReference::PresetCabs
+                                                     : CrossReference::CabPresets;
+}
+
+QVector<CrossReference::Row> MainWindow::exportRows(CrossReference::View view)
+{
+    const AxeFxCatalogue names(axeFx);
+    return CrossReference(names, presetCabs, cabPresets).rows(view, CrossReference::Full);
+}
+
+void MainWindow::ExportCSV()
+{
+    const QString fileName = askForDestination(tr("CSV Files (*.csv)"));
+    if (fileName.isEmpty())
+        return;
+    const CrossReference::View view = currentView();
+    const QChar separator = CsvExport::separatorFor(QLocale::system());
+    if (!CsvExport::save(fileName, view, exportRows(view), separator)) {
+        qWarning().noquote() << "Could not write" << fileName;
+        return;
+    }
+    rememberFolder(fileName);
+}
+
+void MainWindow::ExportPDF()
+{
+    const QString fileName = askForDestination(tr("PDF Files (*.pdf)"));
+    if (fileName.isEmpty())
+        return;
+    const CrossReference::View view = currentView();
+    const PdfExport pdf(view, exportRows(view), axeFx.PresetCount(), axeFx.CabCount());
+    if (!pdf.save(fileName)) {
+        qWarning().noquote() << "Could not write" << fileName;
+        return;
+    }
+    rememberFolder(fileName);
+    settings.sync();
+}
+
+QString MainWindow::askForDestination(const QString &filter)
+{
+    return QFileDialog::getSaveFileName(this, tr("Please select the destination file"),
+                                        settings.value(kLastFolderKey).toString(), filter);
+}
+
+void MainWindow::rememberFolder(const QString &fileName)
+{
+    settings.setValue(kLastFolderKey, QFileInfo(fileName).absolutePath());
+}
+
+void MainWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        stopScan();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (polling) {
+        // A close request during a scan only ends the scan; the next one closes.
+        stopScan();
+        event->ignore();
+        return;
+    }
+    settings.setValue(kGeometryKey, saveGeometry());
+    settings.setValue(kWindowStateKey, saveState(kStateVersion));
+    event->accept();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        ui.retranslateUi(this);
+}
