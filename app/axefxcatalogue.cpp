@@ -2,9 +2,9 @@
 
 #include "axefx.h"
 
-AxeFxCatalogue::AxeFxCatalogue(AxeFX &axeFx) : axeFx(axeFx)
-{
-}
+AxeFxCatalogue::AxeFxCatalogue(AxeFX& axeFx)
+    : axeFx(axeFx)
+{ }
 
 int AxeFxCatalogue::presetCount() const
 {

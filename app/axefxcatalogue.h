@@ -8,7 +8,7 @@ class AxeFX;
 
 class AxeFxCatalogue : public Catalogue {
 public:
-    explicit AxeFxCatalogue(AxeFX &axeFx);
+    explicit AxeFxCatalogue(AxeFX& axeFx);
 
     int presetCount() const override;
     int cabCount() const override;
@@ -17,5 +17,5 @@ public:
     QString cabName(unsigned short number) const override;
 
 private:
-    AxeFX &axeFx;
+    AxeFX& axeFx;
 };

@@ -2,14 +2,15 @@
 
 #include "catalogue.h"
 
-CrossReference::CrossReference(const Catalogue &names, const UsageLists &presetCabs,
-                               const UsageLists &cabPresets)
-    : names(names), presetCabs(presetCabs), cabPresets(cabPresets)
-{
-}
+CrossReference::CrossReference(
+    const Catalogue& names, const UsageLists& presetCabs, const UsageLists& cabPresets)
+    : names(names)
+    , presetCabs(presetCabs)
+    , cabPresets(cabPresets)
+{ }
 
-void CrossReference::startScan(UsageLists &presetCabs, UsageLists &cabPresets, int presetCount,
-                               int cabCount)
+void CrossReference::startScan(
+    UsageLists& presetCabs, UsageLists& cabPresets, int presetCount, int cabCount)
 {
     presetCabs.clear();
     cabPresets.clear();
@@ -17,8 +18,8 @@ void CrossReference::startScan(UsageLists &presetCabs, UsageLists &cabPresets, i
     cabPresets.resize(cabCount);
 }
 
-void CrossReference::addPreset(UsageLists &presetCabs, UsageLists &cabPresets, int preset,
-                               const QList<int> &cabs)
+void CrossReference::addPreset(
+    UsageLists& presetCabs, UsageLists& cabPresets, int preset, const QList<int>& cabs)
 {
     if (preset < 0 || preset >= presetCabs.size())
         return;
@@ -32,13 +33,13 @@ void CrossReference::addPreset(UsageLists &presetCabs, UsageLists &cabPresets, i
 QStringList CrossReference::headers(View view)
 {
     if (view == PresetCabs)
-        return {QStringLiteral("Preset"), QStringLiteral("Cabs")};
-    return {QStringLiteral("Cab"), QStringLiteral("Presets")};
+        return { QStringLiteral("Preset"), QStringLiteral("Cabs") };
+    return { QStringLiteral("Cab"), QStringLiteral("Presets") };
 }
 
 QVector<CrossReference::Row> CrossReference::rows(View view, Extent extent) const
 {
-    const UsageLists &lists = view == PresetCabs ? presetCabs : cabPresets;
+    const UsageLists& lists = view == PresetCabs ? presetCabs : cabPresets;
     int count = lists.size();
     if (extent == Full)
         count = view == PresetCabs ? names.presetCount() : names.cabCount();
@@ -70,7 +71,7 @@ CrossReference::Row CrossReference::cabRow(int cab) const
     if (cab < cabPresets.size()) {
         for (int preset : cabPresets.at(cab)) {
             row.entries.append(presetNumber(preset) + QLatin1Char('(') + names.presetName(preset)
-                               + QLatin1Char(')'));
+                + QLatin1Char(')'));
         }
     }
     return row;

@@ -24,16 +24,16 @@ public:
         QStringList entries;
     };
 
-    CrossReference(const Catalogue &names, const UsageLists &presetCabs,
-                   const UsageLists &cabPresets);
+    CrossReference(
+        const Catalogue& names, const UsageLists& presetCabs, const UsageLists& cabPresets);
 
     // Empties both vectors and sizes them for a new scan of the device.
-    static void startScan(UsageLists &presetCabs, UsageLists &cabPresets, int presetCount,
-                          int cabCount);
+    static void startScan(
+        UsageLists& presetCabs, UsageLists& cabPresets, int presetCount, int cabCount);
     // Stores the cabinets of one preset and enters the preset in the list of every cabinet
     // that exists; other numbers stay only in the preset's own list.
-    static void addPreset(UsageLists &presetCabs, UsageLists &cabPresets, int preset,
-                          const QList<int> &cabs);
+    static void addPreset(
+        UsageLists& presetCabs, UsageLists& cabPresets, int preset, const QList<int>& cabs);
 
     static QStringList headers(View view);
     QVector<Row> rows(View view, Extent extent) const;
@@ -43,7 +43,7 @@ private:
     Row cabRow(int cab) const;
     QString presetNumber(int preset) const;
 
-    const Catalogue &names;
-    const UsageLists &presetCabs;
-    const UsageLists &cabPresets;
+    const Catalogue& names;
+    const UsageLists& presetCabs;
+    const UsageLists& cabPresets;
 };

@@ -4,12 +4,12 @@
 #include <QSaveFile>
 #include <QTextStream>
 
-QChar CsvExport::separatorFor(const QLocale &locale)
+QChar CsvExport::separatorFor(const QLocale& locale)
 {
     return locale.decimalPoint() == QLatin1Char(',') ? QLatin1Char(';') : QLatin1Char(',');
 }
 
-QString CsvExport::field(const QString &text, QChar separator)
+QString CsvExport::field(const QString& text, QChar separator)
 {
     const QChar quote = QLatin1Char('"');
     const bool needsQuotes = text.contains(separator) || text.contains(quote)
@@ -21,7 +21,7 @@ QString CsvExport::field(const QString &text, QChar separator)
     return quote + quoted + quote;
 }
 
-QString CsvExport::line(const QString &first, const QStringList &rest, QChar separator)
+QString CsvExport::line(const QString& first, const QStringList& rest, QChar separator)
 {
     QString text = field(first, separator);
     text += separator;
@@ -34,17 +34,17 @@ QString CsvExport::line(const QString &first, const QStringList &rest, QChar sep
     return text;
 }
 
-void CsvExport::write(QTextStream &out, CrossReference::View view,
-                      const QVector<CrossReference::Row> &rows, QChar separator)
+void CsvExport::write(QTextStream& out, CrossReference::View view,
+    const QVector<CrossReference::Row>& rows, QChar separator)
 {
     const QStringList headers = CrossReference::headers(view);
     out << line(headers.at(0), headers.mid(1), separator);
-    for (const CrossReference::Row &row : rows)
+    for (const CrossReference::Row& row : rows)
         out << line(row.key, row.entries, separator);
 }
 
-bool CsvExport::save(const QString &fileName, CrossReference::View view,
-                     const QVector<CrossReference::Row> &rows, QChar separator)
+bool CsvExport::save(const QString& fileName, CrossReference::View view,
+    const QVector<CrossReference::Row>& rows, QChar separator)
 {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))

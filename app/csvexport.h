@@ -11,21 +11,21 @@ class QTextStream;
 class CsvExport {
 public:
     // ";" where the locale writes decimals with a comma, "," everywhere else.
-    static QChar separatorFor(const QLocale &locale);
+    static QChar separatorFor(const QLocale& locale);
 
     // The field as written: in double quotes, inner quotes doubled, only when it holds the
     // separator, a double quote or a line break; otherwise exactly as given.
-    static QString field(const QString &text, QChar separator);
+    static QString field(const QString& text, QChar separator);
 
     // The header line, then one line per row, each ending in "\n".
-    static void write(QTextStream &out, CrossReference::View view,
-                      const QVector<CrossReference::Row> &rows, QChar separator);
+    static void write(QTextStream& out, CrossReference::View view,
+        const QVector<CrossReference::Row>& rows, QChar separator);
 
     // Writes the whole file or nothing: an existing file of that name stays as it was when
     // the file cannot be created or written.
-    static bool save(const QString &fileName, CrossReference::View view,
-                     const QVector<CrossReference::Row> &rows, QChar separator);
+    static bool save(const QString& fileName, CrossReference::View view,
+        const QVector<CrossReference::Row>& rows, QChar separator);
 
 private:
-    static QString line(const QString &first, const QStringList &rest, QChar separator);
+    static QString line(const QString& first, const QStringList& rest, QChar separator);
 };

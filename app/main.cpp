@@ -6,9 +6,9 @@ namespace {
 // The settings store is keyed by these; organisation name and domain are the same string.
 const char kOrganization[] = "tollmark.org";
 const char kApplicationName[] = "Tollmark";
-}
+} // namespace
 
-int main(int argc, char *argv[])
+int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QLatin1String(kOrganization));

@@ -31,20 +31,20 @@ const QColor kDarkGrey(53, 53, 53);
 const QColor kBlue(42, 130, 218);
 
 // Kept as written, blank runs included, so the sheets stay exactly what they always were.
-const char kApplicationStyleSheet[] =
-    "QToolTip { color: #ffffff; background-color: rgb(42,130,218); margin: 2px; border:0px; "
-    "opacity: 200;} "
-    "QComboBox[enabled=\"false\"] {background-color: black; color:black;}"
-    "                         "
-    "QCheckBox::indicator:hover {width: 18px; height: 18px;} "
-    "QCheckBox::indicator {width: 20px; height: 20px;} "
-    "QCheckBox::indicator:checked{image: url(:/check.png); background-color:rgb(42,130,218)}"
-    "                        "
-    "QCheckBox::indicator:unchecked{background-color:#505050; } "
-    "QCheckBox::indicator:checked:disabled{image: url(:/check.png); "
-    "background-color:#505050;} "
-    "QToolBar::separator{width:2px; margin:7px; background: rgb(42,130,218)} "
-    "QMenu::item:disabled{ color: #000000;}";
+const char kApplicationStyleSheet[]
+    = "QToolTip { color: #ffffff; background-color: rgb(42,130,218); margin: 2px; border:0px; "
+      "opacity: 200;} "
+      "QComboBox[enabled=\"false\"] {background-color: black; color:black;}"
+      "                         "
+      "QCheckBox::indicator:hover {width: 18px; height: 18px;} "
+      "QCheckBox::indicator {width: 20px; height: 20px;} "
+      "QCheckBox::indicator:checked{image: url(:/check.png); background-color:rgb(42,130,218)}"
+      "                        "
+      "QCheckBox::indicator:unchecked{background-color:#505050; } "
+      "QCheckBox::indicator:checked:disabled{image: url(:/check.png); "
+      "background-color:#505050;} "
+      "QToolBar::separator{width:2px; margin:7px; background: rgb(42,130,218)} "
+      "QMenu::item:disabled{ color: #000000;}";
 
 const char kMenuStyleSheet[] = "background-color: #4d4d4d; selection-background-color: #2A82DA;";
 
@@ -72,9 +72,10 @@ QPalette darkPalette()
     palette.setBrush(QPalette::HighlightedText, Qt::white);
     return palette;
 }
-}
+} // namespace
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent)
 {
     ui.setupUi(this);
     applyLook();
@@ -162,7 +163,7 @@ void MainWindow::scan()
     readCabUsage(overlay);
 }
 
-void MainWindow::readCabNames(ScanOverlay &overlay)
+void MainWindow::readCabNames(ScanOverlay& overlay)
 {
     overlay.setStatus(tr("Asking for\nCab names..."));
     connect(&axeFx, SIGNAL(CabNamePercent(int)), progressBar, SLOT(setValue(int)));
@@ -171,7 +172,7 @@ void MainWindow::readCabNames(ScanOverlay &overlay)
     progressBar->setValue(100);
 }
 
-void MainWindow::readPresetNames(ScanOverlay &overlay)
+void MainWindow::readPresetNames(ScanOverlay& overlay)
 {
     overlay.setStatus(tr("Asking for\nPreset names..."));
     connect(&axeFx, SIGNAL(PresetNamePercent(int)), progressBar, SLOT(setValue(int)));
@@ -180,7 +181,7 @@ void MainWindow::readPresetNames(ScanOverlay &overlay)
     progressBar->setValue(100);
 }
 
-void MainWindow::readCabUsage(ScanOverlay &overlay)
+void MainWindow::readCabUsage(ScanOverlay& overlay)
 {
     overlay.setStatus(tr("Polling your AxeFx\nWait for completion\nor hit Esc to abort"));
     CrossReference::startScan(presetCabs, cabPresets, axeFx.PresetCount(), axeFx.CabCount());
@@ -210,7 +211,7 @@ void MainWindow::stopScan()
 void MainWindow::setupTable()
 {
     const CrossReference::View view = currentView();
-    QTableWidget *table = ui.tableWidget;
+    QTableWidget* table = ui.tableWidget;
     table->clear();
     table->setColumnCount(2);
     table->setHorizontalHeaderLabels(CrossReference::headers(view));
@@ -222,24 +223,24 @@ void MainWindow::setupTable()
     table->setUpdatesEnabled(false);
     table->setRowCount(rows.size());
     for (int r = 0; r < rows.size(); ++r) {
-        const CrossReference::Row &row = rows.at(r);
+        const CrossReference::Row& row = rows.at(r);
         table->setItem(r, 0, new QTableWidgetItem(row.key));
-        table->setItem(r, 1,
-                       new QTableWidgetItem(row.entries.join(QLatin1String(kTableEntrySeparator))));
+        table->setItem(
+            r, 1, new QTableWidgetItem(row.entries.join(QLatin1String(kTableEntrySeparator))));
     }
     table->setUpdatesEnabled(true);
 }
 
 void MainWindow::configureTable()
 {
-    QTableWidget *table = ui.tableWidget;
+    QTableWidget* table = ui.tableWidget;
     table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
 
-    QHeaderView *columns = table->horizontalHeader();
+    QHeaderView* columns = table->horizontalHeader();
     columns->setDefaultAlignment(Qt::AlignLeft);
     columns->setSectionResizeMode(QHeaderView::Stretch);
 
-    QHeaderView *rowHeader = table->verticalHeader();
+    QHeaderView* rowHeader = table->verticalHeader();
     rowHeader->setDefaultAlignment(Qt::AlignCenter);
     rowHeader->setSectionResizeMode(QHeaderView::Stretch);
     rowHeader->setMinimumSize(kRowHeaderMinimumWidth, kRowHeaderMinimumHeight);
@@ -287,24 +288,24 @@ void MainWindow::ExportPDF()
     settings.sync();
 }
 
-QString MainWindow::askForDestination(const QString &filter)
+QString MainWindow::askForDestination(const QString& filter)
 {
     return QFileDialog::getSaveFileName(this, tr("Please select the destination file"),
-                                        settings.value(kLastFolderKey).toString(), filter);
+        settings.value(kLastFolderKey).toString(), filter);
 }
 
-void MainWindow::rememberFolder(const QString &fileName)
+void MainWindow::rememberFolder(const QString& fileName)
 {
     settings.setValue(kLastFolderKey, QFileInfo(fileName).absolutePath());
 }
 
-void MainWindow::keyPressEvent(QKeyEvent *event)
+void MainWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape)
         stopScan();
 }
 
-void MainWindow::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (polling) {
         // A close request during a scan only ends the scan; the next one closes.
@@ -317,7 +318,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void MainWindow::changeEvent(QEvent *event)
+void MainWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::LanguageChange)

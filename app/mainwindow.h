@@ -16,7 +16,7 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
+    explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
 public slots:
@@ -26,9 +26,9 @@ public slots:
     void ExportPDF();
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-    void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void applyLook();
@@ -38,20 +38,20 @@ private:
 
     bool connectDevice();
     void scan();
-    void readCabNames(ScanOverlay &overlay);
-    void readPresetNames(ScanOverlay &overlay);
-    void readCabUsage(ScanOverlay &overlay);
+    void readCabNames(ScanOverlay& overlay);
+    void readPresetNames(ScanOverlay& overlay);
+    void readCabUsage(ScanOverlay& overlay);
     void stopScan();
 
     void configureTable();
     CrossReference::View currentView() const;
     QVector<CrossReference::Row> exportRows(CrossReference::View view);
-    QString askForDestination(const QString &filter);
-    void rememberFolder(const QString &fileName);
+    QString askForDestination(const QString& filter);
+    void rememberFolder(const QString& fileName);
 
     Ui::MainWindow ui;
     AxeFX axeFx;
-    QProgressBar *progressBar = nullptr;
+    QProgressBar* progressBar = nullptr;
     bool polling = false;
     QVector<QList<int>> presetCabs;
     QVector<QList<int>> cabPresets;

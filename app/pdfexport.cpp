@@ -12,16 +12,18 @@ const int kResolutionDpi = 300;
 const qreal kMarginMm = 15;
 const qreal kFontPoints = 9;
 const char kEntrySeparator[] = ", ";
-}
+} // namespace
 
-PdfExport::PdfExport(CrossReference::View view, const QVector<CrossReference::Row> &rows,
-                     int presetCount, int cabCount)
-    : view(view), rows(rows), presetCount(presetCount), cabCount(cabCount),
-      date(QDateTime::currentDateTime())
-{
-}
+PdfExport::PdfExport(CrossReference::View view, const QVector<CrossReference::Row>& rows,
+    int presetCount, int cabCount)
+    : view(view)
+    , rows(rows)
+    , presetCount(presetCount)
+    , cabCount(cabCount)
+    , date(QDateTime::currentDateTime())
+{ }
 
-void PdfExport::setDate(const QDateTime &date)
+void PdfExport::setDate(const QDateTime& date)
 {
     this->date = date;
 }
@@ -37,8 +39,7 @@ QString PdfExport::html() const
     const QString when = QLocale().toString(date, QLocale::LongFormat);
     const QString counts = tr("%1 presets, %2 cabinets").arg(presetCount).arg(cabCount);
     return QStringLiteral("<h2>%1</h2><p>%2<br>%3</p>%4")
-        .arg(title().toHtmlEscaped(), when.toHtmlEscaped(), counts.toHtmlEscaped(),
-             tableHtml());
+        .arg(title().toHtmlEscaped(), when.toHtmlEscaped(), counts.toHtmlEscaped(), tableHtml());
 }
 
 QString PdfExport::tableHtml() const
@@ -48,16 +49,16 @@ QString PdfExport::tableHtml() const
                                   "width=\"100%\"><thead><tr><th width=\"40%\" align=\"left\">"
                                   "%1</th><th align=\"left\">%2</th></tr></thead>")
                        .arg(headers.at(0).toHtmlEscaped(), headers.at(1).toHtmlEscaped());
-    for (const CrossReference::Row &row : rows) {
+    for (const CrossReference::Row& row : rows) {
         html += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
                     .arg(row.key.toHtmlEscaped(),
-                         row.entries.join(QLatin1String(kEntrySeparator)).toHtmlEscaped());
+                        row.entries.join(QLatin1String(kEntrySeparator)).toHtmlEscaped());
     }
     html += QStringLiteral("</table>");
     return html;
 }
 
-bool PdfExport::save(const QString &fileName) const
+bool PdfExport::save(const QString& fileName) const
 {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
@@ -68,8 +69,7 @@ bool PdfExport::save(const QString &fileName) const
         writer.setCreator(QStringLiteral("Tollmark"));
         writer.setTitle(title());
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                         QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
-                                         QPageLayout::Millimeter));
+            QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter));
         QTextDocument document;
         QFont font = document.defaultFont();
         font.setPointSizeF(kFontPoints);

@@ -11,15 +11,15 @@ class PdfExport {
     Q_DECLARE_TR_FUNCTIONS(PdfExport)
 
 public:
-    PdfExport(CrossReference::View view, const QVector<CrossReference::Row> &rows,
-              int presetCount, int cabCount);
+    PdfExport(CrossReference::View view, const QVector<CrossReference::Row>& rows, int presetCount,
+        int cabCount);
 
-    void setDate(const QDateTime &date);
+    void setDate(const QDateTime& date);
     QString html() const;
 
     // Writes the whole document or nothing: an existing file of that name stays as it was
     // when the file cannot be created or written.
-    bool save(const QString &fileName) const;
+    bool save(const QString& fileName) const;
 
 private:
     QString title() const;

@@ -7,13 +7,15 @@
 namespace {
 const int kStatusPointSize = 30;
 const int kBarMinimumHeight = 20;
-}
+} // namespace
 
-ScanOverlay::ScanOverlay(QWidget *window, QProgressBar *progress, const QString &text)
-    : QWidget(window), status(new QLabel(this)), bar(new QProgressBar(this))
+ScanOverlay::ScanOverlay(QWidget* window, QProgressBar* progress, const QString& text)
+    : QWidget(window)
+    , status(new QLabel(this))
+    , bar(new QProgressBar(this))
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    auto *layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(this);
 
     status->setText(text);
     status->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -35,12 +37,12 @@ ScanOverlay::ScanOverlay(QWidget *window, QProgressBar *progress, const QString 
     show();
 }
 
-void ScanOverlay::setStatus(const QString &text)
+void ScanOverlay::setStatus(const QString& text)
 {
     status->setText(text);
 }
 
-void ScanOverlay::centreIn(const QWidget *window)
+void ScanOverlay::centreIn(const QWidget* window)
 {
     // Placed once; it does not follow later resizes of the window.
     move((window->width() - 1) / 2 - width() / 2, (window->height() - 1) / 2 - height() / 2);

@@ -13,13 +13,13 @@ class ScanOverlay : public QWidget {
 public:
     // Shows the overlay with the given status in the middle of window; its bar mirrors
     // the values of progress.
-    ScanOverlay(QWidget *window, QProgressBar *progress, const QString &text);
+    ScanOverlay(QWidget* window, QProgressBar* progress, const QString& text);
 
-    void setStatus(const QString &text);
+    void setStatus(const QString& text);
 
 private:
-    void centreIn(const QWidget *window);
+    void centreIn(const QWidget* window);
 
-    QLabel *status;
-    QProgressBar *bar;
+    QLabel* status;
+    QProgressBar* bar;
 };

@@ -76,14 +76,14 @@ Rows TestCsvExport::sampleRows(CrossReference::View view)
     names.presets = 3;
     names.cabs = 3;
     names.offset = 1;
-    names.presetNames = {QStringLiteral("Plexi, Bright"), QStringLiteral("Clean"),
-                         QStringLiteral("Say \"hi\"")};
-    names.cabNames = {QStringLiteral("4x12"), QStringLiteral("2x12; Open")};
+    names.presetNames = { QStringLiteral("Plexi, Bright"), QStringLiteral("Clean"),
+        QStringLiteral("Say \"hi\"") };
+    names.cabNames = { QStringLiteral("4x12"), QStringLiteral("2x12; Open") };
     UsageLists presetCabs;
     UsageLists cabPresets;
     CrossReference::startScan(presetCabs, cabPresets, names.presets, names.cabs);
-    CrossReference::addPreset(presetCabs, cabPresets, 0, {0, 1});
-    CrossReference::addPreset(presetCabs, cabPresets, 2, {0});
+    CrossReference::addPreset(presetCabs, cabPresets, 0, { 0, 1 });
+    CrossReference::addPreset(presetCabs, cabPresets, 2, { 0 });
     return CrossReference(names, presetCabs, cabPresets).rows(view, CrossReference::Full);
 }
 
@@ -139,7 +139,7 @@ void TestCsvExport::saveWritesTheWholeFile()
     old.close();
 
     QVERIFY(CsvExport::save(fileName, CrossReference::PresetCabs,
-                            sampleRows(CrossReference::PresetCabs), QLatin1Char(';')));
+        sampleRows(CrossReference::PresetCabs), QLatin1Char(';')));
     QFile file(fileName);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
@@ -153,7 +153,7 @@ void TestCsvExport::saveIntoAMissingFolderFails()
     QTemporaryDir dir;
     const QString fileName = dir.filePath(QStringLiteral("gone/cabs.csv"));
     QVERIFY(!CsvExport::save(fileName, CrossReference::CabPresets,
-                             sampleRows(CrossReference::CabPresets), QLatin1Char(',')));
+        sampleRows(CrossReference::CabPresets), QLatin1Char(',')));
     QVERIFY(!QFile::exists(fileName));
 }
 
@@ -175,15 +175,14 @@ void TestCsvExport::failedWriteKeepsTheExistingFile()
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
     const bool written = CsvExport::save(fileName, CrossReference::PresetCabs,
-                                         sampleRows(CrossReference::PresetCabs),
-                                         QLatin1Char(';'));
+        sampleRows(CrossReference::PresetCabs), QLatin1Char(';'));
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
     QVERIFY(!written);
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), QByteArray("kept\n"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"cabs.csv"}));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({ "cabs.csv" }));
 }
 
 QTEST_GUILESS_MAIN(TestCsvExport)

@@ -14,7 +14,7 @@ private slots:
     void missingFolderFails();
 
 private:
-    static QString run(const QString &program, const QStringList &arguments);
+    static QString run(const QString& program, const QStringList& arguments);
     static QVector<CrossReference::Row> rows(CrossReference::View view, int presets);
 };
 
@@ -24,7 +24,7 @@ void TestPdfExport::initTestCase()
         QSKIP("pdftotext (poppler-utils) is not installed");
 }
 
-QString TestPdfExport::run(const QString &program, const QStringList &arguments)
+QString TestPdfExport::run(const QString& program, const QStringList& arguments)
 {
     QProcess process;
     process.start(program, arguments);
@@ -41,12 +41,12 @@ QVector<CrossReference::Row> TestPdfExport::rows(CrossReference::View view, int 
     for (int i = 0; i < presets; ++i)
         names.presetNames.append(QStringLiteral("Preset number %1").arg(i));
     names.presetNames[0] = QStringLiteral("Plexi <Bright> & Co");
-    names.cabNames = {QStringLiteral("4x12 Green"), QStringLiteral("2x12 Blue")};
+    names.cabNames = { QStringLiteral("4x12 Green"), QStringLiteral("2x12 Blue") };
     UsageLists presetCabs;
     UsageLists cabPresets;
     CrossReference::startScan(presetCabs, cabPresets, names.presets, names.cabs);
-    CrossReference::addPreset(presetCabs, cabPresets, 0, {0, 1});
-    CrossReference::addPreset(presetCabs, cabPresets, presets - 1, {1});
+    CrossReference::addPreset(presetCabs, cabPresets, 0, { 0, 1 });
+    CrossReference::addPreset(presetCabs, cabPresets, presets - 1, { 1 });
     return CrossReference(names, presetCabs, cabPresets).rows(view, CrossReference::Full);
 }
 
@@ -56,13 +56,12 @@ void TestPdfExport::rendersTitleDateCountsAndTable_data()
     QTest::addColumn<QStringList>("texts");
 
     QTest::newRow("presets") << int(CrossReference::PresetCabs)
-                             << QStringList({"Tollmark: Preset -> Cabs", "Preset", "Cabs",
-                                             "0 Plexi <Bright> & Co",
-                                             "C0(4x12 Green), C1(2x12 Blue)", "1 Preset number 1"});
+                             << QStringList({ "Tollmark: Preset -> Cabs", "Preset", "Cabs",
+                                    "0 Plexi <Bright> & Co", "C0(4x12 Green), C1(2x12 Blue)",
+                                    "1 Preset number 1" });
     QTest::newRow("cabinets") << int(CrossReference::CabPresets)
-                              << QStringList({"Tollmark: Cab -> Presets", "Cab", "Presets",
-                                              "C1(2x12 Blue)", "0(Plexi <Bright> & Co), 4(",
-                                              "C2()"});
+                              << QStringList({ "Tollmark: Cab -> Presets", "Cab", "Presets",
+                                     "C1(2x12 Blue)", "0(Plexi <Bright> & Co), 4(", "C2()" });
 }
 
 void TestPdfExport::rendersTitleDateCountsAndTable()
@@ -77,10 +76,10 @@ void TestPdfExport::rendersTitleDateCountsAndTable()
     pdf.setDate(date);
     QVERIFY(pdf.save(fileName));
 
-    const QString text = run(QStringLiteral("pdftotext"), {fileName, QStringLiteral("-")});
+    const QString text = run(QStringLiteral("pdftotext"), { fileName, QStringLiteral("-") });
     QVERIFY2(!text.isEmpty(), "pdftotext could not read the file");
     const QString simplified = text.simplified();
-    for (const QString &expected : texts)
+    for (const QString& expected : texts)
         QVERIFY2(simplified.contains(expected), qPrintable(expected));
     QVERIFY(simplified.contains(QStringLiteral("384 presets, 232 cabinets")));
     QVERIFY(simplified.contains(QLocale().toString(date, QLocale::LongFormat).simplified()));
@@ -90,17 +89,16 @@ void TestPdfExport::longTablesRunAcrossPages()
 {
     QTemporaryDir dir;
     const QString fileName = dir.filePath(QStringLiteral("long.pdf"));
-    const PdfExport pdf(CrossReference::PresetCabs, rows(CrossReference::PresetCabs, 400), 400,
-                        3);
+    const PdfExport pdf(CrossReference::PresetCabs, rows(CrossReference::PresetCabs, 400), 400, 3);
     QVERIFY(pdf.save(fileName));
 
-    const QString info = run(QStringLiteral("pdfinfo"), {fileName});
+    const QString info = run(QStringLiteral("pdfinfo"), { fileName });
     const QRegularExpressionMatch pages
         = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
     QVERIFY(pages.hasMatch());
     QVERIFY(pages.captured(1).toInt() > 1);
 
-    const QString text = run(QStringLiteral("pdftotext"), {fileName, QStringLiteral("-")});
+    const QString text = run(QStringLiteral("pdftotext"), { fileName, QStringLiteral("-") });
     QVERIFY(text.contains(QStringLiteral("399 Preset number 399")));
     QVERIFY(text.contains(QStringLiteral("200 Preset number 200")));
 }
