@@ -8,6 +8,12 @@ TOLLMARK_JOBS="${TOLLMARK_JOBS:-$(nproc)}"
 TOLLMARK_BUILD_PACKAGES=(build-essential cmake pkg-config qtbase5-dev qtbase5-dev-tools
   librtmidi-dev jackd2 poppler-utils)
 
+# What building the Debian package needs (dpkg-shlibdeps finds its dependencies) and what
+# checks the installed desktop entry, metainfo and man pages. The test suite installs the
+# package into a scratch root, so it needs these too.
+TOLLMARK_PACKAGING_PACKAGES=(dpkg-dev desktop-file-utils appstream-util groff-base gzip)
+TOLLMARK_BUILD_PACKAGES+=("${TOLLMARK_PACKAGING_PACKAGES[@]}")
+
 # Installs the given Debian packages that are missing (apt-get update first,
 # only when something must be installed).
 ensure_packages() {
