@@ -1,0 +1,50 @@
+// Shared by the AxeFX tests that run against the simulated unit on their private JACK server.
+#pragma once
+
+#include "axefx.h"
+#include "axefxsim.h"
+
+#include <QByteArray>
+#include <QtTest>
+
+// Starts the unit and finds it; false with a test failure message when either fails.
+inline bool connectToSim(AxeFxSim& sim, AxeFX& axefx)
+{
+    QString error;
+    if (!sim.start(&error)) {
+        qWarning() << "simulator did not start:" << error;
+        return false;
+    }
+    return axefx.findAxeFx();
+}
+
+// A reply frame as the unit writes it; the readers do not check the checksum, so 00 stands.
+inline QByteArray simReply(quint8 model, quint8 function, const QByteArray& payload)
+{
+    QByteArray m = QByteArray::fromHex("F000 0174");
+    m += char(model);
+    m += char(function);
+    m += payload;
+    m += char(0x00);
+    m += char(0xF7);
+    return m;
+}
+
+// Function and, for parameter value queries, parameter of each recorded request, such as
+// "3C 20 11:X 02:0 02:12", to compare request sequences at a glance.
+inline QString requestTrail(const QList<QByteArray>& requests)
+{
+    QStringList trail;
+    for (const QByteArray& r : requests) {
+        if (r.size() < 8)
+            continue;
+        const quint8 function = quint8(r.at(5));
+        QString step = QString::number(function, 16).toUpper().rightJustified(2, '0');
+        if (function == 0x11)
+            step += r.at(8) ? ":Y" : ":X";
+        else if (function == 0x02)
+            step += ':' + QString::number(quint8(r.at(8)) | quint8(r.at(9)) << 7);
+        trail << step;
+    }
+    return trail.join(' ');
+}
