@@ -3,6 +3,8 @@
 #include "qrtmiditrigger.h"
 #include "wynsignal.h"
 
+#include "../support/tsanqtlocks.h"
+
 #include <QMutex>
 #include <QThread>
 #include <QtTest>
@@ -84,6 +86,7 @@ private slots:
     void waitAfterQueuedMatchStillSleeps();
     void timedOutWaitIsClearedByNextMatch();
     void resetForgetsWaiter();
+    void consumerThreadTakesEveryMessage();
     void deferredCallRunsOnReceiverThread();
     void invalidSlotSpecification_data();
     void invalidSlotSpecification();
@@ -245,6 +248,54 @@ void TestQRtMidiTrigger::resetForgetsWaiter()
     QVERIFY(!trigger.wait(kShortWaitMs));
     trigger.reset();
     QVERIFY(!trigger.isWaiting());
+}
+
+namespace {
+
+// The consumer's loop: dequeue while there is something, otherwise wait with a bound (a
+// match between an empty dequeue() and wait() does not end that wait).
+QList<QRtMidiData> consume(QRtMidiTrigger& trigger, int count)
+{
+    constexpr unsigned long kConsumerWaitMs = 20;
+    QList<QRtMidiData> taken;
+    QElapsedTimer timer;
+    timer.start();
+    QRtMidiData message;
+    while (taken.size() < count && timer.elapsed() < kTimeoutMs) {
+        if (trigger.dequeue(message))
+            taken.append(message);
+        else
+            trigger.wait(kConsumerWaitMs);
+    }
+    return taken;
+}
+
+QList<QRtMidiData> numberedMessages(int count)
+{
+    QList<QRtMidiData> messages;
+    for (int i = 0; i < count; ++i)
+        messages.append(QRtMidiData(QByteArray("\xB0") + char(i / 128) + char(i % 128)));
+    return messages;
+}
+
+} // namespace
+
+void TestQRtMidiTrigger::consumerThreadTakesEveryMessage()
+{
+    const QList<QRtMidiData> sent = numberedMessages(QRtMidiTrigger::kQueueLimit);
+    QRtMidiTrigger trigger("^B0");
+    QList<QRtMidiData> taken;
+    std::unique_ptr<QThread> consumer(
+        QThread::create([&] { taken = consume(trigger, sent.size()); }));
+    std::unique_ptr<QThread> producer(QThread::create([&] {
+        for (const QRtMidiData& message : sent)
+            trigger.offer(message);
+    }));
+    consumer->start();
+    producer->start();
+    QVERIFY(producer->wait(kTimeoutMs));
+    QVERIFY(consumer->wait(2 * kTimeoutMs));
+    QCOMPARE(taken, sent);
 }
 
 void TestQRtMidiTrigger::deferredCallRunsOnReceiverThread()
