@@ -2,8 +2,8 @@
 # and man pages, and the Debian package built from them (cpack -G DEB).
 include(GNUInstallDirs)
 
-# The application keys its settings store with this domain; the desktop id, icon name and
-# metainfo id are its reverse form.
+# The domain the application keys its settings store with (kOrganization in app/main.cpp);
+# the desktop id, icon name and metainfo id are its reverse form.
 set(TOLLMARK_ORGANIZATION_DOMAIN "tollmark.org")
 string(REPLACE "." ";" _tollmark_domain_parts "${TOLLMARK_ORGANIZATION_DOMAIN}")
 list(REVERSE _tollmark_domain_parts)
