@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kPackageTimeoutMs = 150000;
 constexpr int kToolTimeoutMs = 20000;
+constexpr int kLogTailBytes = 2000;
 
 #ifdef TOLLMARK_HAS_WINDOW
 constexpr bool kHasWindow = true;
@@ -83,6 +84,22 @@ bool matches(const QString& path, const QString& pattern)
     return QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern))
         .match(path)
         .hasMatch();
+}
+
+// cpack names its logs but they go with the scratch directory, so a failure shows their ends.
+QString cpackLogTails(const QString& out)
+{
+    QString tails;
+    for (QDirIterator it(
+             out, { QStringLiteral("*.log") }, QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        QFile log(it.next());
+        if (log.open(QIODevice::ReadOnly | QIODevice::Text))
+            tails += QStringLiteral("\n%1:\n%2")
+                         .arg(log.fileName(),
+                             QString::fromLocal8Bit(log.readAll().right(kLogTailBytes)));
+    }
+    return tails;
 }
 
 // Package names in a Depends field, without versions or alternatives' bars.
@@ -242,7 +259,8 @@ void PackageTest::initTestCase()
         { QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
             QStringLiteral(TOLLMARK_CPACK_CONFIG), QStringLiteral("-B"), out },
         kPackageTimeoutMs);
-    QVERIFY2(cpack.exitCode == 0, qPrintable(describe(QStringLiteral("cpack"), cpack)));
+    QVERIFY2(cpack.exitCode == 0,
+        qPrintable(describe(QStringLiteral("cpack"), cpack) + cpackLogTails(out)));
 
     const QStringList debs = QDir(out).entryList({ QStringLiteral("*.deb") }, QDir::Files);
     QCOMPARE(debs.size(), 1);
