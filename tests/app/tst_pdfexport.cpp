@@ -1,4 +1,5 @@
 #include "fakecatalogue.h"
+#include "guitestmain.h"
 #include "pdfexport.h"
 
 #include <QtTest>
@@ -112,5 +113,5 @@ void TestPdfExport::missingFolderFails()
     QVERIFY(!QFile::exists(fileName));
 }
 
-QTEST_MAIN(TestPdfExport)
+TOLLMARK_GUI_TEST_MAIN(TestPdfExport)
 #include "tst_pdfexport.moc"
