@@ -57,6 +57,10 @@ int matchHeaderReply(
 int matchKnownLength(const unsigned char* data, int size, unsigned char model,
     unsigned char function, int replyLength)
 {
+    // A length shorter than the header (or one that wrapped from an unsigned count) would
+    // put the F7 test before the reply or outside the message.
+    if (replyLength < kHeaderSize)
+        return -1;
     const int h = matchHeaderReply(data, size, model, function, replyLength);
     if (h < 0 || data[h + replyLength - 1] != kSysExEnd)
         return -1;
@@ -66,6 +70,10 @@ int matchKnownLength(const unsigned char* data, int size, unsigned char model,
 int matchDiscoveryReply(
     const unsigned char* data, int size, unsigned char function, int replyLength)
 {
+    // The caller copies replyLength bytes from the hit, so a length that no message can
+    // hold (a negative one, wrapped from an unsigned count) matches nothing.
+    if (replyLength < 0)
+        return -1;
     const int needed = std::max(replyLength, kHeaderSize);
     for (int from = 0; from < size;) {
         const unsigned char* hit

@@ -45,12 +45,14 @@ int matchHeaderReply(
     const unsigned char* data, int size, unsigned char model, unsigned char function, int minSize);
 
 // A reply of known length once the model is known: the first header hit counts when its
-// F7 stands at replyLength - 1; otherwise the message holds no reply. Position or -1.
+// F7 stands at replyLength - 1; otherwise the message holds no reply. Position or -1; always
+// -1 for a replyLength below the header's size.
 int matchKnownLength(const unsigned char* data, int size, unsigned char model,
     unsigned char function, int replyLength);
 
 // A reply of known length during discovery: the first F0 00 01 74 followed by the function at
 // offset 5 with replyLength bytes inside the message. The model byte and F7 are not looked at.
+// A negative replyLength matches nothing.
 int matchDiscoveryReply(
     const unsigned char* data, int size, unsigned char function, int replyLength);
 

@@ -14,6 +14,9 @@ TOLLMARK_BUILD_PACKAGES=(build-essential cmake pkg-config qtbase5-dev qtbase5-de
 TOLLMARK_PACKAGING_PACKAGES=(dpkg-dev desktop-file-utils appstream-util groff-base gzip)
 TOLLMARK_BUILD_PACKAGES+=("${TOLLMARK_PACKAGING_PACKAGES[@]}")
 
+# What the libFuzzer targets of fuzz/ are built with (scripts/fuzz).
+TOLLMARK_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
+
 # Installs the given Debian packages that are missing (apt-get update first,
 # only when something must be installed).
 ensure_packages() {
