@@ -1,0 +1,331 @@
+// tollmark-bench: full scans through AxeFX against the simulated unit next to a raw RtMidi
+// loop with the same requests, scan scaling over bank sizes and device latencies, and the
+// time to build both cross-reference views and write them as CSV. Run it on a JACK server
+// (scripts/bench); the unit runs in a child process so that only the scan's costs count.
+#include "benchstats.h"
+#include "rawloop.h"
+#include "scanrun.h"
+#include "simchild.h"
+#include "tablebench.h"
+
+#include <axefxcatalogue.h>
+#include <axefxsim.h>
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int kSmallModel = 3;
+constexpr int kLargeModel = 6;
+constexpr int kTableRepeats = 20;
+
+struct Options {
+    bool full = true;
+    bool scaling = true;
+    QList<int> sizes { 6, 24, 96, 384, 768 };
+    QList<int> latencies { 0, 1, 5 };
+    int runs = 3;
+};
+
+void print(const QString& line)
+{
+    std::printf("%s\n", line.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+QList<int> numberList(const QString& text, bool* ok)
+{
+    QList<int> numbers;
+    *ok = true;
+    for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool partOk = false;
+        const int n = part.toInt(&partOk);
+        if (!partOk || n < 0)
+            *ok = false;
+        numbers.append(n);
+    }
+    *ok = *ok && !numbers.isEmpty();
+    return numbers;
+}
+
+bool parse(const QStringList& args, Options& options)
+{
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        bool ok = true;
+        if (a == QLatin1String("--full-only")) {
+            options.scaling = false;
+        } else if (a == QLatin1String("--scaling-only")) {
+            options.full = false;
+        } else if (a == QLatin1String("--sizes") && i + 1 < args.size()) {
+            options.sizes = numberList(args.at(++i), &ok);
+        } else if (a == QLatin1String("--runs") && i + 1 < args.size()) {
+            options.runs = args.at(++i).toInt(&ok);
+            ok = ok && options.runs > 0;
+        } else if (a == QLatin1String("--latencies") && i + 1 < args.size()) {
+            options.latencies = numberList(args.at(++i), &ok);
+        } else {
+            ok = false;
+        }
+        if (!ok) {
+            print(QStringLiteral(
+                "usage: tollmark-bench [--full-only | --scaling-only] [--sizes N,N,...]\n"
+                "                      [--latencies MS,MS,...] [--runs N]\n"
+                "Run on a JACK server, e.g. TOLLMARK_JACK_PERIOD=16 scripts/with-jack "
+                "tollmark-bench"));
+            return false;
+        }
+    }
+    return true;
+}
+
+double us(double ns)
+{
+    return ns / 1000.0;
+}
+
+double perTrip(std::int64_t ns, int trips)
+{
+    return trips ? us(double(ns)) / trips : 0.0;
+}
+
+double share(std::int64_t cpuNs, std::int64_t wallNs)
+{
+    return wallNs ? 100.0 * double(cpuNs) / double(wallNs) : 0.0;
+}
+
+// Presets whose cabinets differ from what the unit's bank implies.
+int mismatches(const ScanResult& scan, int model, int presets)
+{
+    const SimBank bank = SimBank::builtIn(quint8(model));
+    int wrong = 0;
+    for (int p = 0; p < presets && p < scan.presetCabs.size(); ++p) {
+        if (scan.presetCabs.at(p) != bank.expectedCabs(p))
+            ++wrong;
+    }
+    return wrong;
+}
+
+struct Pair {
+    ScanFigures link;
+    RawFigures raw;
+    int wrongPresets = 0;
+    bool ok = false;
+};
+
+// One scan through AxeFX, then the raw loop with the very requests it sent. The link is
+// gone before the raw loop starts, so neither pays for the other's MIDI clients.
+Pair scanPair(int model, int presets, int cabs, TableFigures* tables = nullptr)
+{
+    Pair pair;
+    {
+        auto link = std::make_unique<AxeFX>();
+        if (!link->findAxeFx() || link->model != model) {
+            print(QStringLiteral("the simulated unit was not found"));
+            return pair;
+        }
+        ScanResult result;
+        pair.link = scanThroughLink(*link, presets, cabs, result);
+        pair.wrongPresets = mismatches(result, model, presets);
+        if (tables)
+            *tables = timeTablesAndCsv(AxeFxCatalogue(*link), result, kTableRepeats);
+    }
+    RawLoop raw;
+    QString error;
+    if (!raw.open(&error)) {
+        print(QStringLiteral("raw loop: %1").arg(error));
+        return pair;
+    }
+    pair.raw = raw.run(pair.link.requests);
+    pair.ok = true;
+    return pair;
+}
+
+double ratioOf(const Pair& p)
+{
+    return p.raw.wallNs ? double(p.link.wallNs) / double(p.raw.wallNs) : 0;
+}
+
+// Each run is a scan through AxeFX and a raw loop right after it; the run with the median
+// ratio is shown, so a burst of load on a shared machine in one run does not decide.
+bool fullScan(int model, int runs)
+{
+    SimChild sim;
+    if (!sim.start(model, 0)) {
+        print(QStringLiteral("the simulated unit did not start"));
+        return false;
+    }
+    const int presets = SimBank::presetCountFor(quint8(model));
+    const int cabs = SimBank::cabCountFor(quint8(model));
+    TableFigures tables;
+    QList<Pair> pairs;
+    for (int r = 0; r < runs; ++r) {
+        pairs.append(scanPair(model, presets, cabs, model == kLargeModel ? &tables : nullptr));
+        if (!pairs.last().ok)
+            return false;
+    }
+    std::sort(pairs.begin(), pairs.end(),
+        [](const Pair& a, const Pair& b) { return ratioOf(a) < ratioOf(b); });
+    const Pair& p = pairs.at(pairs.size() / 2);
+    QStringList ratios;
+    for (const Pair& each : pairs)
+        ratios << QString::number(ratioOf(each), 'f', 3);
+
+    const double ratio = ratioOf(p);
+    const double median = us(bench::quantile(p.link.reactionNs, 0.5));
+    const double p99 = us(bench::quantile(p.link.reactionNs, 0.99));
+    const double cpu = share(p.link.cpuNs, p.link.wallNs);
+    const auto verdict
+        = [](bool met) { return met ? QStringLiteral("met") : QStringLiteral("MISSED"); };
+
+    print(QStringLiteral("\nFull scan, model %1: %2 presets, %3 cabinets, device latency 0 ms; "
+                         "median of %4 runs (ratios %5)")
+              .arg(model)
+              .arg(presets)
+              .arg(cabs)
+              .arg(runs)
+              .arg(ratios.join(QStringLiteral(", "))));
+    print(QStringLiteral("  %1 %2 %3 %4 %5   reaction us: %6 %7 %8 %9   CPU %: %10 %11 %12")
+              .arg(QString(), -16)
+              .arg(QStringLiteral("requests"), 8)
+              .arg(QStringLiteral("trips"), 6)
+              .arg(QStringLiteral("wall s"), 7)
+              .arg(QStringLiteral("us/trip"), 7)
+              .arg(QStringLiteral("median"), 6)
+              .arg(QStringLiteral("p90"), 6)
+              .arg(QStringLiteral("p99"), 6)
+              .arg(QStringLiteral("max"), 7)
+              .arg(QStringLiteral("process"), 7)
+              .arg(QStringLiteral("idle"), 5)
+              .arg(QStringLiteral("thread"), 6));
+    const auto row = [](const QString& name, int requests, int trips, std::int64_t wall,
+                         const QVector<std::int64_t>& reaction, std::int64_t cpuNs, double idle,
+                         std::int64_t threadNs) {
+        print(QStringLiteral("  %1 %2 %3 %4 %5                %6 %7 %8 %9          %10 %11 %12")
+                  .arg(name, -16)
+                  .arg(requests, 8)
+                  .arg(trips, 6)
+                  .arg(wall / 1e9, 7, 'f', 3)
+                  .arg(perTrip(wall, trips), 7, 'f', 1)
+                  .arg(us(bench::quantile(reaction, 0.5)), 6, 'f', 1)
+                  .arg(us(bench::quantile(reaction, 0.9)), 6, 'f', 1)
+                  .arg(us(bench::quantile(reaction, 0.99)), 6, 'f', 1)
+                  .arg(us(bench::quantile(reaction, 1.0)), 7, 'f', 0)
+                  .arg(share(cpuNs, wall), 7, 'f', 1)
+                  .arg(idle, 5, 'f', 1)
+                  .arg(share(threadNs, wall), 6, 'f', 1));
+    };
+    row(QStringLiteral("AxeFX"), p.link.requests.size(), p.link.roundTrips, p.link.wallNs,
+        p.link.reactionNs, p.link.cpuNs, p.link.idleCpuShare, p.link.threadCpuNs);
+    row(QStringLiteral("raw RtMidi loop"), p.link.requests.size(), p.raw.roundTrips, p.raw.wallNs,
+        p.raw.reactionNs, p.raw.cpuNs, p.raw.idleCpuShare, p.raw.threadCpuNs);
+    print(
+        QStringLiteral("  ratio %1 (<= 1.10 %2); reaction median %3 us (<= 100 %4), "
+                       "p99 %5 us (<= 1000 %6); CPU share %7 % (<= 10 %8), of which the idle MIDI "
+                       "clients %9 %")
+            .arg(ratio, 0, 'f', 3)
+            .arg(verdict(ratio <= 1.10))
+            .arg(median, 0, 'f', 1)
+            .arg(verdict(median <= 100))
+            .arg(p99, 0, 'f', 1)
+            .arg(verdict(p99 <= 1000))
+            .arg(cpu, 0, 'f', 1)
+            .arg(verdict(cpu <= 10))
+            .arg(p.link.idleCpuShare, 0, 'f', 1));
+    print(QStringLiteral("  scan result: %1 of %2 presets as the bank implies; raw loop "
+                         "unanswered: %3; scanning thread preempted %4 times (raw loop: %5)")
+              .arg(presets - p.wrongPresets)
+              .arg(presets)
+              .arg(p.raw.unanswered)
+              .arg(p.link.preemptions)
+              .arg(p.raw.preemptions));
+    if (model == kLargeModel) {
+        print(QStringLiteral("  both views (%1 + %2 rows) built and written as CSV (%3 bytes): "
+                             "median %4 ms, max %5 ms over %6 runs (< 100 ms %7)%8")
+                  .arg(tables.presetRows)
+                  .arg(tables.cabRows)
+                  .arg(tables.csvBytes)
+                  .arg(tables.medianNs / 1e6, 0, 'f', 2)
+                  .arg(tables.maxNs / 1e6, 0, 'f', 2)
+                  .arg(tables.repeats)
+                  .arg(verdict(tables.maxNs < 100e6))
+                  .arg(tables.written ? QString() : QStringLiteral("; WRITING FAILED")));
+    }
+    return true;
+}
+
+bool scaling(const Options& options)
+{
+    const int allPresets = SimBank::presetCountFor(kLargeModel);
+    const int allCabs = SimBank::cabCountFor(kLargeModel);
+    print(QStringLiteral("\nScan scaling, model %1; a bank of n presets goes with "
+                         "n * %2 / %3 cabinets")
+              .arg(kLargeModel)
+              .arg(allCabs)
+              .arg(allPresets));
+    print(
+        QStringLiteral("  latency presets cabs  trips  AxeFX s    raw s  AxeFX us/trip  raw us/trip"
+                       "  overhead us/trip  ratio  correct"));
+    for (int latency : options.latencies) {
+        SimChild sim;
+        if (!sim.start(kLargeModel, latency)) {
+            print(QStringLiteral("the simulated unit did not start"));
+            return false;
+        }
+        for (int size : options.sizes) {
+            const int presets = qMin(size, allPresets);
+            const int cabs = int(qint64(presets) * allCabs / allPresets);
+            const Pair p = scanPair(kLargeModel, presets, cabs);
+            if (!p.ok)
+                return false;
+            const double linkTrip = perTrip(p.link.wallNs, p.link.roundTrips);
+            const double rawTrip = perTrip(p.raw.wallNs, p.raw.roundTrips);
+            print(
+                QStringLiteral("  %1 ms %2 %3 %4 %5 %6 %7 %8 %9 %10 %11")
+                    .arg(latency, 4)
+                    .arg(presets, 7)
+                    .arg(cabs, 5)
+                    .arg(p.link.roundTrips, 6)
+                    .arg(p.link.wallNs / 1e9, 8, 'f', 3)
+                    .arg(p.raw.wallNs / 1e9, 8, 'f', 3)
+                    .arg(linkTrip, 14, 'f', 1)
+                    .arg(rawTrip, 12, 'f', 1)
+                    .arg(linkTrip - rawTrip, 17, 'f', 1)
+                    .arg(p.raw.wallNs ? double(p.link.wallNs) / double(p.raw.wallNs) : 0, 6, 'f', 3)
+                    .arg(p.wrongPresets ? QStringLiteral("%1 wrong").arg(p.wrongPresets)
+                                        : QStringLiteral("yes"),
+                        8));
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.value(1) == QLatin1String(SimChild::kServeOption))
+        return SimChild::serve(args.mid(2));
+    Options options;
+    if (!parse(args, options))
+        return 2;
+
+    const QByteArray period = qgetenv("TOLLMARK_JACK_PERIOD");
+    print(QStringLiteral("tollmark-bench: JACK period %1 frames; the simulated unit runs in a "
+                         "child process")
+              .arg(period.isEmpty() ? QStringLiteral("(server default)")
+                                    : QString::fromLatin1(period)));
+    bool ok = true;
+    if (options.full)
+        ok = fullScan(kSmallModel, options.runs) && fullScan(kLargeModel, options.runs);
+    if (ok && options.scaling)
+        ok = scaling(options);
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,29 @@
+// The simulated unit in a child process of its own, so that neither its CPU time nor its
+// threads count against the scanning process whose costs the benchmarks measure.
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+
+class SimChild {
+public:
+    // The option that makes the benchmark program serve as the unit instead.
+    static const char* const kServeOption;
+
+    SimChild() = default;
+    ~SimChild();
+    SimChild(const SimChild&) = delete;
+    SimChild& operator=(const SimChild&) = delete;
+
+    // Starts the unit with the built-in bank of `model`, answering each request after
+    // `delayMs`; returns once its ports are open, false when it did not come up.
+    bool start(int model, int delayMs);
+    void stop();
+
+    // The child's side: runs the unit described by the arguments after kServeOption until
+    // standard input closes. Returns the process exit code.
+    static int serve(const QStringList& arguments);
+
+private:
+    QProcess process;
+};
