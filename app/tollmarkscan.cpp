@@ -82,7 +82,7 @@ bool checkWritable(const QString& path, QString& reason)
     const QString folder = info.absolutePath();
     QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".tollmark-scan-XXXXXX")));
     if (!probe.open()) {
-        reason = QStringLiteral("cannot create files in %1: %2").arg(folder, probe.errorString());
+        reason = QStringLiteral("cannot write %1: %2").arg(path, probe.errorString());
         return false;
     }
     return true;
