@@ -14,6 +14,10 @@ TOLLMARK_BUILD_PACKAGES=(build-essential cmake pkg-config qtbase5-dev qtbase5-de
 TOLLMARK_PACKAGING_PACKAGES=(dpkg-dev desktop-file-utils appstream-util groff-base gzip)
 TOLLMARK_BUILD_PACKAGES+=("${TOLLMARK_PACKAGING_PACKAGES[@]}")
 
+# What scripts/demo needs on a machine without a display: a virtual X server, a tool that
+# finds and drives the window, and one that writes its screenshot.
+TOLLMARK_DEMO_PACKAGES=(xvfb xdotool imagemagick)
+
 # What the libFuzzer targets of fuzz/ are built with (scripts/fuzz).
 TOLLMARK_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 
