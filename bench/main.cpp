@@ -120,7 +120,7 @@ struct Pair {
 
 // One scan through AxeFX, then the raw loop with the very requests it sent. The link is
 // gone before the raw loop starts, so neither pays for the other's MIDI clients.
-Pair scanPair(int model, int presets, int cabs, TableFigures* tables = nullptr)
+Pair scanPair(int model, int presets, int cabs, bool measureIdle, TableFigures* tables = nullptr)
 {
     Pair pair;
     {
@@ -130,7 +130,7 @@ Pair scanPair(int model, int presets, int cabs, TableFigures* tables = nullptr)
             return pair;
         }
         ScanResult result;
-        pair.link = scanThroughLink(*link, presets, cabs, result);
+        pair.link = scanThroughLink(*link, presets, cabs, result, measureIdle);
         pair.wrongPresets = mismatches(result, model, presets);
         if (tables)
             *tables = timeTablesAndCsv(AxeFxCatalogue(*link), result, kTableRepeats);
@@ -141,7 +141,7 @@ Pair scanPair(int model, int presets, int cabs, TableFigures* tables = nullptr)
         print(QStringLiteral("raw loop: %1").arg(error));
         return pair;
     }
-    pair.raw = raw.run(pair.link.requests);
+    pair.raw = raw.run(pair.link.requests, measureIdle);
     pair.ok = true;
     return pair;
 }
@@ -149,6 +149,17 @@ Pair scanPair(int model, int presets, int cabs, TableFigures* tables = nullptr)
 double ratioOf(const Pair& p)
 {
     return p.raw.wallNs ? double(p.link.wallNs) / double(p.raw.wallNs) : 0;
+}
+
+// The run with the median ratio; the ratios of all runs, in ascending order, in `ratios`.
+Pair medianRun(QList<Pair> pairs, QStringList& ratios)
+{
+    std::sort(pairs.begin(), pairs.end(),
+        [](const Pair& a, const Pair& b) { return ratioOf(a) < ratioOf(b); });
+    ratios.clear();
+    for (const Pair& each : pairs)
+        ratios << QString::number(ratioOf(each), 'f', 3);
+    return pairs.at(pairs.size() / 2);
 }
 
 // Each run is a scan through AxeFX and a raw loop right after it; the run with the median
@@ -165,16 +176,13 @@ bool fullScan(int model, int runs)
     TableFigures tables;
     QList<Pair> pairs;
     for (int r = 0; r < runs; ++r) {
-        pairs.append(scanPair(model, presets, cabs, model == kLargeModel ? &tables : nullptr));
+        pairs.append(
+            scanPair(model, presets, cabs, true, model == kLargeModel ? &tables : nullptr));
         if (!pairs.last().ok)
             return false;
     }
-    std::sort(pairs.begin(), pairs.end(),
-        [](const Pair& a, const Pair& b) { return ratioOf(a) < ratioOf(b); });
-    const Pair& p = pairs.at(pairs.size() / 2);
     QStringList ratios;
-    for (const Pair& each : pairs)
-        ratios << QString::number(ratioOf(each), 'f', 3);
+    const Pair p = medianRun(pairs, ratios);
 
     const double ratio = ratioOf(p);
     const double median = us(bench::quantile(p.link.reactionNs, 0.5));
@@ -259,6 +267,7 @@ bool fullScan(int model, int runs)
     return true;
 }
 
+// Each cell is the run with the median ratio of options.runs runs.
 bool scaling(const Options& options)
 {
     const int allPresets = SimBank::presetCountFor(kLargeModel);
@@ -280,9 +289,14 @@ bool scaling(const Options& options)
         for (int size : options.sizes) {
             const int presets = qMin(size, allPresets);
             const int cabs = int(qint64(presets) * allCabs / allPresets);
-            const Pair p = scanPair(kLargeModel, presets, cabs);
-            if (!p.ok)
-                return false;
+            QList<Pair> pairs;
+            for (int r = 0; r < options.runs; ++r) {
+                pairs.append(scanPair(kLargeModel, presets, cabs, false));
+                if (!pairs.last().ok)
+                    return false;
+            }
+            QStringList ratios;
+            const Pair p = medianRun(pairs, ratios);
             const double linkTrip = perTrip(p.link.wallNs, p.link.roundTrips);
             const double rawTrip = perTrip(p.raw.wallNs, p.raw.roundTrips);
             print(

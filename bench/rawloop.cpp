@@ -94,12 +94,13 @@ bool RawLoop::waitForReply(unsigned char model, unsigned char function, std::int
     }
 }
 
-RawFigures RawLoop::run(const QList<QByteArray>& requests)
+RawFigures RawLoop::run(const QList<QByteArray>& requests, bool measureIdle)
 {
     RawFigures figures;
     std::vector<unsigned char> bytes;
     std::int64_t replyAt = 0;
-    figures.idleCpuShare = bench::idleCpuShare(kIdleMs);
+    if (measureIdle)
+        figures.idleCpuShare = bench::idleCpuShare(kIdleMs);
     const std::int64_t thread0 = bench::threadCpuNs();
     const long preempted0 = bench::threadPreemptions();
     const std::int64_t cpu0 = bench::processCpuNs();

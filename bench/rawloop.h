@@ -39,7 +39,8 @@ public:
     bool open(QString* error);
     // Sends each request in turn; those that await a reply wait for the first message with
     // its reply header, or for one second of silence.
-    RawFigures run(const QList<QByteArray>& requests);
+    // With measureIdle, one idle second before the run gives idleCpuShare.
+    RawFigures run(const QList<QByteArray>& requests, bool measureIdle = true);
 
 private:
     struct Arrival {

@@ -69,10 +69,12 @@ void readNames(AxeFX& link, int presets, int cabs)
 
 } // namespace
 
-ScanFigures scanThroughLink(AxeFX& link, int presets, int cabs, ScanResult& result)
+ScanFigures scanThroughLink(
+    AxeFX& link, int presets, int cabs, ScanResult& result, bool measureIdle)
 {
     ScanFigures figures;
-    figures.idleCpuShare = bench::idleCpuShare(kIdleMs);
+    if (measureIdle)
+        figures.idleCpuShare = bench::idleCpuShare(kIdleMs);
     ScanProbe probe(link, figures);
     const std::int64_t thread0 = bench::threadCpuNs();
     const long preempted0 = bench::threadPreemptions();

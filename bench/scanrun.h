@@ -52,4 +52,6 @@ struct ScanResult {
 // Scans the first `presets` presets and `cabs` cabinets of the connected unit. A scan of the
 // whole layout uses the link's own name fills; a smaller one asks the same queries in the
 // same loop for the first names only.
-ScanFigures scanThroughLink(AxeFX& link, int presets, int cabs, ScanResult& result);
+// With measureIdle, one idle second before the scan gives idleCpuShare.
+ScanFigures scanThroughLink(
+    AxeFX& link, int presets, int cabs, ScanResult& result, bool measureIdle = true);
