@@ -14,7 +14,10 @@ int pipeEnds[2] = { -1, -1 };
 ScanInterrupt::ScanInterrupt(QObject* parent)
     : QObject(parent)
 {
-    if (pipeEnds[0] >= 0 || ::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
+    // A second watch stays idle and leaves the first one's pipe alone.
+    if (pipeEnds[0] >= 0)
+        return;
+    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
         pipeEnds[0] = pipeEnds[1] = -1;
         return;
     }
