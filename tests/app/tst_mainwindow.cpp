@@ -4,6 +4,7 @@
 #include "csvexport.h"
 #include "guitestmain.h"
 #include "mainwindow.h"
+#include "qrtmididata.h"
 #include "simrequest.h"
 
 #include <QElapsedTimer>
@@ -472,7 +473,10 @@ void TestMainWindow::completeScanFromRefresh()
 
     DialogAnswer answer(fileName);
     w.findChild<QAction*>(QStringLiteral("actionRefresh"))->trigger();
-    QVERIFY(nestedReturned);
+    QVERIFY2(nestedReturned,
+        qPrintable(QStringLiteral("%1 requests: %2")
+                       .arg(sim.requestCount())
+                       .arg(QRtMidiData(sim.requests().value(0)).toString(' '))));
     QVERIFY(overlayDuringNested);
     QVERIFY(!overlayLabel(w));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
