@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QMap>
 #include <QRegExp>
+#include <QThread>
 
 namespace {
 
@@ -16,6 +17,25 @@ const char kNotFoundSuffix[] = "\" was not found";
 const char kOpenError[] = "open";
 const char kOpenErrorDebug[] = "RtMidi Open Error: ";
 const char kDirectionWords[] = "([- ]in|[- ]out)";
+// A JACK connection carries data only once the server has switched to the new graph at the
+// start of a later cycle; a message sent before that is silently lost. A few periods of the
+// usual sizes fit in this wait, which is short beside the time the open itself takes there.
+constexpr unsigned long kJackConnectionSettleMs = 20;
+
+RtMidi::Api serviceOf(RtMidi* device)
+{
+    if (auto* in = dynamic_cast<RtMidiIn*>(device))
+        return in->getCurrentApi();
+    if (auto* out = dynamic_cast<RtMidiOut*>(device))
+        return out->getCurrentApi();
+    return RtMidi::UNSPECIFIED;
+}
+
+void waitUntilConnectionCarries(RtMidi* device)
+{
+    if (serviceOf(device) == RtMidi::UNIX_JACK)
+        QThread::msleep(kJackConnectionSettleMs);
+}
 
 } // namespace
 
@@ -120,6 +140,7 @@ bool QRtMidi::open(QString name, unsigned int option)
         device->openPort(unsigned(found.value()), kOwnPortName);
         portIndex = found.value();
         setupAfterOpen(option);
+        waitUntilConnectionCarries(device);
     } catch (const RtMidiError& e) {
         closeOpenPort();
         setError(kOpenError, e.getMessage());

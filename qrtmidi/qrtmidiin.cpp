@@ -1,12 +1,15 @@
 #include "qrtmidiin.h"
 
 #include "qrtmidiapi.h"
+#include "qrtmiditrigger.h"
 
 #include <RtMidi.h>
 
 #include <QDateTime>
 #include <QDebug>
 #include <QMutexLocker>
+#include <QReadLocker>
+#include <QWriteLocker>
 
 namespace {
 
@@ -34,7 +37,40 @@ void QRtMidiIn::midiDataIn(double, std::vector<unsigned char>* message)
     QRtMidiData data(*message);
     data.timeStamp = QDateTime::currentMSecsSinceEpoch();
     store(data);
+    serveTriggers(data);
     emit dataIn();
+}
+
+void QRtMidiIn::serveTriggers(const QRtMidiData& message)
+{
+    if (triggerCount.load(std::memory_order_acquire) == 0)
+        return;
+    QReadLocker locker(&triggerLock);
+    for (QRtMidiTrigger* trigger : qAsConst(triggers))
+        trigger->offer(message);
+}
+
+void QRtMidiIn::addTrigger(QRtMidiTrigger& trigger)
+{
+    if (triggers.contains(&trigger))
+        removeTrigger(trigger);
+    QWriteLocker locker(&triggerLock);
+    triggers.append(&trigger);
+    triggerCount.store(triggers.size(), std::memory_order_release);
+}
+
+void QRtMidiIn::removeTrigger(QRtMidiTrigger& trigger)
+{
+    QWriteLocker locker(&triggerLock);
+    triggers.removeOne(&trigger);
+    triggerCount.store(triggers.size(), std::memory_order_release);
+}
+
+void QRtMidiIn::removeAllTriggers()
+{
+    QWriteLocker locker(&triggerLock);
+    triggers.clear();
+    triggerCount.store(0, std::memory_order_release);
 }
 
 void QRtMidiIn::store(const QRtMidiData& message)
@@ -129,6 +165,7 @@ void QRtMidiIn::destoryRtMidiDev()
     if (!rtMidiIn)
         return;
     rtMidiIn->closePort();
+    removeAllTriggers();
     delete rtMidiIn;
     rtMidiIn = nullptr;
     callbackInstalled = false;

@@ -5,12 +5,16 @@
 #include "qrtmidi.h"
 #include "qrtmididata.h"
 
+#include <QList>
 #include <QMutex>
+#include <QReadWriteLock>
 
+#include <atomic>
 #include <deque>
 #include <vector>
 
 class QObject;
+class QRtMidiTrigger;
 class RtMidiIn;
 
 /// The library's input callback: hands the message to the QRtMidiIn given as `userData`.
@@ -49,6 +53,16 @@ public:
     /// Survives close() and init().
     QRtMidiData getLastData() const;
 
+    /// Attaches `trigger`: every later incoming message that matches its pattern is handed
+    /// to it on the library's thread, before dataIn(). A trigger is attached at most once;
+    /// adding it again moves it to the end of the list. The port does not own the trigger:
+    /// the owner must detach it before destroying it.
+    void addTrigger(QRtMidiTrigger& trigger);
+    /// Detaches `trigger` if it is attached; it is not destroyed.
+    void removeTrigger(QRtMidiTrigger& trigger);
+    /// Detaches every trigger; init() and the destructor do this too.
+    void removeAllTriggers();
+
 signals:
     /// Raised on the library's thread once per message, after it has been stored.
     void dataIn();
@@ -61,6 +75,7 @@ protected:
 
 private:
     void store(const QRtMidiData& message);
+    void serveTriggers(const QRtMidiData& message);
 
     RtMidiIn* rtMidiIn = nullptr;
     // The library keeps the first callback of a client and only warns about a second one.
@@ -72,4 +87,10 @@ private:
     // Set from the first message dropped until the inbox has room again, so that a port
     // nobody reads writes one debug line per overflow, not one per message.
     bool overflowing = false;
+
+    // Written on the port's thread, read on the library's; the count lets a port without
+    // triggers serve messages without taking the lock.
+    QReadWriteLock triggerLock;
+    QList<QRtMidiTrigger*> triggers;
+    std::atomic<int> triggerCount { 0 };
 };

@@ -1,9 +1,10 @@
 // Pattern triggers and their deferred calls: served directly, from other threads, and from
 // real messages arriving at an input port on the private JACK server.
+#include "midipeer.h"
+#include "qrtmidiin.h"
 #include "qrtmiditrigger.h"
+#include "tsanqtlocks.h"
 #include "wynsignal.h"
-
-#include "../support/tsanqtlocks.h"
 
 #include <QMutex>
 #include <QThread>
@@ -11,12 +12,41 @@
 
 #include <atomic>
 #include <memory>
+#include <thread>
+#include <utility>
+
+// Lets QCOMPARE show the bytes of messages that differ.
+char* toString(const QRtMidiData& data)
+{
+    return QTest::toString(data.toString(' '));
+}
 
 namespace {
 
 constexpr int kTimeoutMs = 5000;
 // A wait() that is expected to run out: long enough to show it did not return early.
 constexpr unsigned long kShortWaitMs = 50;
+constexpr int kProbeIntervalMs = 20;
+
+// A thread that is joined when it goes out of scope, also when a failed check returns early.
+// Every thread body here ends within its own bound. Unlike QThread::wait(), joining is seen
+// by ThreadSanitizer.
+class JoiningThread {
+public:
+    template <typename Body>
+    explicit JoiningThread(Body&& body)
+        : thread(std::forward<Body>(body))
+    { }
+    ~JoiningThread() { join(); }
+    void join()
+    {
+        if (thread.joinable())
+            thread.join();
+    }
+
+private:
+    std::thread thread;
+};
 
 } // namespace
 
@@ -92,8 +122,16 @@ private slots:
     void invalidSlotSpecification();
     void destroyedReceiverIsNotCalled();
 
+    void portServesTriggersInOrderBeforeDataIn();
+    void addingAgainMovesToEnd();
+    void portWakesWaiterAndFeedsConsumer();
+    void patternChangedWhileAttached();
+    void removeAndInitDetach();
+
 private:
     void flushEvents(Receiver& receiver);
+    bool openPort(QRtMidiIn& port, MidiPeer& peer);
+    void sendAndAwait(QRtMidiIn& port, MidiPeer& peer, const QRtMidiData& message);
 };
 
 // Posts a marker behind everything already queued for the receiver and waits for it, so
@@ -191,14 +229,13 @@ void TestQRtMidiTrigger::overflowDropsNewestButStillWakesAndCalls()
         trigger.handler(QRtMidiData(QString("90 %1 40").arg(i % 128, 2, 16, QChar('0'))));
 
     std::atomic<bool> woken { false };
-    std::unique_ptr<QThread> waiter(QThread::create([&] { woken = trigger.wait(kTimeoutMs); }));
-    waiter->start();
+    JoiningThread waiter([&] { woken = trigger.wait(kTimeoutMs); });
     QTRY_VERIFY_WITH_TIMEOUT(trigger.isWaiting(), kTimeoutMs);
 
     const QByteArray line = "QRtTriggerChannel Overflow: " + QByteArray::number(quintptr(&trigger));
     QTest::ignoreMessage(QtDebugMsg, line.constData());
     trigger.handler(QRtMidiData("90 7F 7F"));
-    QVERIFY(waiter->wait(kTimeoutMs));
+    waiter.join();
     QVERIFY(woken);
     QVERIFY(!trigger.isWaiting());
 
@@ -234,11 +271,10 @@ void TestQRtMidiTrigger::timedOutWaitIsClearedByNextMatch()
 
     // A match after the next wait() has started wakes it.
     std::atomic<bool> woken { false };
-    std::unique_ptr<QThread> waiter(QThread::create([&] { woken = trigger.wait(kTimeoutMs); }));
-    waiter->start();
+    JoiningThread waiter([&] { woken = trigger.wait(kTimeoutMs); });
     QTRY_VERIFY_WITH_TIMEOUT(trigger.isWaiting(), kTimeoutMs);
     trigger.handler(QRtMidiData("F8"));
-    QVERIFY(waiter->wait(kTimeoutMs));
+    waiter.join();
     QVERIFY(woken);
 }
 
@@ -285,16 +321,13 @@ void TestQRtMidiTrigger::consumerThreadTakesEveryMessage()
     const QList<QRtMidiData> sent = numberedMessages(QRtMidiTrigger::kQueueLimit);
     QRtMidiTrigger trigger("^B0");
     QList<QRtMidiData> taken;
-    std::unique_ptr<QThread> consumer(
-        QThread::create([&] { taken = consume(trigger, sent.size()); }));
-    std::unique_ptr<QThread> producer(QThread::create([&] {
+    JoiningThread consumer([&] { taken = consume(trigger, sent.size()); });
+    JoiningThread producer([&] {
         for (const QRtMidiData& message : sent)
             trigger.offer(message);
-    }));
-    consumer->start();
-    producer->start();
-    QVERIFY(producer->wait(kTimeoutMs));
-    QVERIFY(consumer->wait(2 * kTimeoutMs));
+    });
+    producer.join();
+    consumer.join();
     QCOMPARE(taken, sent);
 }
 
@@ -350,6 +383,169 @@ void TestQRtMidiTrigger::destroyedReceiverIsNotCalled()
     trigger.handler(QRtMidiData("F0 F7"));
     QRtMidiData out;
     QVERIFY(trigger.dequeue(out));
+}
+
+// A new JACK connection carries data only from a later cycle on, so the peer probes it with
+// active sensing (which no trigger here matches) until one arrives.
+bool TestQRtMidiTrigger::openPort(QRtMidiIn& port, MidiPeer& peer)
+{
+    if (!peer.isOk()) {
+        qWarning() << "peer:" << peer.error();
+        return false;
+    }
+    if (!port.init() || !port.open(peer.outputPortName(), 0))
+        return false;
+    const QRtMidiData probe("FE");
+    QElapsedTimer timer;
+    timer.start();
+    while (port.pendingCount() == 0 && timer.elapsed() < kTimeoutMs) {
+        peer.send(probe);
+        QTest::qWait(kProbeIntervalMs);
+    }
+    port.clearInbox();
+    return timer.elapsed() < kTimeoutMs;
+}
+
+// Sends one message and returns once the port has raised dataIn() for it, by which time
+// every trigger has been served.
+void TestQRtMidiTrigger::sendAndAwait(QRtMidiIn& port, MidiPeer& peer, const QRtMidiData& message)
+{
+    int arrivals = 0;
+    const QMetaObject::Connection counting
+        = connect(&port, &QRtMidiIn::dataIn, this, [&] { ++arrivals; });
+    peer.send(message);
+    QTRY_COMPARE_WITH_TIMEOUT(arrivals, 1, kTimeoutMs);
+    disconnect(counting);
+}
+
+void TestQRtMidiTrigger::portServesTriggersInOrderBeforeDataIn()
+{
+    Receiver receiver;
+    receiver.drains = false;
+    QRtMidiTrigger status("^90", &receiver, SLOT(onMatch(void*)));
+    QRtMidiTrigger note("40", &receiver, SLOT(onMatch(void*)));
+    QRtMidiTrigger other("^B0", &receiver, SLOT(onMatch(void*)));
+    // Declared after the triggers, so that it is gone (and they detached) before them.
+    MidiPeer peer("Trigger In", "Trigger Out");
+    QRtMidiIn port;
+
+    // Runs on the library's thread, right after the triggers were served.
+    std::atomic<int> queuedAtDataIn { 0 };
+    connect(
+        &port, &QRtMidiIn::dataIn, &port,
+        [&] {
+            QRtMidiData message;
+            queuedAtDataIn += int(status.dequeue(message)) + int(note.dequeue(message))
+                + int(other.dequeue(message));
+        },
+        Qt::DirectConnection);
+    QVERIFY(openPort(port, peer));
+    port.addTrigger(status);
+    port.addTrigger(note);
+    port.addTrigger(other);
+
+    sendAndAwait(port, peer, QRtMidiData("90 40 7F"));
+    QTRY_COMPARE_WITH_TIMEOUT(queuedAtDataIn.load(), 2, kTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(receiver.callCount(), 2, kTimeoutMs);
+    QCOMPARE(receiver.arguments(), QList<void*>() << &status << &note);
+    QCOMPARE(receiver.lastThread(), QThread::currentThread());
+}
+
+void TestQRtMidiTrigger::addingAgainMovesToEnd()
+{
+    Receiver receiver;
+    QRtMidiTrigger first("F8", &receiver, SLOT(onMatch(void*)));
+    QRtMidiTrigger second("F8", &receiver, SLOT(onMatch(void*)));
+    MidiPeer peer("Trigger In", "Trigger Out");
+    QRtMidiIn port;
+    QVERIFY(openPort(port, peer));
+    port.addTrigger(first);
+    port.addTrigger(second);
+    port.addTrigger(first);
+
+    sendAndAwait(port, peer, QRtMidiData("F8"));
+    QTRY_COMPARE_WITH_TIMEOUT(receiver.callCount(), 2, kTimeoutMs);
+    flushEvents(receiver);
+    QCOMPARE(receiver.arguments(), QList<void*>() << &second << &first);
+}
+
+void TestQRtMidiTrigger::portWakesWaiterAndFeedsConsumer()
+{
+    QRtMidiTrigger trigger("^B0");
+    MidiPeer peer("Trigger In", "Trigger Out");
+    QRtMidiIn port;
+    QVERIFY(openPort(port, peer));
+    port.addTrigger(trigger);
+
+    std::atomic<bool> woken { false };
+    JoiningThread waiter([&] { woken = trigger.wait(kTimeoutMs); });
+    QTRY_VERIFY_WITH_TIMEOUT(trigger.isWaiting(), kTimeoutMs);
+    peer.send(QRtMidiData("B0 07 00"));
+    waiter.join();
+    QVERIFY(woken);
+    QRtMidiData first;
+    QVERIFY(trigger.dequeue(first));
+    QCOMPARE(first, QRtMidiData("B0 07 00"));
+
+    const QList<QRtMidiData> sent = numberedMessages(100);
+    QList<QRtMidiData> taken;
+    JoiningThread consumer([&] { taken = consume(trigger, sent.size()); });
+    for (const QRtMidiData& message : sent) {
+        peer.send(message);
+        peer.send(QRtMidiData("F8"));
+    }
+    consumer.join();
+    QCOMPARE(taken, sent);
+}
+
+// The port reads the pattern while the test thread replaces it; once the last pattern is in
+// place, the queue holds only what that pattern matched.
+void TestQRtMidiTrigger::patternChangedWhileAttached()
+{
+    QRtMidiTrigger trigger("^B0");
+    QRtMidiTrigger allSent("^(B0|F8)");
+    MidiPeer peer("Trigger In", "Trigger Out");
+    QRtMidiIn port;
+    QVERIFY(openPort(port, peer));
+    port.addTrigger(trigger);
+    port.addTrigger(allSent);
+
+    const QList<QRtMidiData> sent = numberedMessages(100);
+    for (int i = 0; i < sent.size(); ++i) {
+        peer.send(sent.at(i));
+        trigger.setRegExp(i % 2 ? "^B0" : "0xB0 0x00");
+    }
+    trigger.setRegExp("^F8");
+    peer.send(QRtMidiData("F8"));
+    QCOMPARE(consume(allSent, sent.size() + 1).size(), sent.size() + 1);
+
+    QList<QRtMidiData> queued;
+    QRtMidiData message;
+    while (trigger.dequeue(message))
+        queued.append(message);
+    QCOMPARE(queued, QList<QRtMidiData>() << QRtMidiData("F8"));
+}
+
+void TestQRtMidiTrigger::removeAndInitDetach()
+{
+    QRtMidiTrigger kept("F8");
+    QRtMidiTrigger removed("F8");
+    MidiPeer peer("Trigger In", "Trigger Out");
+    QRtMidiIn port;
+    QVERIFY(openPort(port, peer));
+    port.addTrigger(kept);
+    port.addTrigger(removed);
+    port.removeTrigger(removed);
+    port.removeTrigger(removed);
+
+    QRtMidiData message;
+    sendAndAwait(port, peer, QRtMidiData("F8"));
+    QVERIFY(kept.dequeue(message));
+    QVERIFY(!removed.dequeue(message));
+
+    QVERIFY(openPort(port, peer));
+    sendAndAwait(port, peer, QRtMidiData("F8"));
+    QVERIFY(!kept.dequeue(message));
 }
 
 QTEST_GUILESS_MAIN(TestQRtMidiTrigger)
