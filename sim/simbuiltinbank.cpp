@@ -137,7 +137,7 @@ void makeUp(int kind, SimPreset& preset, Sequence& seq, const SimBank& bank)
         break;
     case 6:
         place(preset, { kAmp1, SimBank::kCabBlock1, kReverb });
-        b1.x = dual(namedUserCab(seq, bank), popularCab(seq));
+        b1.x = dual(namedUserCab(seq, bank), namedUserCab(seq, bank));
         b1.y = single(namedUserCab(seq, bank));
         break;
     default:
@@ -176,12 +176,16 @@ void SimBuiltInBank::fillCabNames(SimBank& bank)
     const int userNames = int(sizeof kUserCabNames / sizeof kUserCabNames[0]);
     const int userSlots = bank.cabCount() - bank.factoryCabCount();
     const int filled = userSlots / 2;
+    int named = 0;
     for (int u = 0; u < filled; ++u) {
         if (u % kUserSlotEveryEmpty == kUserSlotEveryEmpty - 1)
             continue;
-        bank.cabNames[bank.factoryCabCount() + u] = u < userNames
-            ? QString::fromLatin1(kUserCabNames[u])
-            : QStringLiteral("%1 #%2").arg(QLatin1String(kUserCabNames[u % userNames])).arg(u + 1);
+        bank.cabNames[bank.factoryCabCount() + u] = named < userNames
+            ? QString::fromLatin1(kUserCabNames[named])
+            : QStringLiteral("%1 #%2")
+                  .arg(QLatin1String(kUserCabNames[named % userNames]))
+                  .arg(named + 1);
+        ++named;
     }
 }
 

@@ -210,8 +210,11 @@ void TestAxeFxLink::replyBeforeTheWait()
     QTRY_VERIFY(axefx.midiIn.pendingCount() > 0);
 
     QByteArray out;
+    QElapsedTimer clock;
+    clock.start();
     QVERIFY(axefx.WaitForInfiniteAnswer(out, 0x35));
     QCOMPARE(out.size(), 13);
+    QVERIFY2(clock.elapsed() < 500, "a reply already received waited for the silence time-out");
 }
 
 void TestAxeFxLink::noReplyLost_data()
