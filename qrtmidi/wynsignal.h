@@ -10,19 +10,19 @@ class QObject;
 class WynSignal {
 public:
     /// Prepares calls of the slot `member` of `receiver` with `argument`. The member is a
-    /// slot specification as SLOT() writes it, e.g. SLOT(onMatch(void*)); the slot must take
-    /// one void* parameter. A signal specification, or one without a parameter list, is
+    /// slot signature as SLOT() writes it, e.g. SLOT(onMatch(void*)); the slot must take
+    /// one void* parameter. A signal's signature, or one without a parameter list, is
     /// refused with the warning "WynSignal - Invalid member specification", and every later
     /// invoke() does nothing.
     WynSignal(const QObject* receiver, const char* member, void* argument);
 
     /// Posts one call of the slot to the receiver's event queue and returns at once; the
     /// call runs when the receiver's thread next processes events. Does nothing when the
-    /// specification was refused or the receiver has been destroyed. Safe to call from
+    /// member was refused or the receiver has been destroyed. Safe to call from
     /// any thread.
     void invoke() const;
 
-    /// True when the specification was accepted and the receiver still exists.
+    /// True when the member was accepted and the receiver still exists.
     bool isValid() const { return !receiver.isNull(); }
 
 private:
