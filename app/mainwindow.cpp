@@ -146,7 +146,10 @@ void MainWindow::refresh()
 
 bool MainWindow::connectDevice()
 {
-    if (!axeFx.isConnected())
+    // A unit that closed its ports is still taken for connected, and its ports, even once
+    // back, are no longer linked to ours: a scan would wait out every request. So a silent
+    // unit is searched for again, which opens the ports anew or finds no device.
+    if (!axeFx.isConnected() || !axeFx.ReadDisplayOffset())
         axeFx.findAxeFx();
     return axeFx.isConnected();
 }

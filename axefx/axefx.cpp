@@ -275,12 +275,14 @@ bool AxeFX::queryModel()
     return true;
 }
 
-void AxeFX::ReadDisplayOffset()
+bool AxeFX::ReadDisplayOffset()
 {
     unsigned char reply[kDisplayOffsetReplyLength];
-    if (requestKnownLength(
+    if (!requestKnownLength(
             displayOffsetQuery(model), kDisplayOffsetReplyLength, kFunctionDisplayOffset, reply))
-        displayOffset = reply[kDisplayOffsetByte] != 0 ? 1 : 0;
+        return false;
+    displayOffset = reply[kDisplayOffsetByte] != 0 ? 1 : 0;
+    return true;
 }
 
 bool AxeFX::isConnected()

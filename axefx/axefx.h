@@ -41,7 +41,8 @@ public:
         unsigned int replyLength, unsigned char function, unsigned char* out);
 
     bool findAxeFx();
-    void ReadDisplayOffset();
+    // True when the unit answered, which also shows that the link still stands.
+    bool ReadDisplayOffset();
     bool isConnected();
     bool PC(int preset);
     void SetXY(unsigned short block, bool y);

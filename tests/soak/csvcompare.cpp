@@ -75,10 +75,11 @@ CsvDifference compareCsv(const QString& actual, const QString& expected, QChar s
         }
         QStringList a = actualLines.at(i).split(separator);
         QStringList e = expectedLines.at(i).split(separator);
-        // A line ending in the separator has no entries, not one empty entry.
-        if (a.size() == 2 && a.last().isEmpty())
+        // A line ending in the separator has no entries, not one empty entry (a name may
+        // hold the separator, so the key can span fields before it).
+        if (a.size() >= 2 && a.last().isEmpty())
             a.removeLast();
-        if (e.size() == 2 && e.last().isEmpty())
+        if (e.size() >= 2 && e.last().isEmpty())
             e.removeLast();
         compareLine(a, e, d);
     }

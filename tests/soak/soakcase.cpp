@@ -42,8 +42,8 @@ QVector<SoakCase> soakCases()
     return {
         { "clean", clean, SoakAction::None, SoakEnd::Finished, false },
         { "silence", silence(), SoakAction::None, SoakEnd::NoDevice, true },
-        { "drop-1%", dropRate(0.01), SoakAction::None, SoakEnd::Finished, true },
-        { "drop-10%", dropRate(0.10), SoakAction::None, SoakEnd::Finished, true },
+        { "drop-1%", dropRate(0.01), SoakAction::None, SoakEnd::Finished, true, true },
+        { "drop-10%", dropRate(0.10), SoakAction::None, SoakEnd::Finished, true, true },
         { "delay-5ms", with([](SimFaults& f) { f.delayMs = 5; }), SoakAction::None,
             SoakEnd::Finished, false },
         { "tempo-1ms", with([](SimFaults& f) { f.tempoMs = 1; }), SoakAction::None,

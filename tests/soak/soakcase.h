@@ -24,6 +24,9 @@ struct SoakCase {
     SoakEnd end = SoakEnd::Finished;
     // Whether replies are lost or unusable, so that the file may miss what they carried.
     bool lossy = false;
+    // Whether the faults start only once the unit is found: random drops would otherwise
+    // now and then take the model query's reply, and the case would test discovery instead.
+    bool afterDiscovery = false;
 };
 
 QVector<SoakCase> soakCases();

@@ -25,6 +25,10 @@ namespace {
 
 constexpr quint8 kModel = 3;
 constexpr int kStepMs = 5;
+// Building and showing the window and opening its ports, in a sanitizer build.
+constexpr int kStartUpBudgetMs = 1500;
+// The model query and the display offset query: the unit has been found.
+constexpr int kDiscoveryRequests = 2;
 // What one answered round trip may take in a sanitizer build on a busy machine.
 constexpr int kRoundTripBudgetMs = 20;
 // An unanswered request costs one second of silence.
@@ -48,6 +52,17 @@ QString fileText(const QString& path)
     return QTextStream(&file).readAll();
 }
 
+// A cabinet name is stored under the number its reply gives, so a unit that echoes numbers
+// off by offset shifts every name by as much; the first offset names are never read.
+SimBank namesAsRead(SimBank bank, int offset)
+{
+    const QVector<QString> sent = bank.cabNames;
+    for (int c = 0; c < sent.size(); ++c)
+        bank.cabNames[c]
+            = c - offset >= 0 && c - offset < sent.size() ? sent.at(c - offset) : QString();
+    return bank;
+}
+
 } // namespace
 
 SoakRun::SoakRun(const SoakCase& soakCase, const QString& csvPath)
@@ -66,7 +81,8 @@ SoakRun::~SoakRun()
 SoakResult SoakRun::run()
 {
     SoakResult result;
-    sim->setFaults(soakCase.faults);
+    if (!soakCase.afterDiscovery)
+        sim->setFaults(soakCase.faults);
     QString error;
     if (!sim->start(&error))
         qFatal("cannot open the simulated unit's ports: %s", qPrintable(error));
@@ -101,7 +117,8 @@ SoakResult SoakRun::run()
         result.allowedMs = kSilenceMs + kRequestsPerPreset * kRoundTripBudgetMs;
     } else {
         result.elapsedMs = endMs;
-        result.allowedMs = qint64(result.requests) * (kRoundTripBudgetMs + soakCase.faults.delayMs)
+        result.allowedMs = kStartUpBudgetMs
+            + qint64(result.requests) * (kRoundTripBudgetMs + soakCase.faults.delayMs)
             + qint64(unanswered) * kSilenceMs;
     }
     judgeFile(result);
@@ -119,6 +136,10 @@ MainWindow* SoakRun::window() const
 
 void SoakRun::step()
 {
+    if (soakCase.afterDiscovery && !faultsApplied && sim->requestCount() >= kDiscoveryRequests) {
+        sim->setFaults(soakCase.faults);
+        faultsApplied = true;
+    }
     acceptSaveDialog();
     playAction();
 }
@@ -197,7 +218,7 @@ void SoakRun::judgeFile(SoakResult& result) const
     if (!result.csvWritten)
         return;
     const SimBank bank = SimBank::builtIn(kModel);
-    const BankCatalogue names(bank);
+    const BankCatalogue names(namesAsRead(bank, soakCase.faults.echoCabOffset));
     UsageLists presetCabs, cabPresets;
     CrossReference::startScan(presetCabs, cabPresets, bank.presetCount(), bank.cabCount());
     for (int p = 0; p < bank.presetCount(); ++p)

@@ -47,5 +47,5 @@ private:
     AxeFxSim* sim;
     qint64 actionAtMs = -1;
     qint64 portsClosedAtMs = -1;
-    qint64 startMs = 0;
+    bool faultsApplied = false;
 };
