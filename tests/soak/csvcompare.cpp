@@ -16,6 +16,35 @@ bool isUnreadEntry(const QString& entry)
     return entry.endsWith(QLatin1String("()"));
 }
 
+// The fields of one line: a field in double quotes may hold the separator, and a doubled
+// double quote inside it stands for one.
+QStringList fieldsOf(const QString& line, QChar separator)
+{
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (int i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        if (quoted) {
+            if (c != QLatin1Char('"'))
+                field += c;
+            else if (i + 1 < line.size() && line.at(i + 1) == QLatin1Char('"'))
+                field += line.at(++i);
+            else
+                quoted = false;
+        } else if (c == QLatin1Char('"')) {
+            quoted = true;
+        } else if (c == separator) {
+            fields << field;
+            field.clear();
+        } else {
+            field += c;
+        }
+    }
+    fields << field;
+    return fields;
+}
+
 int indexOfLabel(const QStringList& entries, const QString& label)
 {
     for (int j = 0; j < entries.size(); ++j) {
@@ -66,20 +95,19 @@ CsvDifference compareCsv(const QString& actual, const QString& expected, QChar s
     CsvDifference d;
     for (int i = 0; i < qMax(actualLines.size(), expectedLines.size()); ++i) {
         if (i >= actualLines.size()) {
-            d.lostUses += expectedLines.at(i).split(separator).size() - 1;
+            d.lostUses += fieldsOf(expectedLines.at(i), separator).size() - 1;
             continue;
         }
         if (i >= expectedLines.size()) {
             ++d.invented;
             continue;
         }
-        QStringList a = actualLines.at(i).split(separator);
-        QStringList e = expectedLines.at(i).split(separator);
-        // A line ending in the separator has no entries, not one empty entry (a name may
-        // hold the separator, so the key can span fields before it).
-        if (a.size() >= 2 && a.last().isEmpty())
+        QStringList a = fieldsOf(actualLines.at(i), separator);
+        QStringList e = fieldsOf(expectedLines.at(i), separator);
+        // A line ending in the separator has no entries, not one empty entry.
+        if (a.size() == 2 && a.last().isEmpty())
             a.removeLast();
-        if (e.size() >= 2 && e.last().isEmpty())
+        if (e.size() == 2 && e.last().isEmpty())
             e.removeLast();
         compareLine(a, e, d);
     }
