@@ -3,6 +3,7 @@
 // order, and what survives closing and init().
 #include "midipeer.h"
 #include "qrtmidiin.h"
+#include "tsanqtlocks.h"
 
 #include <QDateTime>
 #include <QtTest>
