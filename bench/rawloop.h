@@ -2,6 +2,8 @@
 // condition variable that the input callback signals; nothing else between reply and request.
 #pragma once
 
+#include "qrtmidiapi.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -52,7 +54,7 @@ private:
     bool waitForReply(unsigned char model, unsigned char function, std::int64_t& arrivalNs);
 
     std::unique_ptr<RtMidiIn> in;
-    std::unique_ptr<RtMidiOut> out;
+    std::unique_ptr<RtMidiOut, QRtMidiOutDeleter> out;
     std::mutex mutex;
     std::condition_variable arrived;
     std::deque<Arrival> inbox;

@@ -2,7 +2,9 @@
 
 #include <RtMidi.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -77,4 +79,23 @@ RtMidiIn* qrtCreateMidiIn(
 RtMidiOut* qrtCreateMidiOut(const std::string& clientName, std::string* error)
 {
     return createOnFirstUsableService<RtMidiOut>(error, clientName);
+}
+
+void qrtDeleteMidiOut(RtMidiOut* out)
+{
+    if (!out)
+        return;
+    if (out->getCurrentApi() == RtMidi::UNIX_JACK) {
+        // The JACK output frees its ring buffers before it closes its client, so a process
+        // callback still running reads freed memory. With the port closed, each new callback
+        // returns at once; a few periods let one already under way finish first.
+        out->closePort();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    delete out;
+}
+
+void QRtMidiOutDeleter::operator()(RtMidiOut* out) const
+{
+    qrtDeleteMidiOut(out);
 }

@@ -18,3 +18,12 @@ RtMidiIn* qrtCreateMidiIn(
 
 /// Creates an output client named `clientName`, chosen as qrtCreateMidiIn() chooses.
 RtMidiOut* qrtCreateMidiOut(const std::string& clientName, std::string* error);
+
+/// Deletes an output client safely: on JACK the port is closed and a running process callback
+/// allowed to end first, since the library's JACK output would otherwise let it read freed
+/// memory. Use it (or QRtMidiOutDeleter) instead of `delete` for every RtMidiOut.
+void qrtDeleteMidiOut(RtMidiOut* out);
+
+struct QRtMidiOutDeleter {
+    void operator()(RtMidiOut* out) const;
+};

@@ -85,6 +85,6 @@ void QRtMidiOut::destoryRtMidiDev()
     if (!rtMidiOut)
         return;
     rtMidiOut->closePort();
-    delete rtMidiOut;
+    qrtDeleteMidiOut(rtMidiOut);
     rtMidiOut = nullptr;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "axefxsim.h"
+#include "qrtmidiapi.h"
 #include "simdevice.h"
 
 #include <QByteArray>
@@ -75,7 +76,7 @@ private:
 
     SimPortNames names;
     std::unique_ptr<RtMidiIn> in;
-    std::unique_ptr<RtMidiOut> out;
+    std::unique_ptr<RtMidiOut, QRtMidiOutDeleter> out;
     std::thread worker;
     bool running = false;
     bool stopping = false;

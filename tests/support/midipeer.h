@@ -150,5 +150,5 @@ private:
     QString outName;
     QString errorText;
     std::unique_ptr<RtMidiIn> input;
-    std::unique_ptr<RtMidiOut> output;
+    std::unique_ptr<RtMidiOut, QRtMidiOutDeleter> output;
 };
