@@ -235,7 +235,13 @@ bool AxeFX::request(
     Message message, unsigned char function, int minSize, QByteArray& reply, int& at)
 {
     send(message);
-    return waitForHeader(function, minSize, reply, at);
+    if (!waitForHeader(function, kHeaderSize, reply, at))
+        return false;
+    // The unit sends one reply per request: one that came damaged is no answer, and waiting
+    // on for another would only cost a second of silence.
+    const unsigned char* frame = bytesOf(reply) + at;
+    const int size = reply.size() - at;
+    return size >= minSize && replyIntact(frame, size);
 }
 
 bool AxeFX::requestKnownLength(

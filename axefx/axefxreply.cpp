@@ -90,6 +90,13 @@ int matchDiscoveryReply(
     return -1;
 }
 
+bool replyIntact(const unsigned char* reply, int size)
+{
+    if (size < kHeaderSize + 2 || reply[size - 1] != kSysExEnd)
+        return false;
+    return reply[size - 2] == frameChecksum(reply, unsigned(size - 2));
+}
+
 bool readNameText(const unsigned char* reply, int size, QString& name)
 {
     if (size < kNameReplyMinSize)

@@ -56,6 +56,11 @@ int matchKnownLength(const unsigned char* data, int size, unsigned char model,
 int matchDiscoveryReply(
     const unsigned char* data, int size, unsigned char function, int replyLength);
 
+// Whether a reply runs whole to the end of its message: F7 last and, before it, the checksum
+// of every byte from its F0 on. A reply of no fixed length (a name, the parameter texts) that
+// was cut short shows it only so.
+bool replyIntact(const unsigned char* reply, int size);
+
 // The readers take a reply from its F0 to the end of its message (size bytes).
 
 // The name text from byte 8 up to the first 00, never taking the checksum at size - 2,

@@ -1,5 +1,5 @@
-// The reply header search (F0 00 01 74 model function) and the header match with a minimum
-// size, checked against a plain search of every position.
+// The reply header search (F0 00 01 74 model function), the header match with a minimum
+// size and the check that a reply is whole, against a plain search of every position.
 #include "fuzzinput.h"
 
 #include <axefxmessage.h>
@@ -40,5 +40,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     FUZZ_CHECK(at == -1 || at == found);
     if (found >= 0)
         FUZZ_CHECK((at == found) == (n - found >= std::max(minSize, kHeaderSize)));
+    if (found >= 0 && replyIntact(message + found, n - found)) {
+        const unsigned char* reply = message + found;
+        const int length = n - found;
+        unsigned char sum = 0;
+        for (int i = 0; i < length - 2; ++i)
+            sum ^= reply[i];
+        FUZZ_CHECK(reply[length - 1] == kSysExEnd && reply[length - 2] == (sum & 0x7F));
+    }
     return 0;
 }

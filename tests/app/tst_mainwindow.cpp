@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -47,19 +48,29 @@ private:
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isVisible())
             return;
-        ++count;
-        caption = dialog->windowTitle();
-        directory = dialog->directory().absolutePath();
-        filters = dialog->nameFilters();
+        if (dialog != seen) {
+            seen = dialog;
+            ++count;
+            caption = dialog->windowTitle();
+            directory = dialog->directory().absolutePath();
+            filters = dialog->nameFilters();
+        }
         if (fileName.isEmpty()) {
             dialog->reject();
             return;
         }
-        // Accepted as it is, past the dialog's own checks (overwrite question and the like).
+        // The dialog leaves its name field alone while the field has the focus.
+        if (QWidget* focused = dialog->focusWidget())
+            focused->clearFocus();
         dialog->selectFile(fileName);
+        // The dialog reads its folder in the background and may not hold the name yet.
+        if (dialog->selectedFiles().value(0) != QFileInfo(fileName).absoluteFilePath())
+            return;
+        // Accepted as it is, past the dialog's own checks (overwrite question and the like).
         static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
     }
 
+    QPointer<QFileDialog> seen;
     QTimer poll;
 };
 

@@ -41,6 +41,7 @@ private slots:
     void fills();
     void replyNamesAnotherCab();
     void unansweredQueries();
+    void damagedReplies();
     void stopBeforeFill();
     void stopDuringFill();
     void deviceVanishesMidFill();
@@ -125,6 +126,32 @@ void TestAxeFxCatalogue::unansweredQueries()
     QCOMPARE(axefx.presetNames, expected);
     QCOMPARE(spy.size(), 382);
     QCOMPARE(percents(spy).last(), 99);
+}
+
+// A damaged name reply, such as one cut short, holds a wrong name, which must not pass for
+// the name. The unit sends no other reply, so each query ends at once, unanswered, instead of
+// waiting out its second; the stop request only keeps a regression from hanging the test.
+void TestAxeFxCatalogue::damagedReplies()
+{
+    AxeFxSim sim;
+    AxeFX axefx;
+    QVERIFY(connectToSim(sim, axefx));
+    SimFaults faults;
+    // The name reply of preset 5, "Abc", with its checksum (56) off by one.
+    faults.replaceReplies[0x15] = { QByteArray::fromHex("F00001740315000541626300 57F7") };
+    sim.setFaults(faults);
+    sim.clearRequests();
+    QSignalSpy spy(&axefx, SIGNAL(PresetNamePercent(int)));
+    QTimer::singleShot(60000, &axefx, &AxeFX::requestStop);
+
+    QVERIFY(!axefx.FillPresetNames());
+    QCOMPARE(sim.requestCount(), 384);
+    QCOMPARE(axefx.presetNames, QVector<QString>(384));
+    QCOMPARE(spy.size(), 0);
+
+    sim.setFaults(SimFaults());
+    QVERIFY(axefx.FillPresetNames());
+    QCOMPARE(axefx.presetNames, presetNamesOf(sim.bank()));
 }
 
 void TestAxeFxCatalogue::stopBeforeFill()

@@ -52,6 +52,8 @@ private slots:
     void discovery();
     void headerReply_data();
     void headerReply();
+    void replyIntact_data();
+    void replyIntact();
     void nameText_data();
     void nameText();
     void cabNameReply();
@@ -130,6 +132,29 @@ void TestAxeFxReply::headerReply()
     QFETCH(int, minSize);
     QFETCH(int, position);
     QCOMPARE(matchHeaderReply(u(message), message.size(), 3, 0x12, minSize), position);
+}
+
+void TestAxeFxReply::replyIntact_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("intact");
+    // The cabinet name reply for cabinet 5, "Abc": its checksum is 51.
+    const QByteArray whole = hex("F0 00 01 74 03 12 05 00 41 62 63 00 51 F7");
+    QTest::newRow("whole") << whole << true;
+    QTest::newRow("checksum off by one")
+        << hex("F0 00 01 74 03 12 05 00 41 62 63 00 50 F7") << false;
+    QTest::newRow("cut in half, F7 after") << whole.left(7) + hex("F7") << false;
+    QTest::newRow("no F7 at the end") << whole.left(13) << false;
+    QTest::newRow("parameter strings holding none") << hex("F0 00 01 74 03 28 2E F7") << true;
+    QTest::newRow("header and F7 only") << hex("F0 00 01 74 03 12 F7") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void TestAxeFxReply::replyIntact()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, intact);
+    QCOMPARE(axefx::replyIntact(u(reply), reply.size()), intact);
 }
 
 void TestAxeFxReply::nameText_data()

@@ -1,6 +1,5 @@
 #include "qrtmididata.h"
 
-#include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
 
@@ -400,10 +399,14 @@ private slots:
         worker.start();
         QVERIFY(connect(&sender, SIGNAL(sent(QRtMidiData)), &receiver, SLOT(take(QRtMidiData)),
             Qt::QueuedConnection));
-        QSignalSpy taken(&receiver, SIGNAL(taken()));
+        // Queued to this thread, so that the flag is read where it is written; a spy could
+        // miss a slot that ran before its wait began.
+        bool taken = false;
+        connect(
+            &receiver, &Receiver::taken, this, [&taken] { taken = true; }, Qt::QueuedConnection);
 
         emit sender.sent(bytes("F0000174FF00F7"));
-        QVERIFY(taken.wait(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(taken, 5000);
         QCOMPARE(hex(receiver.received), QByteArray("F0000174FF00F7"));
         QCOMPARE(receiver.thread, &worker);
         worker.quit();

@@ -57,7 +57,7 @@ QVector<SoakCase> soakCases()
         { "truncated-names", with([](SimFaults& f) {
              f.truncated = { kCabName, kPresetName };
          }),
-            SoakAction::None, SoakEnd::Finished, true },
+            SoakAction::None, SoakEnd::Finished, false },
         { "ports-close", portsClose, SoakAction::EscAfterPortsClose, SoakEnd::Aborted, true },
         { "back-then-refresh", portsClose, SoakAction::RefreshAfterReturn, SoakEnd::Finished,
             true },

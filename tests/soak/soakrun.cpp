@@ -7,6 +7,7 @@
 #include <csvexport.h>
 #include <mainwindow.h>
 #include <simdevice.h>
+#include <simframe.h>
 #include <simrequest.h>
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTableWidget>
 #include <QTest>
@@ -52,14 +54,54 @@ QString fileText(const QString& path)
     return QTextStream(&file).readAll();
 }
 
-// A cabinet name is stored under the number its reply gives, so a unit that echoes numbers
-// off by offset shifts every name by as much; the first offset names are never read.
-SimBank namesAsRead(SimBank bank, int offset)
+// The name the program reads from a reply cut short: none when the cut shows (too short
+// for the number and a text, or a checksum that fails), else the text the cut still holds.
+QString nameInCut(const SimAnswer& answer)
 {
-    const QVector<QString> sent = bank.cabNames;
-    for (int c = 0; c < sent.size(); ++c)
+    constexpr int kTextOffset = 8;
+    const QByteArray cut = answer.replies.value(0);
+    const int n = cut.size();
+    if (n < kTextOffset + 2 || SimFrame::byteAt(cut, n - 2) != SimFrame::checksum(cut, n - 2))
+        return QString();
+    const QByteArray text = cut.mid(kTextOffset, n - 2 - kTextOffset);
+    const int end = text.indexOf('\0');
+    return QString::fromLatin1(end < 0 ? text : text.left(end)).simplified();
+}
+
+SimRequest nameQuery(quint8 function, int number)
+{
+    QByteArray payload;
+    if (function == SimRequest::kFnCabName)
+        SimFrame::append14(payload, number);
+    else
+        SimFrame::append14HighFirst(payload, number);
+    return SimRequest::parse(SimFrame::build(kModel, function, payload));
+}
+
+// The names as the program reads them from what the unit sends. A cabinet name is stored
+// under the number its reply gives, so a unit that echoes numbers off by offset shifts every
+// name by as much; the first offset names are never read. A name reply cut short leaves its
+// entry empty, unless its checksum holds by chance (one cut in 128), which no reader can
+// tell from a whole reply.
+SimBank namesAsRead(SimBank bank, const SimFaults& faults)
+{
+    const SimBank sent = bank;
+    const int offset = faults.echoCabOffset;
+    const int cabs = sent.cabNames.size();
+    for (int c = 0; c < cabs; ++c)
         bank.cabNames[c]
-            = c - offset >= 0 && c - offset < sent.size() ? sent.at(c - offset) : QString();
+            = c - offset >= 0 && c - offset < cabs ? sent.cabNames.at(c - offset) : QString();
+    SimDevice device(sent);
+    if (faults.truncated.contains(SimRequest::kFnCabName)) {
+        for (int c = 0; c + offset < cabs; ++c)
+            bank.cabNames[c + offset]
+                = nameInCut(device.answer(nameQuery(SimRequest::kFnCabName, c), faults));
+    }
+    if (faults.truncated.contains(SimRequest::kFnPresetName)) {
+        for (int p = 0; p < bank.presets.size(); ++p)
+            bank.presets[p].name
+                = nameInCut(device.answer(nameQuery(SimRequest::kFnPresetName, p), faults));
+    }
     return bank;
 }
 
@@ -150,7 +192,13 @@ void SoakRun::acceptSaveDialog()
     QFileDialog* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     if (!dialog)
         return;
+    // The dialog leaves its name field alone while the field has the focus, and reads its
+    // folder in the background: the name may take a few steps to hold.
+    if (QWidget* focused = dialog->focusWidget())
+        focused->clearFocus();
     dialog->selectFile(csvPath);
+    if (dialog->selectedFiles().value(0) != QFileInfo(csvPath).absoluteFilePath())
+        return;
     // QFileDialog's own accept() is protected; through its base it is the same call.
     static_cast<QDialog*>(dialog)->accept();
 }
@@ -198,18 +246,27 @@ void SoakRun::refreshAgain(MainWindow* window)
     window->findChild<QAction*>(QStringLiteral("actionRefresh"))->trigger();
 }
 
-// The replies a faultless unit would have sent to the same requests, less those it sent.
+// The replies a faultless unit would have sent to the same requests, less those it sent,
+// and the replies cut so short that they lost their header: to the program those are noise.
 int SoakRun::countUnanswered() const
 {
     if (soakCase.faults.tempoMs > 0 || soakCase.faults.noiseMs > 0)
         return -1;
     SimDevice device(SimBank::builtIn(kModel));
+    SimDevice cutting(SimBank::builtIn(kModel));
     int expected = 0;
+    int headless = 0;
     for (const QByteArray& request : sim->requests()) {
-        const SimAnswer answer = device.answer(SimRequest::parse(request));
+        const SimRequest parsed = SimRequest::parse(request);
+        const SimAnswer answer = device.answer(parsed);
         expected += answer.replies.size() + answer.notices.size();
+        if (!soakCase.faults.truncated.contains(parsed.function))
+            continue;
+        const QByteArray header = SimFrame::header(kModel, parsed.function);
+        for (const QByteArray& cut : cutting.answer(parsed, soakCase.faults).replies)
+            headless += cut.startsWith(header) ? 0 : 1;
     }
-    return qMax(expected - sim->sentCount(), 0);
+    return qMax(expected - sim->sentCount(), 0) + headless;
 }
 
 // The file against what the bank implies, in the view the window starts with.
@@ -218,7 +275,7 @@ void SoakRun::judgeFile(SoakResult& result) const
     if (!result.csvWritten)
         return;
     const SimBank bank = SimBank::builtIn(kModel);
-    const BankCatalogue names(namesAsRead(bank, soakCase.faults.echoCabOffset));
+    const BankCatalogue names(namesAsRead(bank, soakCase.faults));
     UsageLists presetCabs, cabPresets;
     CrossReference::startScan(presetCabs, cabPresets, bank.presetCount(), bank.cabCount());
     for (int p = 0; p < bank.presetCount(); ++p)
