@@ -15,8 +15,13 @@ ScanProbe::ScanProbe(AxeFX& link, ScanFigures& figures)
 {
     // Both run on the thread that raises the signal: arrivals on the library's input thread,
     // sends on the scanning thread right after the library has taken the message.
+    // The arrival is timed before the link's own wake-up is posted: once woken, the scanning
+    // thread often sends its next request before the input thread comes to a later slot,
+    // and the arrival would then count towards the request after.
+    QObject::disconnect(&link.midiIn, SIGNAL(dataIn()), &link, SLOT(wakeWait()));
     arrivals = QObject::connect(&link.midiIn, &QRtMidiIn::dataIn,
         [this] { lastArrivalNs.store(bench::nowNs(), std::memory_order_release); });
+    QObject::connect(&link.midiIn, SIGNAL(dataIn()), &link, SLOT(wakeWait()));
     sends = QObject::connect(
         &link.midiOut, &QRtMidiOut::dataOutMonitor, [this](const QRtMidiData& data) {
             const std::int64_t now = bench::nowNs();
