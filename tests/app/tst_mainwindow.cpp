@@ -5,6 +5,7 @@
 #include "guitestmain.h"
 #include "mainwindow.h"
 #include "qrtmididata.h"
+#include "savedialog.h"
 #include "simrequest.h"
 
 #include <QElapsedTimer>
@@ -59,15 +60,7 @@ private:
             dialog->reject();
             return;
         }
-        // The dialog leaves its name field alone while the field has the focus.
-        if (QWidget* focused = dialog->focusWidget())
-            focused->clearFocus();
-        dialog->selectFile(fileName);
-        // The dialog reads its folder in the background and may not hold the name yet.
-        if (dialog->selectedFiles().value(0) != QFileInfo(fileName).absoluteFilePath())
-            return;
-        // Accepted as it is, past the dialog's own checks (overwrite question and the like).
-        static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+        acceptFileName(*dialog, fileName);
     }
 
     QPointer<QFileDialog> seen;

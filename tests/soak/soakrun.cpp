@@ -1,6 +1,7 @@
 #include "soakrun.h"
 
 #include "bankcatalogue.h"
+#include "savedialog.h"
 
 #include <axefxsim.h>
 #include <crossreference.h>
@@ -16,7 +17,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLocale>
 #include <QTableWidget>
 #include <QTest>
@@ -189,18 +189,8 @@ void SoakRun::step()
 // The save dialog a complete scan opens: the user names the soak's file and saves.
 void SoakRun::acceptSaveDialog()
 {
-    QFileDialog* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (!dialog)
-        return;
-    // The dialog leaves its name field alone while the field has the focus, and reads its
-    // folder in the background: the name may take a few steps to hold.
-    if (QWidget* focused = dialog->focusWidget())
-        focused->clearFocus();
-    dialog->selectFile(csvPath);
-    if (dialog->selectedFiles().value(0) != QFileInfo(csvPath).absoluteFilePath())
-        return;
-    // QFileDialog's own accept() is protected; through its base it is the same call.
-    static_cast<QDialog*>(dialog)->accept();
+    if (QFileDialog* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+        acceptFileName(*dialog, csvPath);
 }
 
 void SoakRun::playAction()
