@@ -47,6 +47,10 @@ install(FILES ${_tollmark_generated}/${TOLLMARK_APP_ID}.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${_tollmark_generated}/${TOLLMARK_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# Debian wants the licence beside every package, in its machine-readable form.
+configure_file(${_tollmark_data}/copyright.in ${_tollmark_generated}/copyright @ONLY)
+install(FILES ${_tollmark_generated}/copyright
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tollmark)
 install(FILES ${_tollmark_data}/tollmark.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
   RENAME ${TOLLMARK_APP_ID}.svg)
