@@ -20,13 +20,6 @@ constexpr int kReplyTimeoutMs = 5000;
 constexpr unsigned int kOpenOption = 0;
 const QString kPortSearchText = QStringLiteral("AXE");
 
-constexpr int kSmallPresetCount = 384;
-constexpr int kLargePresetCount = 768;
-constexpr int kSmallCabCount = 232;
-constexpr int kLargeCabCount = 1203;
-constexpr int kSmallFactoryCabCount = 132;
-constexpr int kLargeFactoryCabCount = 179;
-
 constexpr int kDisplayOffsetByte = 8;
 constexpr unsigned char kFirstCabBlock = kCabBlock1;
 
@@ -44,12 +37,12 @@ int findDevicePort(const QStringList& names, unsigned int portCount)
     return -1;
 }
 
-int percentDone(int i, int count)
-{
-    return (100 * (i + 1)) / count;
-}
-
 } // namespace
+
+int axefx::percentDone(int done, int count)
+{
+    return count > 0 ? (100 * done) / count : 100;
+}
 
 // One request's wait: a local event loop that the arrival of a message or a second of silence
 // ends, within the overall limit. Waits nest when an event handler starts a request of its
@@ -322,6 +315,9 @@ bool AxeFX::GetCabsPresent(bool& cab1, bool& cab2)
 
 bool AxeFX::FillCabNames()
 {
+    // A fill stopped before its first query leaves the names of the last one.
+    if (stopRequest)
+        return false;
     const int count = CabCount();
     cabNames.clear();
     cabNames.resize(count);
@@ -339,13 +335,15 @@ bool AxeFX::FillCabNames()
         readCabNameReply(bytesOf(reply) + at, reply.size() - at, cab, name);
         if (cab < count)
             cabNames[cab] = name;
-        emit CabNamePercent(percentDone(i, count));
+        emit CabNamePercent(percentDone(i + 1, count));
     }
     return answered;
 }
 
 bool AxeFX::FillPresetNames()
 {
+    if (stopRequest)
+        return false;
     const int count = PresetCount();
     presetNames.clear();
     presetNames.resize(count);
@@ -360,14 +358,19 @@ bool AxeFX::FillPresetNames()
         if (!answered)
             continue;
         readNameText(bytesOf(reply) + at, reply.size() - at, presetNames[i]);
-        emit PresetNamePercent(percentDone(i, count));
+        emit PresetNamePercent(percentDone(i + 1, count));
     }
     return answered;
 }
 
 QString AxeFX::CabName(unsigned short cab)
 {
-    const int factory = largeLayout() ? kLargeFactoryCabCount : kSmallFactoryCabCount;
+    return CabName(cab, model);
+}
+
+QString AxeFX::CabName(unsigned short cab, quint8 layoutModel)
+{
+    const int factory = layoutOf(layoutModel).factoryCabs;
     const QString label = cab < factory ? QStringLiteral("F%1").arg(cab + 1)
                                         : QStringLiteral("U%1").arg(cab + 1 - factory);
     const QString name = cab < cabNames.size() ? cabNames.at(cab) : QString();
@@ -381,17 +384,12 @@ QString AxeFX::PresetName(int preset)
 
 int AxeFX::PresetCount()
 {
-    return largeLayout() ? kLargePresetCount : kSmallPresetCount;
+    return layoutOf(model).presets;
 }
 
 int AxeFX::CabCount()
 {
-    return largeLayout() ? kLargeCabCount : kSmallCabCount;
-}
-
-bool AxeFX::largeLayout() const
-{
-    return model > kLargestSmallLayoutModel;
+    return layoutOf(model).cabs;
 }
 
 void AxeFX::requestStop()

@@ -133,7 +133,8 @@ Pair scanPair(int model, int presets, int cabs, bool measureIdle, TableFigures* 
         pair.link = scanThroughLink(*link, presets, cabs, result, measureIdle);
         pair.wrongPresets = mismatches(result, model, presets);
         if (tables)
-            *tables = timeTablesAndCsv(AxeFxCatalogue(*link), result, kTableRepeats);
+            *tables = timeTablesAndCsv(
+                AxeFxCatalogue(*link, link->model, link->displayOffset), result, kTableRepeats);
     }
     RawLoop raw;
     QString error;
