@@ -21,6 +21,8 @@
 
 namespace {
 
+using View = CrossReference::View;
+
 // Answers every save dialog with fileName, or cancels it when fileName is empty.
 class DialogAnswer : public QObject {
 public:
@@ -31,11 +33,8 @@ public:
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog || !dialog->isVisible())
                 return;
-            if (dialog != seen) {
-                seen = dialog;
-                ++count;
-                directory = dialog->directory().absolutePath();
-            }
+            count += dialog != seen ? 1 : 0;
+            seen = dialog;
             if (this->fileName.isEmpty())
                 dialog->reject();
             else
@@ -43,27 +42,25 @@ public:
         });
         poll.start(10);
     }
-
     QString fileName;
     int count = 0;
-    QString directory;
 
 private:
     QPointer<QFileDialog> seen;
     QTimer poll;
 };
 
-// Runs act on the GUI thread, inside the scan's wait, once the unit has received the first
-// request that match accepts.
+// Runs act on the GUI thread once the unit has received a request of this kind (and number).
+// The unit posts it before its reply leaves, so act runs before the scan's wait ends.
 class OnRequest : public QObject {
 public:
-    OnRequest(
-        AxeFxSim& sim, std::function<bool(const SimRequest&)> match, std::function<void()> act)
+    OnRequest(AxeFxSim& sim, SimRequest::Kind kind, int number, std::function<void()> act)
     {
         connect(
             &sim, &AxeFxSim::requestReceived, this,
-            [this, match, act](const QByteArray& bytes) {
-                if (!done && match(SimRequest::parse(bytes))) {
+            [=](const QByteArray& bytes) {
+                const SimRequest r = SimRequest::parse(bytes);
+                if (!done && r.kind == kind && (number < 0 || r.number == number)) {
                     done = true;
                     act();
                 }
@@ -73,36 +70,29 @@ public:
     bool done = false;
 };
 
-std::function<bool(const SimRequest&)> is(SimRequest::Kind kind, int number = -1)
-{
-    return
-        [=](const SimRequest& r) { return r.kind == kind && (number < 0 || r.number == number); };
-}
-
 // The requests as tokens; what one preset's usage asks after its program change is one token,
 // its detail being the device link's own concern.
 QStringList trail(const QList<QByteArray>& requests)
 {
-    QStringList out;
+    QStringList out { QString() };
     for (const QByteArray& bytes : requests) {
         const SimRequest r = SimRequest::parse(bytes);
-        if (r.kind == SimRequest::ModelQuery)
-            out << "model";
-        else if (r.kind == SimRequest::DisplayOffsetQuery)
-            out << "offset";
+        const QString number = QString::number(r.number);
+        if (r.kind == SimRequest::ModelQuery || r.kind == SimRequest::DisplayOffsetQuery)
+            out << (r.kind == SimRequest::ModelQuery ? "model" : "offset");
         else if (r.kind == SimRequest::CabNameQuery)
-            out << QStringLiteral("cab %1").arg(r.number);
+            out << "cab " + number;
         else if (r.kind == SimRequest::PresetNameQuery)
-            out << QStringLiteral("name %1").arg(r.number);
+            out << "name " + number;
         else if (r.kind == SimRequest::ProgramChange)
-            out << QStringLiteral("pc %1").arg(r.number);
-        else if (out.value(out.size() - 1) != QLatin1String("usage"))
+            out << "pc " + number;
+        else if (out.last() != QLatin1String("usage"))
             out << "usage";
     }
-    return out;
+    return out.mid(1);
 }
 
-MainWindow* openWindow()
+MainWindow* window()
 {
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (auto* m = qobject_cast<MainWindow*>(w))
@@ -116,28 +106,28 @@ QTableWidget* table(MainWindow& w)
     return w.findChild<QTableWidget*>(QStringLiteral("tableWidget"));
 }
 
-void showView(MainWindow& w, CrossReference::View view)
+void showView(MainWindow& w, View view)
 {
-    w.findChild<QRadioButton*>(view == CrossReference::PresetCabs
-             ? QStringLiteral("radioButton_PresetVersCab")
-             : QStringLiteral("radioButton_CabVersPreset"))
+    w.findChild<QRadioButton*>(view == CrossReference::PresetCabs ? "radioButton_PresetVersCab"
+                                                                  : "radioButton_CabVersPreset")
         ->click();
 }
 
-QStringList column(MainWindow& w, int c)
+QStringList shown(MainWindow& w, int column)
 {
     QStringList texts;
     for (int r = 0; r < table(w)->rowCount(); ++r)
-        texts << table(w)->item(r, c)->text();
+        texts << table(w)->item(r, column)->text();
     return texts;
 }
 
-QStringList keysOf(const QVector<CrossReference::Row>& rows)
+// Column 0 or 1 of a view as the window shows it after a complete scan of the bank.
+QStringList expected(const SimBank& bank, View view, int column)
 {
-    QStringList keys;
-    for (const CrossReference::Row& row : rows)
-        keys << row.key;
-    return keys;
+    QStringList texts;
+    for (const CrossReference::Row& row : bankRows(bank, view))
+        texts << (column == 0 ? row.key : row.entries.join(", "));
+    return texts;
 }
 
 QString fileText(const QString& path)
@@ -156,10 +146,12 @@ QLabel* overlayLabel(MainWindow& w)
     return nullptr;
 }
 
-QChar separator()
+QProgressBar* progress(MainWindow& w)
 {
-    return CsvExport::separatorFor(QLocale::system());
+    return w.statusBar()->findChild<QProgressBar*>();
 }
+
+const QChar separator = CsvExport::separatorFor(QLocale::system());
 
 } // namespace
 
@@ -190,24 +182,22 @@ void TestMainWindow::formWithoutDevice()
 {
     DialogAnswer answer;
     MainWindow w;
-    QVERIFY(w.isVisible());
     QCOMPARE(w.windowTitle(), QStringLiteral("Tollmark 1.2"));
     auto* menu = w.findChild<QMenu*>(QStringLiteral("menuTollbook"));
-    QCOMPARE(menu->title(), QStringLiteral("Tollbook"));
-    QStringList entries;
+    QStringList entries { menu->title() };
     for (QAction* a : menu->actions())
         entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    QCOMPARE(entries, QStringList({ "Export as CSV", "-", "Refresh" }));
+    QCOMPARE(entries, QStringList({ "Tollbook", "Export as CSV", "-", "Refresh" }));
 
-    auto header = [&] {
-        return QStringList { table(w)->horizontalHeaderItem(0)->text(),
-            table(w)->horizontalHeaderItem(1)->text() };
+    auto headers = [&] {
+        return table(w)->horizontalHeaderItem(0)->text() + '|'
+            + table(w)->horizontalHeaderItem(1)->text();
     };
-    QCOMPARE(header(), QStringList({ "Preset", "Cabs" }));
+    QCOMPARE(headers(), QStringLiteral("Preset|Cabs"));
     showView(w, CrossReference::CabPresets);
-    QCOMPARE(header(), QStringList({ "Cab", "Presets" }));
-    QCOMPARE(table(w)->rowCount(), 0);
+    QCOMPARE(headers(), QStringLiteral("Cab|Presets"));
 
+    // Esc while idle and a Refresh without a unit change nothing and open nothing.
     QTest::keyClick(&w, Qt::Key_Escape);
     w.refresh();
     QVERIFY(!overlayLabel(w));
@@ -219,14 +209,13 @@ void TestMainWindow::formWithoutDevice()
 void TestMainWindow::exportKeepsFolderOnlyWhenWritten()
 {
     QTemporaryDir dir;
-    const QString fileName = dir.filePath(QStringLiteral("before.csv"));
     MainWindow w;
-    DialogAnswer answer(fileName);
+    DialogAnswer answer(dir.filePath(QStringLiteral("before.csv")));
     w.ExportCSV();
-    // Before any scan: every preset of the layout, none with cabinets.
-    const QStringList lines = fileText(fileName).split('\n');
+    // Before any scan: every preset of the layout, none with names or cabinets.
+    const QStringList lines = fileText(answer.fileName).split('\n');
     QCOMPARE(lines.size(), 384 + 2);
-    QCOMPARE(lines.at(384), QStringLiteral("383 %1").arg(separator()));
+    QCOMPARE(lines.at(384), QStringLiteral("383 ") + separator);
     QCOMPARE(QSettings().value("LastFolder").toString(), dir.path());
 
     // A write that fails, as on a full disk, keeps the file and the folder remembered.
@@ -241,7 +230,7 @@ void TestMainWindow::exportKeepsFolderOnlyWhenWritten()
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, handler);
     QCOMPARE(answer.count, 2);
-    QCOMPARE(fileText(fileName).count('\n'), 384 + 1);
+    QCOMPARE(fileText(answer.fileName).split('\n'), lines);
     QCOMPARE(QSettings().value("LastFolder").toString(), QStringLiteral("/elsewhere"));
 }
 
@@ -256,34 +245,32 @@ void TestMainWindow::completeScan()
 
     // A Refresh chosen during the scan leaves it alone.
     bool nested = false;
-    OnRequest refreshAgain(sim, is(SimRequest::CabNameQuery, 5), [&] {
-        openWindow()->refresh();
-        nested = overlayLabel(*openWindow()) != nullptr;
+    OnRequest refreshAgain(sim, SimRequest::CabNameQuery, 5, [&] {
+        window()->refresh();
+        nested = overlayLabel(*window()) != nullptr;
     });
     QStringList phases;
     QList<int> values;
     QTimer::singleShot(0, this, [&] {
-        connect(openWindow()->statusBar()->findChild<QProgressBar*>(), &QProgressBar::valueChanged,
-            this, [&](int value) {
-                values << value;
-                const QLabel* label = overlayLabel(*openWindow());
-                if (label && phases.value(phases.size() - 1) != label->text())
-                    phases << label->text();
-            });
+        connect(progress(*window()), &QProgressBar::valueChanged, this, [&](int value) {
+            values << value;
+            const QLabel* label = overlayLabel(*window());
+            if (label && phases.value(phases.size() - 1) != label->text())
+                phases << label->text();
+        });
     });
     MainWindow w;
     QVERIFY(nested);
     QVERIFY(!overlayLabel(w));
 
-    QStringList expected { "model", "offset", "offset" };
+    QStringList requests { "model", "offset", "offset" };
     for (int c = 0; c < bank.cabCount(); ++c)
-        expected << QStringLiteral("cab %1").arg(c);
+        requests << QStringLiteral("cab %1").arg(c);
     for (int p = 0; p < bank.presetCount(); ++p)
-        expected << QStringLiteral("name %1").arg(p);
+        requests << QStringLiteral("name %1").arg(p);
     for (int p = 0; p < bank.presetCount(); ++p)
-        expected << QStringLiteral("pc %1").arg(p) << "usage";
-    expected << "pc 0";
-    QCOMPARE(trail(sim.requests()), expected);
+        requests << QStringLiteral("pc %1").arg(p) << "usage";
+    QCOMPARE(trail(sim.requests()), requests << "pc 0");
 
     QCOMPARE(phases,
         QStringList({ "Asking for\nCab names...", "Asking for\nPreset names...",
@@ -291,18 +278,16 @@ void TestMainWindow::completeScan()
     // Each phase climbs to 100; the next starts again from 0.
     QCOMPARE(values.count(0), 2);
     for (int i = 1; i < values.size(); ++i)
-        QVERIFY(values.at(i) >= values.at(i - 1) || (values.at(i - 1) == 100 && values.at(i) == 0));
+        QVERIFY(values.at(i) > values.at(i - 1) || (values.at(i - 1) == 100 && values.at(i) == 0));
     QCOMPARE(values.last(), 100);
 
     QCOMPARE(answer.count, 1);
-    QCOMPARE(fileText(answer.fileName), bankCsv(bank, CrossReference::PresetCabs, separator()));
+    QCOMPARE(fileText(answer.fileName), bankCsv(bank, CrossReference::PresetCabs, separator));
     QCOMPARE(QSettings().value("LastFolder").toString(), dir.path());
-    for (auto view : { CrossReference::PresetCabs, CrossReference::CabPresets }) {
+    for (View view : { CrossReference::PresetCabs, CrossReference::CabPresets }) {
         showView(w, view);
-        const auto rows = bankRows(bank, view);
-        QCOMPARE(column(w, 0), keysOf(rows));
-        for (int r = 0; r < rows.size(); ++r)
-            QCOMPARE(table(w)->item(r, 1)->text(), rows.at(r).entries.join(", "));
+        QCOMPARE(shown(w, 0), expected(bank, view, 0));
+        QCOMPARE(shown(w, 1), expected(bank, view, 1));
     }
 }
 
@@ -323,9 +308,8 @@ void TestMainWindow::stopDuringUsage()
     MainWindow w;
     AxeFxSim sim;
     QVERIFY(sim.start());
-    const SimBank bank = sim.bank();
     bool closed = true;
-    OnRequest stop(sim, is(SimRequest::ProgramChange, stopAt), [&] {
+    OnRequest stop(sim, SimRequest::ProgramChange, stopAt, [&] {
         if (byClose)
             closed = w.close();
         else
@@ -336,18 +320,15 @@ void TestMainWindow::stopDuringUsage()
     QVERIFY(stop.done);
     QCOMPARE(answer.count, 0);
     QCOMPARE(trail(sim.requests()).last(), QStringLiteral("usage"));
-    QCOMPARE(sim.bank().currentPreset, stopAt);
-    QCOMPARE(w.statusBar()->findChild<QProgressBar*>()->value(), (stopAt + 1) * 100 / 384);
+    QCOMPARE(progress(w)->value(), (stopAt + 1) * 100 / 384);
 
     // The preset in progress is finished; those after it show no cabinets.
-    const auto rows = bankRows(bank, CrossReference::PresetCabs);
-    QCOMPARE(table(w)->rowCount(), rows.size());
-    QCOMPARE(table(w)->item(stopAt, 1)->text(), rows.at(stopAt).entries.join(", "));
-    for (int p = stopAt + 1; p < rows.size(); ++p)
-        QVERIFY(table(w)->item(p, 1)->text().isEmpty());
+    QStringList cabs = expected(sim.bank(), CrossReference::PresetCabs, 1);
+    for (int p = stopAt + 1; p < cabs.size(); ++p)
+        cabs[p].clear();
+    QCOMPARE(shown(w, 1), cabs);
 
     QCOMPARE(closed, !byClose);
-    QVERIFY(w.isVisible());
     QVERIFY(!QSettings().contains("geometry"));
     QVERIFY(w.close());
     QVERIFY(QSettings().contains("geometry"));
@@ -357,20 +338,17 @@ void TestMainWindow::stopInNamesKeepsTheResult()
 {
     AxeFxSim sim;
     QVERIFY(sim.start());
-    const SimBank bank = sim.bank();
     DialogAnswer answer;
     MainWindow w;
     QCOMPARE(answer.count, 1);
-    const QStringList cabs = column(w, 1);
+    const QStringList cabs = shown(w, 1);
 
     sim.clearRequests();
-    OnRequest esc(
-        sim, is(SimRequest::CabNameQuery, 0), [&] { QTest::keyClick(&w, Qt::Key_Escape); });
+    OnRequest esc(sim, SimRequest::CabNameQuery, 0, [&] { QTest::keyClick(&w, Qt::Key_Escape); });
     w.refresh();
-    QVERIFY(esc.done);
-    // The preset names were not asked again, and stay; so do the cabinets of every preset.
-    QCOMPARE(column(w, 0), keysOf(bankRows(bank, CrossReference::PresetCabs)));
-    QCOMPARE(column(w, 1).count(QString()), cabs.count(QString()));
+    // The preset names, not asked again, stay; so do the cabinets of every preset.
+    QCOMPARE(shown(w, 0), expected(sim.bank(), CrossReference::PresetCabs, 0));
+    QCOMPARE(shown(w, 1).count(QString()), cabs.count(QString()));
     QCOMPARE(trail(sim.requests()), QStringList({ "offset", "cab 0" }));
     QCOMPARE(answer.count, 1);
 }
@@ -379,7 +357,7 @@ void TestMainWindow::closeDuringStartUpSearch()
 {
     AxeFxSim sim;
     QVERIFY(sim.start());
-    OnRequest close(sim, is(SimRequest::ModelQuery), [] { openWindow()->close(); });
+    OnRequest close(sim, SimRequest::ModelQuery, -1, [] { window()->close(); });
     DialogAnswer answer;
     MainWindow w;
     QVERIFY(close.done);
@@ -393,31 +371,30 @@ void TestMainWindow::silentUnitKeepsLayoutThenIsFoundAgain()
     // The larger layout, read up to preset 3.
     AxeFxSim sim(SimBank::builtIn(6));
     QVERIFY(sim.start());
-    const SimBank bank = sim.bank();
-    auto stopAtPreset3 = [&] {
-        return new OnRequest(sim, is(SimRequest::ProgramChange, 3),
-            [] { QTest::keyClick(openWindow(), Qt::Key_Escape); });
+    auto escAtPreset3 = [&] {
+        return new OnRequest(
+            sim, SimRequest::ProgramChange, 3, [] { QTest::keyClick(window(), Qt::Key_Escape); });
     };
-    QScopedPointer<OnRequest> stop(stopAtPreset3());
+    QScopedPointer<OnRequest> esc(escAtPreset3());
     MainWindow w;
-    QVERIFY(stop->done);
+    QVERIFY(esc->done);
 
     // Silent unit: the search fails, and the result keeps the labels and rows it was read with.
     sim.stop();
     w.refresh();
     showView(w, CrossReference::CabPresets);
-    QCOMPARE(column(w, 0), keysOf(bankRows(bank, CrossReference::CabPresets)));
+    QCOMPARE(shown(w, 0), expected(sim.bank(), CrossReference::CabPresets, 0));
     QTemporaryDir dir;
     DialogAnswer answer(dir.filePath(QStringLiteral("kept.csv")));
     w.ExportCSV();
-    QCOMPARE(fileText(answer.fileName).count('\n'), bank.cabCount() + 1);
+    QCOMPARE(fileText(answer.fileName).count('\n'), 1203 + 1);
 
     // Back on its ports: a Refresh finds it again and scans.
     sim.clearRequests();
     QVERIFY(sim.start());
-    stop.reset(stopAtPreset3());
+    esc.reset(escAtPreset3());
     w.refresh();
-    QVERIFY(stop->done);
+    QVERIFY(esc->done);
     QCOMPARE(
         trail(sim.requests()).mid(0, 4), QStringList({ "model", "offset", "offset", "cab 0" }));
 }
