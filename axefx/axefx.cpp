@@ -315,10 +315,12 @@ bool AxeFX::GetCabsPresent(bool& cab1, bool& cab2)
 
 bool AxeFX::FillCabNames()
 {
-    // A fill stopped before its first query leaves the names of the last one.
-    if (stopRequest)
-        return false;
     const int count = CabCount();
+    // A fill stopped before its first query keeps the names it has, at the layout's size.
+    if (stopRequest) {
+        cabNames.resize(count);
+        return false;
+    }
     cabNames.clear();
     cabNames.resize(count);
     bool answered = false;
@@ -342,9 +344,11 @@ bool AxeFX::FillCabNames()
 
 bool AxeFX::FillPresetNames()
 {
-    if (stopRequest)
-        return false;
     const int count = PresetCount();
+    if (stopRequest) {
+        presetNames.resize(count);
+        return false;
+    }
     presetNames.clear();
     presetNames.resize(count);
     bool answered = false;

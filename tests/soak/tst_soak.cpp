@@ -12,7 +12,6 @@
 #include <QTableWidget>
 
 #include <cstdio>
-#include <functional>
 
 Q_DECLARE_METATYPE(SimFaults)
 
@@ -22,13 +21,6 @@ enum Action { None, Esc, Close, EscAfterPortsClose, BackThenRefresh };
 const QStringList kEnds { "finished", "aborted", "no device" };
 // The search, the scan's display offset query and every name of the smaller layout.
 constexpr int kRequestsBeforeUsage = 3 + 232 + 384;
-
-SimFaults with(const std::function<void(SimFaults&)>& set)
-{
-    SimFaults faults;
-    set(faults);
-    return faults;
-}
 
 // The cabinet labels in a cell (F61, U5), in order, whatever names they carry.
 QStringList labels(const QString& cell)
@@ -53,47 +45,46 @@ private slots:
 void Soak::faults_data()
 {
     QTest::addColumn<SimFaults>("faults");
-    QTest::addColumn<bool>("afterDiscovery"); // so drops never take the search's replies
     QTest::addColumn<int>("action");
     QTest::addColumn<QString>("end");
     QTest::addColumn<bool>("lossy");
-    SimFaults silence;
+    const auto add = [](const char* name, const SimFaults& faults, const char* end, bool lossy,
+                         Action action = None) {
+        QTest::newRow(name) << faults << int(action) << QString::fromLatin1(end) << lossy;
+    };
+    SimFaults f[10];
     for (int function = 0; function <= 0x7F; ++function)
-        silence.unanswered.insert(quint8(function));
-    const SimFaults portsClose = with([](SimFaults& f) { f.closeAfterRequests = 400; });
-
-    QTest::newRow("clean") << SimFaults() << false << int(None) << "finished" << false;
-    QTest::newRow("silence") << silence << false << int(None) << "no device" << true;
-    QTest::newRow("drop-1%") << with([](SimFaults& f) { f.dropRate = 0.01; }) << true << int(None)
-                             << "finished" << true;
-    QTest::newRow("drop-10%") << with([](SimFaults& f) { f.dropRate = 0.1; }) << true << int(None)
-                              << "finished" << true;
-    QTest::newRow("delay-5ms") << with([](SimFaults& f) { f.delayMs = 5; }) << false << int(None)
-                               << "finished" << false;
-    QTest::newRow("tempo-1ms") << with([](SimFaults& f) { f.tempoMs = 1; }) << false << int(None)
-                               << "finished" << false;
-    QTest::newRow("noise-1ms") << with([](SimFaults& f) { f.noiseMs = 1; }) << false << int(None)
-                               << "finished" << false;
-    QTest::newRow("echo-wrong-block") << with([](SimFaults& f) { f.echoBlockOffset = 1; }) << false
-                                      << int(None) << "finished" << true;
-    QTest::newRow("echo-wrong-cab") << with([](SimFaults& f) { f.echoCabOffset = 1; }) << false
-                                    << int(None) << "finished" << true;
-    QTest::newRow("truncated-names") << with([](SimFaults& f) {
-        f.truncated = { 0x12, 0x15 };
-    }) << false << int(None) << "finished"
-                                     << true;
-    QTest::newRow("ports-close") << portsClose << false << int(EscAfterPortsClose) << "aborted"
-                                 << true;
-    QTest::newRow("back-then-refresh")
-        << portsClose << false << int(BackThenRefresh) << "finished" << false;
-    QTest::newRow("esc-in-usage") << SimFaults() << false << int(Esc) << "aborted" << true;
-    QTest::newRow("close-in-usage") << SimFaults() << false << int(Close) << "aborted" << true;
+        f[0].unanswered.insert(quint8(function));
+    f[1].dropRate = 0.01;
+    f[2].dropRate = 0.1;
+    f[3].delayMs = 5;
+    f[4].tempoMs = 1;
+    f[5].noiseMs = 1;
+    f[6].echoBlockOffset = 1;
+    f[7].echoCabOffset = 1;
+    f[8].truncated = { 0x12, 0x15 };
+    f[9].closeAfterRequests = 400;
+    add("clean", SimFaults(), "finished", false);
+    add("silence", f[0], "no device", true);
+    add("drop-1%", f[1], "finished", true);
+    add("drop-10%", f[2], "finished", true);
+    add("delay-5ms", f[3], "finished", false);
+    add("tempo-1ms", f[4], "finished", false);
+    add("noise-1ms", f[5], "finished", false);
+    add("echo-wrong-block", f[6], "finished", true);
+    add("echo-wrong-cab", f[7], "finished", true);
+    add("truncated-names", f[8], "finished", true);
+    add("ports-close", f[9], "aborted", true, EscAfterPortsClose);
+    add("back-then-refresh", f[9], "finished", false, BackThenRefresh);
+    add("esc-in-usage", SimFaults(), "aborted", true, Esc);
+    add("close-in-usage", SimFaults(), "aborted", true, Close);
 }
 
 void Soak::faults()
 {
     QFETCH(SimFaults, faults);
-    QFETCH(bool, afterDiscovery);
+    // Drops start once the unit is found, so that they never take the search's replies.
+    const bool afterDiscovery = faults.dropRate > 0;
     QFETCH(int, action);
     QFETCH(QString, end);
     QFETCH(bool, lossy);

@@ -30,21 +30,24 @@ public:
     SimBank bank;
 };
 
-inline QVector<CrossReference::Row> bankRows(const SimBank& bank, CrossReference::View view)
+// The rows once the first presetsRead presets (all when -1) were read.
+inline QVector<CrossReference::Row> bankRows(
+    const SimBank& bank, CrossReference::View view, int presetsRead = -1)
 {
     UsageLists presetCabs, cabPresets;
     CrossReference::startScan(presetCabs, cabPresets, bank.presetCount(), bank.cabCount());
-    for (int p = 0; p < bank.presetCount(); ++p)
+    for (int p = 0; p < (presetsRead < 0 ? bank.presetCount() : presetsRead); ++p)
         CrossReference::addPreset(presetCabs, cabPresets, p, bank.expectedCabs(p));
     const BankCatalogue names(bank);
     return CrossReference(names, presetCabs, cabPresets).rows(view, CrossReference::Full);
 }
 
-inline QString bankCsv(const SimBank& bank, CrossReference::View view, QChar separator)
+inline QString bankCsv(
+    const SimBank& bank, CrossReference::View view, QChar separator, int presetsRead = -1)
 {
     QString text;
     QTextStream out(&text);
-    CsvExport::write(out, view, bankRows(bank, view), separator);
+    CsvExport::write(out, view, bankRows(bank, view, presetsRead), separator);
     out.flush();
     return text;
 }
