@@ -72,20 +72,15 @@ public:
 // its detail being the device link's own concern.
 QStringList trail(const QList<QByteArray>& requests)
 {
+    const QHash<int, QString> tokens { { SimRequest::ModelQuery, "model" },
+        { SimRequest::DisplayOffsetQuery, "offset" }, { SimRequest::CabNameQuery, "cab %1" },
+        { SimRequest::PresetNameQuery, "name %1" }, { SimRequest::ProgramChange, "pc %1" } };
     QStringList out { QString() };
     for (const QByteArray& bytes : requests) {
         const SimRequest r = SimRequest::parse(bytes);
-        const QString number = QString::number(r.number);
-        if (r.kind == SimRequest::ModelQuery || r.kind == SimRequest::DisplayOffsetQuery)
-            out << (r.kind == SimRequest::ModelQuery ? "model" : "offset");
-        else if (r.kind == SimRequest::CabNameQuery)
-            out << "cab " + number;
-        else if (r.kind == SimRequest::PresetNameQuery)
-            out << "name " + number;
-        else if (r.kind == SimRequest::ProgramChange)
-            out << "pc " + number;
-        else if (out.last() != QLatin1String("usage"))
-            out << "usage";
+        const QString token = tokens.value(r.kind, QStringLiteral("usage"));
+        if (tokens.contains(r.kind) || out.last() != token)
+            out << (token.contains("%1") ? token.arg(r.number) : token);
     }
     return out.mid(1);
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QProcess>
-#include <QStringList>
 
 #include <csignal>
 
@@ -19,10 +18,9 @@ public:
     // The exit status, or -1 when the program crashed or did not end in time.
     int finish(int timeoutMs = 120000)
     {
-        if (!process.waitForFinished(timeoutMs)) {
+        if (!process.waitForFinished(timeoutMs))
             process.kill();
-            process.waitForFinished();
-        }
+        process.waitForFinished();
         out = process.readAllStandardOutput();
         err = process.readAllStandardError();
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -34,8 +32,7 @@ public:
         return QString::fromLocal8Bit(err.trimmed().split('\n').last());
     }
 
-    QByteArray out;
-    QByteArray err;
+    QByteArray out, err;
 
 private:
     QProcess process;
