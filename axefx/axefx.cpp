@@ -80,6 +80,10 @@ public:
     {
         if (deadline.hasExpired())
             return false;
+        // What came in meanwhile (Esc, a close request) is handled before the next message
+        // is taken, even when that message is already here: a unit that always answers at
+        // once must not leave the user's input waiting until a reply is late.
+        loop.processEvents();
         if (link.midiIn.takeMessage(message))
             return true;
         silence.start(int(qMin<qint64>(kSilenceTimeoutMs, deadline.remainingTime())));
