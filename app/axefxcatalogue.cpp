@@ -2,23 +2,25 @@
 
 #include "axefx.h"
 
-AxeFxCatalogue::AxeFxCatalogue(AxeFX& axeFx)
+AxeFxCatalogue::AxeFxCatalogue(AxeFX& axeFx, quint8 model, quint8 displayOffset)
     : axeFx(axeFx)
+    , model(model)
+    , offset(displayOffset)
 { }
 
 int AxeFxCatalogue::presetCount() const
 {
-    return axeFx.PresetCount();
+    return axefx::layoutOf(model).presets;
 }
 
 int AxeFxCatalogue::cabCount() const
 {
-    return axeFx.CabCount();
+    return axefx::layoutOf(model).cabs;
 }
 
 int AxeFxCatalogue::displayOffset() const
 {
-    return axeFx.displayOffset;
+    return offset;
 }
 
 QString AxeFxCatalogue::presetName(int index) const
@@ -28,5 +30,5 @@ QString AxeFxCatalogue::presetName(int index) const
 
 QString AxeFxCatalogue::cabName(unsigned short number) const
 {
-    return axeFx.CabName(number);
+    return axeFx.CabName(number, model);
 }

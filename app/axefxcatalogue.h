@@ -1,14 +1,16 @@
-// The catalogue of the connected AxeFx: its counts, the names it has read and its display
-// offset, as the cross-reference views label them.
+// The catalogue of a scan of the AxeFx: the names the device link has read, labelled and
+// counted in the layout the scan was read with, and the display offset it read.
 #pragma once
 
 #include "catalogue.h"
+
+#include <QtGlobal>
 
 class AxeFX;
 
 class AxeFxCatalogue : public Catalogue {
 public:
-    explicit AxeFxCatalogue(AxeFX& axeFx);
+    AxeFxCatalogue(AxeFX& axeFx, quint8 model, quint8 displayOffset);
 
     int presetCount() const override;
     int cabCount() const override;
@@ -18,4 +20,6 @@ public:
 
 private:
     AxeFX& axeFx;
+    quint8 model;
+    quint8 offset;
 };

@@ -1,7 +1,8 @@
 #include "csvexport.h"
 
+#include "wholefile.h"
+
 #include <QLocale>
-#include <QSaveFile>
 #include <QTextStream>
 
 QChar CsvExport::separatorFor(const QLocale& locale)
@@ -43,18 +44,26 @@ void CsvExport::write(QTextStream& out, CrossReference::View view,
         out << line(row.key, row.entries, separator);
 }
 
+bool CsvExport::write(QIODevice& device, const QList<Table>& tables, QChar separator)
+{
+    QTextStream out(&device);
+    for (int i = 0; i < tables.size(); ++i) {
+        if (i > 0)
+            out << '\n';
+        write(out, tables.at(i).view, tables.at(i).rows, separator);
+    }
+    out.flush();
+    return out.status() == QTextStream::Ok;
+}
+
+bool CsvExport::save(const QString& fileName, const QList<Table>& tables, QChar separator)
+{
+    return saveWholeFile(
+        fileName, QIODevice::Text, [&](QIODevice& file) { return write(file, tables, separator); });
+}
+
 bool CsvExport::save(const QString& fileName, CrossReference::View view,
     const QVector<CrossReference::Row>& rows, QChar separator)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    QTextStream out(&file);
-    write(out, view, rows, separator);
-    out.flush();
-    if (out.status() != QTextStream::Ok) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return save(fileName, { Table { view, rows } }, separator);
 }

@@ -5,11 +5,17 @@
 
 #include <QChar>
 
+class QIODevice;
 class QLocale;
 class QTextStream;
 
 class CsvExport {
 public:
+    struct Table {
+        CrossReference::View view;
+        QVector<CrossReference::Row> rows;
+    };
+
     // ";" where the locale writes decimals with a comma, "," everywhere else.
     static QChar separatorFor(const QLocale& locale);
 
@@ -21,8 +27,12 @@ public:
     static void write(QTextStream& out, CrossReference::View view,
         const QVector<CrossReference::Row>& rows, QChar separator);
 
+    // The tables one after the other, a blank line between two; false when writing failed.
+    static bool write(QIODevice& device, const QList<Table>& tables, QChar separator);
+
     // Writes the whole file or nothing: an existing file of that name stays as it was when
     // the file cannot be created or written.
+    static bool save(const QString& fileName, const QList<Table>& tables, QChar separator);
     static bool save(const QString& fileName, CrossReference::View view,
         const QVector<CrossReference::Row>& rows, QChar separator);
 

@@ -14,7 +14,6 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QProgressBar>
-#include <QScopedValueRollback>
 #include <QStyleFactory>
 
 namespace {
@@ -76,6 +75,7 @@ QPalette darkPalette()
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
+    , job(axeFx)
 {
     ui.setupUi(this);
     applyLook();
@@ -83,11 +83,8 @@ MainWindow::MainWindow(QWidget* parent)
     addStatusProgress();
     restoreSettings();
     show();
-
-    if (axeFx.findAxeFx())
-        refresh();
-    else
-        setupTable();
+    // The start-up search, and the first scan when the unit answers.
+    refresh();
 }
 
 MainWindow::~MainWindow() = default;
@@ -110,6 +107,11 @@ void MainWindow::connectCommands()
     connect(ui.radioButton_CabVersPreset, SIGNAL(clicked(bool)), this, SLOT(setupTable()));
     connect(ui.actionExport_as_CSV, SIGNAL(triggered(bool)), this, SLOT(ExportCSV()));
     connect(ui.actionExport_as_PDF, SIGNAL(triggered(bool)), this, SLOT(ExportPDF()));
+
+    connect(&job, &ScanJob::started, this, &MainWindow::showScan);
+    connect(&job, &ScanJob::phaseStarted, this, &MainWindow::startPhase);
+    connect(&job, &ScanJob::phaseFinished, this, &MainWindow::endPhase);
+    connect(&job, &ScanJob::progress, this, &MainWindow::showProgress);
 }
 
 void MainWindow::addStatusProgress()
@@ -128,87 +130,60 @@ void MainWindow::restoreSettings()
 
 void MainWindow::refresh()
 {
-    // One scan at a time: a Refresh chosen while the device is searched for or scanned
-    // comes from inside that work's waits and must leave it alone.
-    if (refreshing)
+    // One scan at a time: a Refresh chosen while the unit is searched for or scanned comes
+    // from inside that work's waits and must leave it alone.
+    if (job.isRunning())
         return;
-    const QScopedValueRollback<bool> busy(refreshing, true);
-
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (connectDevice())
-        scan();
+    const ScanJob::Outcome outcome = job.run();
+    overlay.reset();
     QApplication::restoreOverrideCursor();
     setupTable();
-    if (polling)
+    if (outcome == ScanJob::Complete)
         ExportCSV();
     polling = false;
 }
 
-bool MainWindow::connectDevice()
+void MainWindow::showScan()
 {
-    // A unit that closed its ports is still taken for connected, and its ports, even once
-    // back, are no longer linked to ours: a scan would wait out every request. So a silent
-    // unit is searched for again, which opens the ports anew or finds no device.
-    if (!axeFx.isConnected() || !axeFx.ReadDisplayOffset())
-        axeFx.findAxeFx();
-    return axeFx.isConnected();
-}
-
-void MainWindow::scan()
-{
-    axeFx.ReadDisplayOffset();
     polling = true;
-    axeFx.clearStop();
-
-    ScanOverlay overlay(this, progressBar, tr("Polling your AxeFx\n\nWait for completion"));
-    readCabNames(overlay);
-    readPresetNames(overlay);
-    readCabUsage(overlay);
+    overlay = std::make_unique<ScanOverlay>(
+        this, progressBar, tr("Polling your AxeFx\n\nWait for completion"));
 }
 
-void MainWindow::readCabNames(ScanOverlay& overlay)
+void MainWindow::startPhase(ScanJob::Phase phase)
 {
-    overlay.setStatus(tr("Asking for\nCab names..."));
-    connect(&axeFx, SIGNAL(CabNamePercent(int)), progressBar, SLOT(setValue(int)));
-    axeFx.FillCabNames();
-    disconnect(&axeFx, SIGNAL(CabNamePercent(int)), progressBar, SLOT(setValue(int)));
-    progressBar->setValue(100);
-}
-
-void MainWindow::readPresetNames(ScanOverlay& overlay)
-{
-    overlay.setStatus(tr("Asking for\nPreset names..."));
-    connect(&axeFx, SIGNAL(PresetNamePercent(int)), progressBar, SLOT(setValue(int)));
-    axeFx.FillPresetNames();
-    disconnect(&axeFx, SIGNAL(PresetNamePercent(int)), progressBar, SLOT(setValue(int)));
-    progressBar->setValue(100);
-}
-
-void MainWindow::readCabUsage(ScanOverlay& overlay)
-{
-    overlay.setStatus(tr("Polling your AxeFx\nWait for completion\nor hit Esc to abort"));
-    CrossReference::startScan(presetCabs, cabPresets, axeFx.PresetCount(), axeFx.CabCount());
-    progressBar->setValue(0);
-
-    for (int i = 0; i < axeFx.PresetCount(); ++i) {
-        if (!polling)
-            return;
-        QList<int> cabs;
-        if (axeFx.GetPresetCabs(i, cabs))
-            CrossReference::addPreset(presetCabs, cabPresets, i, cabs);
-        progressBar->setValue((i * 100 + 100) / axeFx.PresetCount());
-    }
-    if (polling) {
-        progressBar->setValue(100);
-        axeFx.PC(0);
+    switch (phase) {
+    case ScanJob::CabNames:
+        overlay->setStatus(tr("Asking for\nCab names..."));
+        connect(&axeFx, SIGNAL(CabNamePercent(int)), progressBar, SLOT(setValue(int)));
+        break;
+    case ScanJob::PresetNames:
+        overlay->setStatus(tr("Asking for\nPreset names..."));
+        connect(&axeFx, SIGNAL(PresetNamePercent(int)), progressBar, SLOT(setValue(int)));
+        break;
+    case ScanJob::CabUsage:
+        overlay->setStatus(tr("Polling your AxeFx\nWait for completion\nor hit Esc to abort"));
+        break;
     }
 }
 
-void MainWindow::stopScan()
+void MainWindow::endPhase(ScanJob::Phase phase)
 {
-    if (polling)
-        axeFx.requestStop();
-    polling = false;
+    if (phase == ScanJob::CabNames)
+        disconnect(&axeFx, SIGNAL(CabNamePercent(int)), progressBar, SLOT(setValue(int)));
+    else if (phase == ScanJob::PresetNames)
+        disconnect(&axeFx, SIGNAL(PresetNamePercent(int)), progressBar, SLOT(setValue(int)));
+    else
+        return;
+    progressBar->setValue(100);
+}
+
+void MainWindow::showProgress(ScanJob::Phase phase, int percent)
+{
+    // The name phases reach the bar through the device's own signals, connected above.
+    if (phase == ScanJob::CabUsage)
+        progressBar->setValue(percent);
 }
 
 void MainWindow::setupTable()
@@ -220,9 +195,11 @@ void MainWindow::setupTable()
     table->setHorizontalHeaderLabels(CrossReference::headers(view));
     configureTable();
 
-    const AxeFxCatalogue names(axeFx);
+    const ScanResult& result = job.result();
+    const AxeFxCatalogue names(axeFx, result.model, result.displayOffset);
     const QVector<CrossReference::Row> rows
-        = CrossReference(names, presetCabs, cabPresets).rows(view, CrossReference::Scanned);
+        = CrossReference(names, result.presetCabs, result.cabPresets)
+              .rows(view, CrossReference::Scanned);
     table->setUpdatesEnabled(false);
     table->setRowCount(rows.size());
     for (int r = 0; r < rows.size(); ++r) {
@@ -258,8 +235,10 @@ CrossReference::View MainWindow::currentView() const
 
 QVector<CrossReference::Row> MainWindow::exportRows(CrossReference::View view)
 {
-    const AxeFxCatalogue names(axeFx);
-    return CrossReference(names, presetCabs, cabPresets).rows(view, CrossReference::Full);
+    const ScanResult& result = job.result();
+    const AxeFxCatalogue names(axeFx, result.model, result.displayOffset);
+    return CrossReference(names, result.presetCabs, result.cabPresets)
+        .rows(view, CrossReference::Full);
 }
 
 void MainWindow::ExportCSV()
@@ -282,7 +261,8 @@ void MainWindow::ExportPDF()
     if (fileName.isEmpty())
         return;
     const CrossReference::View view = currentView();
-    const PdfExport pdf(view, exportRows(view), axeFx.PresetCount(), axeFx.CabCount());
+    const axefx::Layout layout = axefx::layoutOf(job.result().model);
+    const PdfExport pdf(view, exportRows(view), layout.presets, layout.cabs);
     if (!pdf.save(fileName)) {
         qWarning().noquote() << "Could not write" << fileName;
         return;
@@ -304,18 +284,24 @@ void MainWindow::rememberFolder(const QString& fileName)
 
 void MainWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape)
-        stopScan();
+    if (event->key() != Qt::Key_Escape)
+        return;
+    if (polling)
+        job.stop();
+    polling = false;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (polling) {
         // A close request during a scan only ends the scan; the next one closes.
-        stopScan();
+        job.stop();
+        polling = false;
         event->ignore();
         return;
     }
+    // Closed during the search for the unit: no scan may follow, hidden and out of reach.
+    job.stop();
     settings.setValue(kGeometryKey, saveGeometry());
     settings.setValue(kWindowStateKey, saveState(kStateVersion));
     event->accept();

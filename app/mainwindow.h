@@ -4,10 +4,13 @@
 
 #include "axefx.h"
 #include "crossreference.h"
+#include "scanjob.h"
 #include "ui_mainwindow.h"
 
 #include <QMainWindow>
 #include <QSettings>
+
+#include <memory>
 
 class QProgressBar;
 class ScanOverlay;
@@ -36,12 +39,10 @@ private:
     void addStatusProgress();
     void restoreSettings();
 
-    bool connectDevice();
-    void scan();
-    void readCabNames(ScanOverlay& overlay);
-    void readPresetNames(ScanOverlay& overlay);
-    void readCabUsage(ScanOverlay& overlay);
-    void stopScan();
+    void showScan();
+    void startPhase(ScanJob::Phase phase);
+    void endPhase(ScanJob::Phase phase);
+    void showProgress(ScanJob::Phase phase, int percent);
 
     void configureTable();
     CrossReference::View currentView() const;
@@ -53,10 +54,8 @@ private:
     AxeFX axeFx;
     QProgressBar* progressBar = nullptr;
     bool polling = false;
-    QVector<QList<int>> presetCabs;
-    QVector<QList<int>> cabPresets;
+    // Runs the scan and holds its result, the two usage vectors with their layout.
+    ScanJob job;
     QSettings settings;
-    // True from the start of refresh() to its end, device search included; polling alone
-    // turns false as soon as the user aborts, while the scan still unwinds.
-    bool refreshing = false;
+    std::unique_ptr<ScanOverlay> overlay;
 };

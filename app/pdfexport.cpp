@@ -1,10 +1,11 @@
 #include "pdfexport.h"
 
+#include "wholefile.h"
+
 #include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QTextDocument>
 
 namespace {
@@ -60,10 +61,7 @@ QString PdfExport::tableHtml() const
 
 bool PdfExport::save(const QString& fileName) const
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    {
+    return saveWholeFile(fileName, QIODevice::NotOpen, [this](QIODevice& file) {
         QPdfWriter writer(&file);
         writer.setResolution(kResolutionDpi);
         writer.setCreator(QStringLiteral("Tollmark"));
@@ -76,10 +74,6 @@ bool PdfExport::save(const QString& fileName) const
         document.setDefaultFont(font);
         document.setHtml(html());
         document.print(&writer);
-    }
-    if (file.error() != QFileDevice::NoError) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+        return true;
+    });
 }

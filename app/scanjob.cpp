@@ -2,6 +2,8 @@
 
 #include "axefx.h"
 
+#include <QScopedValueRollback>
+
 namespace {
 constexpr int kDone = 100;
 }
@@ -26,18 +28,13 @@ QString ScanJob::phaseName(Phase phase)
 
 ScanJob::Outcome ScanJob::run()
 {
+    const QScopedValueRollback<bool> busy(running, true);
     stopped = false;
-    scanned = 0;
     axeFx.clearStop();
-    if (!axeFx.isConnected())
-        axeFx.findAxeFx();
-    // A stop during the search wins over its result: the user asked for nothing more.
-    if (stopped)
-        return Stopped;
-    if (!axeFx.isConnected())
-        return NoDevice;
-    axeFx.ReadDisplayOffset();
-    if (!readNames() || !readCabUsage())
+    if (!reachDevice())
+        return stopped ? Stopped : NoDevice;
+    emit started();
+    if (!readNames(CabNames) || !readNames(PresetNames) || !readCabUsage())
         return Stopped;
     axeFx.PC(0);
     return Complete;
@@ -45,53 +42,61 @@ ScanJob::Outcome ScanJob::run()
 
 void ScanJob::stop()
 {
+    if (!running)
+        return;
     stopped = true;
     axeFx.requestStop();
 }
 
-bool ScanJob::readNames()
+bool ScanJob::reachDevice()
 {
-    connect(&axeFx, &AxeFX::CabNamePercent, this, &ScanJob::cabNamePercent);
-    emit progress(CabNames, 0);
-    axeFx.FillCabNames();
-    disconnect(&axeFx, &AxeFX::CabNamePercent, this, &ScanJob::cabNamePercent);
-    if (stopped)
+    // The scan's own display offset query shows whether a unit found before still answers.
+    // One that went silent has closed its ports, and ours no longer reach it even once it is
+    // back: search again, which opens the ports anew.
+    if (axeFx.isConnected() && axeFx.ReadDisplayOffset())
+        return !stopped;
+    axeFx.findAxeFx();
+    if (stopped || !axeFx.isConnected())
         return false;
-    emit progress(CabNames, kDone);
+    axeFx.ReadDisplayOffset();
+    return !stopped;
+}
 
-    connect(&axeFx, &AxeFX::PresetNamePercent, this, &ScanJob::presetNamePercent);
-    emit progress(PresetNames, 0);
-    axeFx.FillPresetNames();
-    disconnect(&axeFx, &AxeFX::PresetNamePercent, this, &ScanJob::presetNamePercent);
+bool ScanJob::readNames(Phase phase)
+{
+    emit phaseStarted(phase);
+    emit progress(phase, 0);
+    const auto percent = phase == CabNames ? &AxeFX::CabNamePercent : &AxeFX::PresetNamePercent;
+    const QMetaObject::Connection forward
+        = connect(&axeFx, percent, this, [this, phase](int p) { emit progress(phase, p); });
+    if (phase == CabNames)
+        axeFx.FillCabNames();
+    else
+        axeFx.FillPresetNames();
+    disconnect(forward);
+    emit phaseFinished(phase);
     if (stopped)
         return false;
-    emit progress(PresetNames, kDone);
+    emit progress(phase, kDone);
     return true;
 }
 
 bool ScanJob::readCabUsage()
 {
-    CrossReference::startScan(presets, cabs, axeFx.PresetCount(), axeFx.CabCount());
+    scanned = ScanResult();
+    scanned.model = axeFx.model;
+    scanned.displayOffset = axeFx.displayOffset;
+    CrossReference::startScan(
+        scanned.presetCabs, scanned.cabPresets, axeFx.PresetCount(), axeFx.CabCount());
+    emit phaseStarted(CabUsage);
     emit progress(CabUsage, 0);
-    for (int i = 0; i < axeFx.PresetCount(); ++i) {
-        if (stopped)
-            return false;
-        QList<int> list;
-        if (axeFx.GetPresetCabs(i, list))
-            CrossReference::addPreset(presets, cabs, i, list);
-        scanned = i + 1;
-        emit progress(CabUsage, (i * kDone + kDone) / axeFx.PresetCount());
+    for (int i = 0; i < axeFx.PresetCount() && !stopped; ++i) {
+        QList<int> cabs;
+        if (axeFx.GetPresetCabs(i, cabs))
+            CrossReference::addPreset(scanned.presetCabs, scanned.cabPresets, i, cabs);
+        scanned.presetsScanned = i + 1;
+        emit progress(CabUsage, axefx::percentDone(i + 1, axeFx.PresetCount()));
     }
-    // A stop during the last preset's transaction still leaves every preset read.
-    return true;
-}
-
-void ScanJob::cabNamePercent(int percent)
-{
-    emit progress(CabNames, percent);
-}
-
-void ScanJob::presetNamePercent(int percent)
-{
-    emit progress(PresetNames, percent);
+    emit phaseFinished(CabUsage);
+    return !stopped;
 }

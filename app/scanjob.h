@@ -1,6 +1,6 @@
-// One scan of the AxeFx without a window: finds the device, reads its cabinet and preset
-// names and the cabinets every preset uses, in the order the window's Refresh does, and
-// fills the two usage vectors the cross-reference views are built from.
+// The scan of an AxeFx, the one sequence that the window and tollmark-scan both run: find the
+// unit (or see that it still answers, else search again), read its display offset, its
+// cabinet and preset names and the cabinets every preset uses, and leave it on preset 0.
 #pragma once
 
 #include "crossreference.h"
@@ -9,6 +9,17 @@
 #include <QString>
 
 class AxeFX;
+
+// What a scan found, with the layout and display offset it was read with: a later search
+// that fails or finds another model does not change how it is labelled or exported.
+struct ScanResult {
+    UsageLists presetCabs;
+    UsageLists cabPresets;
+    quint8 model = 0;
+    quint8 displayOffset = 0;
+    // Presets whose cabinets were read, counted from the first.
+    int presetsScanned = 0;
+};
 
 class ScanJob : public QObject {
     Q_OBJECT
@@ -19,36 +30,36 @@ public:
 
     explicit ScanJob(AxeFX& axeFx, QObject* parent = nullptr);
 
-    // Runs the whole scan; the waits inside it run the event loop, so stop() can arrive
-    // from a signal handler's notifier while it runs.
+    // Runs the whole sequence; its waits run the event loop, so stop() can come from an event
+    // handler or a signal's notifier meanwhile. Complete only when no stop came before the
+    // last preset's check after the loop: a stop during the last preset aborts too.
     Outcome run();
+    bool isRunning() const { return running; }
 
-    const UsageLists& presetCabs() const { return presets; }
-    const UsageLists& cabPresets() const { return cabs; }
-    // Presets whose cabinets were read, counted from the first.
-    int presetsScanned() const { return scanned; }
+    // The last result; a scan replaces it when it reaches the cabinet usage.
+    const ScanResult& result() const { return scanned; }
 
     static QString phaseName(Phase phase);
 
 public slots:
-    // Ends the scan before the next query of a name phase or the next preset; the device
-    // transaction in progress is finished first.
+    // Ends the scan before its next request of a name phase or its next preset; a search
+    // under way is finished first, and no scan follows it.
     void stop();
 
 signals:
+    // The unit answered; the phases follow.
+    void started();
+    void phaseStarted(ScanJob::Phase phase);
+    void phaseFinished(ScanJob::Phase phase);
     void progress(ScanJob::Phase phase, int percent);
 
-private slots:
-    void cabNamePercent(int percent);
-    void presetNamePercent(int percent);
-
 private:
-    bool readNames();
+    bool reachDevice();
+    bool readNames(Phase phase);
     bool readCabUsage();
 
     AxeFX& axeFx;
-    UsageLists presets;
-    UsageLists cabs;
-    int scanned = 0;
+    ScanResult scanned;
+    bool running = false;
     bool stopped = false;
 };

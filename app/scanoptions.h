@@ -14,8 +14,8 @@ struct ScanOptions {
     bool keepPartial = false;
     bool listPorts = false;
     bool showHelp = false;
+    QString helpText;
 
     // Reads the arguments, program name first; false with a one-line reason in error.
     static bool parse(const QStringList& arguments, ScanOptions& options, QString& error);
-    static QString helpText();
 };

@@ -16,7 +16,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QTemporaryFile>
 #include <QTextStream>
 
@@ -88,61 +87,29 @@ bool checkWritable(const QString& path, QString& reason)
     return true;
 }
 
-class Output {
-public:
-    Output(AxeFX& axeFx, const ScanJob& job, const ScanOptions& options)
-        : names(axeFx)
-        , tables(names, job.presetCabs(), job.cabPresets())
-        , views(options.views)
-        , separator(CsvExport::separatorFor(QLocale::system()))
-    { }
+// The views of a scan's result as CSV, labelled in the layout the scan read. A scan stopped
+// before the cabinet usage has only names, labelled in the layout of the unit found.
+QList<CsvExport::Table> tablesOf(AxeFX& axeFx, const ScanResult& result, const ScanOptions& options)
+{
+    const bool usageRead = !result.presetCabs.isEmpty();
+    const AxeFxCatalogue names(axeFx, usageRead ? result.model : axeFx.model,
+        usageRead ? result.displayOffset : axeFx.displayOffset);
+    const CrossReference tables(names, result.presetCabs, result.cabPresets);
+    QList<CsvExport::Table> out;
+    for (CrossReference::View view : options.views)
+        out.append({ view, tables.rows(view, CrossReference::Full) });
+    return out;
+}
 
-    bool toFile(const QString& path)
-    {
-        if (views.size() == 1)
-            return CsvExport::save(path, views.first(), rows(views.first()), separator);
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-            return false;
-        if (!write(file)) {
-            file.cancelWriting();
-            return false;
-        }
-        return file.commit();
-    }
-
-    bool toStandardOutput()
-    {
-        QFile file;
-        if (!file.open(stdout, QIODevice::WriteOnly | QIODevice::Text))
-            return false;
-        return write(file) && file.flush();
-    }
-
-private:
-    QVector<CrossReference::Row> rows(CrossReference::View view) const
-    {
-        return tables.rows(view, CrossReference::Full);
-    }
-
-    // The views one after the other, a blank line between two.
-    bool write(QIODevice& device)
-    {
-        QTextStream out(&device);
-        for (int i = 0; i < views.size(); ++i) {
-            if (i > 0)
-                out << '\n';
-            CsvExport::write(out, views.at(i), rows(views.at(i)), separator);
-        }
-        out.flush();
-        return out.status() == QTextStream::Ok;
-    }
-
-    AxeFxCatalogue names;
-    CrossReference tables;
-    QList<CrossReference::View> views;
-    QChar separator;
-};
+bool writeOutput(const QString& path, const QList<CsvExport::Table>& tables)
+{
+    const QChar separator = CsvExport::separatorFor(QLocale::system());
+    if (!path.isEmpty())
+        return CsvExport::save(path, tables, separator);
+    QFile out;
+    return out.open(stdout, QIODevice::WriteOnly | QIODevice::Text)
+        && CsvExport::write(out, tables, separator) && out.flush();
+}
 
 } // namespace
 
@@ -156,7 +123,7 @@ int main(int argc, char* argv[])
     if (!ScanOptions::parse(app.arguments(), options, reason))
         return fail(kUsage, reason + QStringLiteral(" (see --help)"));
     if (options.showHelp) {
-        std::fputs(ScanOptions::helpText().toLocal8Bit().constData(), stdout);
+        std::fputs(options.helpText.toLocal8Bit().constData(), stdout);
         return std::fflush(stdout) == 0 ? kComplete : kNotWritable;
     }
     if (options.listPorts)
@@ -180,17 +147,14 @@ int main(int argc, char* argv[])
     if (outcome == ScanJob::Stopped && !options.keepPartial)
         return fail(kInterrupted, QStringLiteral("scan interrupted; nothing written"));
 
-    Output output(axeFx, job, options);
-    const bool written
-        = options.output.isEmpty() ? output.toStandardOutput() : output.toFile(options.output);
-    if (!written)
+    if (!writeOutput(options.output, tablesOf(axeFx, job.result(), options)))
         return fail(kNotWritable,
             options.output.isEmpty() ? QStringLiteral("cannot write to standard output")
                                      : QStringLiteral("cannot write %1").arg(options.output));
     if (outcome == ScanJob::Stopped)
         return fail(kInterrupted,
             QStringLiteral("scan interrupted; wrote the cabinets of %1 of %2 presets")
-                .arg(job.presetsScanned())
+                .arg(job.result().presetsScanned)
                 .arg(axeFx.PresetCount()));
     return kComplete;
 }

@@ -20,13 +20,6 @@ constexpr int kReplyTimeoutMs = 5000;
 constexpr unsigned int kOpenOption = 0;
 const QString kPortSearchText = QStringLiteral("AXE");
 
-constexpr int kSmallPresetCount = 384;
-constexpr int kLargePresetCount = 768;
-constexpr int kSmallCabCount = 232;
-constexpr int kLargeCabCount = 1203;
-constexpr int kSmallFactoryCabCount = 132;
-constexpr int kLargeFactoryCabCount = 179;
-
 constexpr int kDisplayOffsetByte = 8;
 constexpr unsigned char kFirstCabBlock = kCabBlock1;
 
@@ -44,12 +37,12 @@ int findDevicePort(const QStringList& names, unsigned int portCount)
     return -1;
 }
 
-int percentDone(int i, int count)
-{
-    return (100 * (i + 1)) / count;
-}
-
 } // namespace
+
+int axefx::percentDone(int done, int count)
+{
+    return count > 0 ? (100 * done) / count : 100;
+}
 
 // One request's wait: a local event loop that the arrival of a message or a second of silence
 // ends, within the overall limit. Waits nest when an event handler starts a request of its
@@ -87,6 +80,10 @@ public:
     {
         if (deadline.hasExpired())
             return false;
+        // What came in meanwhile (Esc, a close request) is handled before the next message
+        // is taken, even when that message is already here: a unit that always answers at
+        // once must not leave the user's input waiting until a reply is late.
+        loop.processEvents();
         if (link.midiIn.takeMessage(message))
             return true;
         silence.start(int(qMin<qint64>(kSilenceTimeoutMs, deadline.remainingTime())));
@@ -323,6 +320,11 @@ bool AxeFX::GetCabsPresent(bool& cab1, bool& cab2)
 bool AxeFX::FillCabNames()
 {
     const int count = CabCount();
+    // A fill stopped before its first query keeps the names it has, at the layout's size.
+    if (stopRequest) {
+        cabNames.resize(count);
+        return false;
+    }
     cabNames.clear();
     cabNames.resize(count);
     bool answered = false;
@@ -339,7 +341,7 @@ bool AxeFX::FillCabNames()
         readCabNameReply(bytesOf(reply) + at, reply.size() - at, cab, name);
         if (cab < count)
             cabNames[cab] = name;
-        emit CabNamePercent(percentDone(i, count));
+        emit CabNamePercent(percentDone(i + 1, count));
     }
     return answered;
 }
@@ -347,6 +349,10 @@ bool AxeFX::FillCabNames()
 bool AxeFX::FillPresetNames()
 {
     const int count = PresetCount();
+    if (stopRequest) {
+        presetNames.resize(count);
+        return false;
+    }
     presetNames.clear();
     presetNames.resize(count);
     bool answered = false;
@@ -360,14 +366,19 @@ bool AxeFX::FillPresetNames()
         if (!answered)
             continue;
         readNameText(bytesOf(reply) + at, reply.size() - at, presetNames[i]);
-        emit PresetNamePercent(percentDone(i, count));
+        emit PresetNamePercent(percentDone(i + 1, count));
     }
     return answered;
 }
 
 QString AxeFX::CabName(unsigned short cab)
 {
-    const int factory = largeLayout() ? kLargeFactoryCabCount : kSmallFactoryCabCount;
+    return CabName(cab, model);
+}
+
+QString AxeFX::CabName(unsigned short cab, quint8 layoutModel)
+{
+    const int factory = layoutOf(layoutModel).factoryCabs;
     const QString label = cab < factory ? QStringLiteral("F%1").arg(cab + 1)
                                         : QStringLiteral("U%1").arg(cab + 1 - factory);
     const QString name = cab < cabNames.size() ? cabNames.at(cab) : QString();
@@ -381,17 +392,12 @@ QString AxeFX::PresetName(int preset)
 
 int AxeFX::PresetCount()
 {
-    return largeLayout() ? kLargePresetCount : kSmallPresetCount;
+    return layoutOf(model).presets;
 }
 
 int AxeFX::CabCount()
 {
-    return largeLayout() ? kLargeCabCount : kSmallCabCount;
-}
-
-bool AxeFX::largeLayout() const
-{
-    return model > kLargestSmallLayoutModel;
+    return layoutOf(model).cabs;
 }
 
 void AxeFX::requestStop()

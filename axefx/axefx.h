@@ -51,6 +51,8 @@ public:
     bool FillCabNames();
     bool FillPresetNames();
     QString CabName(unsigned short cab);
+    // The same in the layout of another model byte, as a result read earlier shows it.
+    QString CabName(unsigned short cab, quint8 layoutModel);
     QString PresetName(int preset);
     int PresetCount();
     int CabCount();
@@ -95,9 +97,13 @@ private:
     bool requestKnownLength(axefx::Message message, unsigned int replyLength,
         unsigned char function, unsigned char* out);
     bool queryModel();
-    bool largeLayout() const;
 
     Wait* activeWait = nullptr;
     bool lastSendFailed = false;
     bool stopRequest = false;
 };
+
+namespace axefx {
+// Percentage of count steps once done of them are done, rounded down.
+int percentDone(int done, int count);
+} // namespace axefx

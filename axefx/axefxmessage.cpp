@@ -14,10 +14,8 @@ class MessageBuilder {
 public:
     MessageBuilder(unsigned char model, unsigned char function)
     {
-        const unsigned char header[kHeaderSize]
-            = { kSysExStart, 0x00, 0x01, 0x74, model, function };
-        for (unsigned char b : header)
-            add(b);
+        writeHeader(message.bytes, model, function);
+        message.size = kHeaderSize;
     }
 
     MessageBuilder& add(unsigned char b)
@@ -43,6 +41,20 @@ private:
 };
 
 } // namespace
+
+Layout layoutOf(unsigned char model)
+{
+    if (model > kLargestSmallLayoutModel)
+        return { 768, 1203, 179 };
+    return { 384, 232, 132 };
+}
+
+void writeHeader(unsigned char* out, unsigned char model, unsigned char function)
+{
+    std::memcpy(out, kFrameStart, kManufacturerSize);
+    out[kModelOffset] = model;
+    out[kFunctionOffset] = function;
+}
 
 unsigned char frameChecksum(const unsigned char* data, unsigned int size)
 {

@@ -14,6 +14,9 @@ constexpr int kModelOffset = 4;
 constexpr int kFunctionOffset = 5;
 constexpr int kPayloadOffset = 6;
 
+// F0 and the manufacturer ID that open every frame; the model and function bytes follow.
+constexpr unsigned char kFrameStart[kManufacturerSize] = { kSysExStart, 0x00, 0x01, 0x74 };
+
 // The model byte sent in the model query, before the device's own is known.
 constexpr unsigned char kModelQueryModel = 0x7F;
 // Model bytes above this select the larger memory layout.
@@ -47,6 +50,17 @@ constexpr int kDisplayOffsetReplyLength = 13;
 constexpr int kBlockGridReplyLength = 200;
 constexpr int kParamValueReplyLength = 13;
 constexpr int kParamInfoReplyLength = 33;
+
+// The memory layout a model byte selects; cabinet numbers below factoryCabs are factory ones.
+struct Layout {
+    int presets;
+    int cabs;
+    int factoryCabs;
+};
+Layout layoutOf(unsigned char model);
+
+// The first six bytes of a reply to a request of this function.
+void writeHeader(unsigned char* out, unsigned char model, unsigned char function);
 
 // A request as it goes on the wire. The longest request is 16 bytes.
 struct Message {

@@ -19,7 +19,6 @@ namespace axefx {
 
 namespace {
 
-constexpr unsigned char kManufacturer[kManufacturerSize] = { kSysExStart, 0x00, 0x01, 0x74 };
 constexpr int kCabNumberOffset = 6;
 constexpr int kBlockOffset = 6;
 constexpr int kParamOffset = 8;
@@ -40,7 +39,8 @@ quint8 infoFlags(unsigned short v)
 int findReplyHeader(
     const unsigned char* data, int size, unsigned char model, unsigned char function)
 {
-    const unsigned char header[kHeaderSize] = { kSysExStart, 0x00, 0x01, 0x74, model, function };
+    unsigned char header[kHeaderSize];
+    writeHeader(header, model, function);
     const unsigned char* hit = myfind(data, size, header, kHeaderSize);
     return hit ? int(hit - data) : -1;
 }
@@ -76,8 +76,7 @@ int matchDiscoveryReply(
         return -1;
     const int needed = std::max(replyLength, kHeaderSize);
     for (int from = 0; from < size;) {
-        const unsigned char* hit
-            = myfind(data + from, size - from, kManufacturer, kManufacturerSize);
+        const unsigned char* hit = myfind(data + from, size - from, kFrameStart, kManufacturerSize);
         if (!hit)
             return -1;
         const int h = int(hit - data);

@@ -11,6 +11,7 @@
 #include <axefxcatalogue.h>
 #include <axefxsim.h>
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
 
@@ -23,6 +24,7 @@ namespace {
 constexpr int kSmallModel = 3;
 constexpr int kLargeModel = 6;
 constexpr int kTableRepeats = 20;
+constexpr int kUsage = 64;
 
 struct Options {
     bool full = true;
@@ -53,35 +55,49 @@ QList<int> numberList(const QString& text, bool* ok)
     return numbers;
 }
 
-bool parse(const QStringList& args, Options& options)
+// False with a one-line reason in error for a command line that is wrong.
+bool parse(const QStringList& args, Options& options, QString& error)
 {
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& a = args.at(i);
-        bool ok = true;
-        if (a == QLatin1String("--full-only")) {
-            options.scaling = false;
-        } else if (a == QLatin1String("--scaling-only")) {
-            options.full = false;
-        } else if (a == QLatin1String("--sizes") && i + 1 < args.size()) {
-            options.sizes = numberList(args.at(++i), &ok);
-        } else if (a == QLatin1String("--runs") && i + 1 < args.size()) {
-            options.runs = args.at(++i).toInt(&ok);
-            ok = ok && options.runs > 0;
-        } else if (a == QLatin1String("--latencies") && i + 1 < args.size()) {
-            options.latencies = numberList(args.at(++i), &ok);
-        } else {
-            ok = false;
-        }
-        if (!ok) {
-            print(QStringLiteral(
-                "usage: tollmark-bench [--full-only | --scaling-only] [--sizes N,N,...]\n"
-                "                      [--latencies MS,MS,...] [--runs N]\n"
-                "Run on a JACK server, e.g. TOLLMARK_JACK_PERIOD=16 scripts/with-jack "
-                "tollmark-bench"));
-            return false;
-        }
+    const QCommandLineOption fullOnly(
+        QStringLiteral("full-only"), QStringLiteral("Only the full scans of both layouts."));
+    const QCommandLineOption scalingOnly(
+        QStringLiteral("scaling-only"), QStringLiteral("Only the scaling table."));
+    const QCommandLineOption sizes(QStringLiteral("sizes"),
+        QStringLiteral("Preset counts of the scaling table (default 6,24,96,384,768)."),
+        QStringLiteral("n,n,..."));
+    const QCommandLineOption latencies(QStringLiteral("latencies"),
+        QStringLiteral("Device latencies of the scaling table in ms (default 0,1,5)."),
+        QStringLiteral("ms,ms,..."));
+    const QCommandLineOption runs(QStringLiteral("runs"),
+        QStringLiteral("Runs per figure; the run with the median ratio is shown (default 3)."),
+        QStringLiteral("n"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Run on a JACK server, e.g. TOLLMARK_JACK_PERIOD=16 scripts/with-jack tollmark-bench"));
+    parser.addOptions({ fullOnly, scalingOnly, sizes, latencies, runs });
+    if (!parser.parse(args)) {
+        error = parser.errorText();
+        return false;
     }
-    return true;
+    if (!parser.positionalArguments().isEmpty()
+        || (parser.isSet(fullOnly) && parser.isSet(scalingOnly))) {
+        error = parser.helpText();
+        return false;
+    }
+    options.scaling = !parser.isSet(fullOnly);
+    options.full = !parser.isSet(scalingOnly);
+    bool ok = true;
+    if (parser.isSet(sizes))
+        options.sizes = numberList(parser.value(sizes), &ok);
+    if (ok && parser.isSet(latencies))
+        options.latencies = numberList(parser.value(latencies), &ok);
+    if (ok && parser.isSet(runs)) {
+        options.runs = parser.value(runs).toInt(&ok);
+        ok = ok && options.runs > 0;
+    }
+    if (!ok)
+        error = parser.helpText();
+    return ok;
 }
 
 double us(double ns)
@@ -133,7 +149,8 @@ Pair scanPair(int model, int presets, int cabs, bool measureIdle, TableFigures* 
         pair.link = scanThroughLink(*link, presets, cabs, result, measureIdle);
         pair.wrongPresets = mismatches(result, model, presets);
         if (tables)
-            *tables = timeTablesAndCsv(AxeFxCatalogue(*link), result, kTableRepeats);
+            *tables = timeTablesAndCsv(
+                AxeFxCatalogue(*link, link->model, link->displayOffset), result, kTableRepeats);
     }
     RawLoop raw;
     QString error;
@@ -328,8 +345,11 @@ int main(int argc, char* argv[])
     if (args.value(1) == QLatin1String(SimChild::kServeOption))
         return SimChild::serve(args.mid(2));
     Options options;
-    if (!parse(args, options))
-        return 2;
+    QString error;
+    if (!parse(args, options, error)) {
+        std::fprintf(stderr, "tollmark-bench: %s\n", error.toLocal8Bit().constData());
+        return kUsage;
+    }
 
     const QByteArray period = qgetenv("TOLLMARK_JACK_PERIOD");
     print(QStringLiteral("tollmark-bench: JACK period %1 frames; the simulated unit runs in a "

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kUsageError = 2;
+constexpr int kUsageError = 64;
 
 void printLine(FILE* stream, const QString& line)
 {

@@ -1,201 +1,136 @@
-// The main window against the simulated unit on a private JACK server: its form, look and
-// settings, the scan with its progress and aborts, the two views and the exports.
+// The main window against the simulated unit: its form, the scan's life cycle (requests,
+// progress, stops, closing, the CSV dialog) and what the table and the export show after it.
 #include "axefxsim.h"
-#include "csvexport.h"
+#include "bankexport.h"
 #include "guitestmain.h"
 #include "mainwindow.h"
-#include "qrtmididata.h"
 #include "savedialog.h"
 #include "simrequest.h"
 
-#include <QElapsedTimer>
-#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QStyleFactory>
 #include <QTableWidget>
 
-#include <csignal>
 #include <functional>
-#include <memory>
-#include <sys/resource.h>
 
 namespace {
 
-// Answers every save dialog the window opens: with the given file, or cancels when it is
-// empty; remembers what each dialog showed.
+using View = CrossReference::View;
+
+// Answers every save dialog with fileName, or cancels it when fileName is empty.
 class DialogAnswer : public QObject {
 public:
     explicit DialogAnswer(const QString& fileName = QString())
         : fileName(fileName)
     {
-        connect(&poll, &QTimer::timeout, this, &DialogAnswer::answer);
+        connect(&poll, &QTimer::timeout, this, [this] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible())
+                return;
+            count += dialog != seen ? 1 : 0;
+            seen = dialog;
+            if (this->fileName.isEmpty())
+                dialog->reject();
+            else
+                acceptFileName(*dialog, this->fileName);
+        });
         poll.start(10);
     }
-
     QString fileName;
     int count = 0;
-    QString caption;
-    QString directory;
-    QStringList filters;
 
 private:
-    void answer()
-    {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        if (dialog != seen) {
-            seen = dialog;
-            ++count;
-            caption = dialog->windowTitle();
-            directory = dialog->directory().absolutePath();
-            filters = dialog->nameFilters();
-        }
-        if (fileName.isEmpty()) {
-            dialog->reject();
-            return;
-        }
-        acceptFileName(*dialog, fileName);
-    }
-
     QPointer<QFileDialog> seen;
     QTimer poll;
 };
 
-// Runs `act` on the GUI thread, once, when the unit receives the first request for which
-// `match` holds; the scan's waits deliver it between two device transactions.
+// Runs act on the GUI thread once the unit has received a request of this kind (and number).
+// The unit posts it before its reply leaves, so act runs before the scan's wait ends.
 class OnRequest : public QObject {
 public:
-    OnRequest(
-        AxeFxSim& sim, std::function<bool(const SimRequest&)> match, std::function<void()> act)
+    OnRequest(AxeFxSim& sim, SimRequest::Kind kind, int number, std::function<void()> act)
     {
         connect(
             &sim, &AxeFxSim::requestReceived, this,
-            [this, match, act](const QByteArray& bytes) {
-                if (!done && match(SimRequest::parse(bytes))) {
+            [=](const QByteArray& bytes) {
+                const SimRequest r = SimRequest::parse(bytes);
+                if (!done && r.kind == kind && (number < 0 || r.number == number)) {
                     done = true;
                     act();
                 }
             },
             Qt::QueuedConnection);
     }
-
     bool done = false;
 };
 
-QList<SimRequest> parsed(const QList<QByteArray>& requests)
+// The requests as tokens; what one preset's usage asks after its program change is one token,
+// its detail being the device link's own concern.
+QStringList trail(const QList<QByteArray>& requests)
 {
-    QList<SimRequest> out;
-    for (const QByteArray& r : requests)
-        out << SimRequest::parse(r);
-    return out;
+    const QHash<int, QString> tokens { { SimRequest::ModelQuery, "model" },
+        { SimRequest::DisplayOffsetQuery, "offset" }, { SimRequest::CabNameQuery, "cab %1" },
+        { SimRequest::PresetNameQuery, "name %1" }, { SimRequest::ProgramChange, "pc %1" } };
+    QStringList out { QString() };
+    for (const QByteArray& bytes : requests) {
+        const SimRequest r = SimRequest::parse(bytes);
+        const QString token = tokens.value(r.kind, QStringLiteral("usage"));
+        if (tokens.contains(r.kind) || out.last() != token)
+            out << (token.contains("%1") ? token.arg(r.number) : token);
+    }
+    return out.mid(1);
 }
 
-int countOf(const QList<SimRequest>& requests, SimRequest::Kind kind)
+MainWindow* window()
 {
-    int n = 0;
-    for (const SimRequest& r : requests)
-        n += r.kind == kind ? 1 : 0;
-    return n;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* m = qobject_cast<MainWindow*>(w))
+            return m;
+    }
+    return nullptr;
 }
 
-// The label a correct catalogue gives a cabinet of the bank.
-QString cabLabel(const SimBank& bank, int cab)
-{
-    const bool factory = cab < bank.factoryCabCount();
-    const int number = factory ? cab + 1 : cab - bank.factoryCabCount() + 1;
-    return QStringLiteral("%1%2(%3)")
-        .arg(factory ? 'F' : 'U')
-        .arg(number)
-        .arg(bank.cabNames.value(cab).simplified());
-}
-
-QString presetLabel(const SimBank& bank, int preset)
-{
-    return QString::number(preset + bank.displayOffset) + QLatin1Char(' ')
-        + bank.presets.at(preset).name.simplified();
-}
-
-QStringList column(const QTableWidget* table, int col)
-{
-    QStringList texts;
-    for (int r = 0; r < table->rowCount(); ++r)
-        texts << (table->item(r, col) ? table->item(r, col)->text() : QStringLiteral("<none>"));
-    return texts;
-}
-
-QStringList headers(const QTableWidget* table)
-{
-    return { table->horizontalHeaderItem(0)->text(), table->horizontalHeaderItem(1)->text() };
-}
-
-QStringList fileLines(const QString& fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    return QString::fromLocal8Bit(file.readAll()).split(QLatin1Char('\n'));
-}
-
-} // namespace
-
-class TestMainWindow : public QObject {
-    Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void init();
-    void firstStartWithoutDevice();
-    void languageChangeReappliesTexts();
-    void geometryIsRestored();
-    void exportBeforeTheFirstScan_data();
-    void exportBeforeTheFirstScan();
-    void failedExportKeepsFileAndFolder();
-    void pdfExport();
-    void completeScanFromRefresh();
-    void scanAtStartUpWithDisplayOffsetOne();
-    void stopDuringUsage_data();
-    void stopDuringUsage();
-    void escStopsSilentNamePhases();
-
-private:
-    static QTableWidget* table(MainWindow& w);
-    static QProgressBar* statusProgress(MainWindow& w);
-    static QLabel* overlayLabel(MainWindow& w);
-    void checkTables(MainWindow& w, const SimBank& bank);
-};
-
-void TestMainWindow::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QCoreApplication::setOrganizationName(QStringLiteral("tollmark.test"));
-    QCoreApplication::setOrganizationDomain(QStringLiteral("tollmark.test"));
-    QCoreApplication::setApplicationName(QStringLiteral("Tollmark"));
-}
-
-void TestMainWindow::init()
-{
-    QSettings settings;
-    settings.clear();
-    settings.sync();
-}
-
-QTableWidget* TestMainWindow::table(MainWindow& w)
+QTableWidget* table(MainWindow& w)
 {
     return w.findChild<QTableWidget*>(QStringLiteral("tableWidget"));
 }
 
-QProgressBar* TestMainWindow::statusProgress(MainWindow& w)
+void showView(MainWindow& w, View view)
 {
-    return w.statusBar()->findChild<QProgressBar*>();
+    w.findChild<QRadioButton*>(view == CrossReference::PresetCabs ? "radioButton_PresetVersCab"
+                                                                  : "radioButton_CabVersPreset")
+        ->click();
 }
 
-QLabel* TestMainWindow::overlayLabel(MainWindow& w)
+// The rows as "key|cabinets" (or the keys alone), as the window shows them or as expected.
+QStringList shown(MainWindow& w, bool keys = false)
+{
+    QStringList texts;
+    for (int r = 0; r < table(w)->rowCount(); ++r)
+        texts << table(w)->item(r, 0)->text() + (keys ? "" : '|' + table(w)->item(r, 1)->text());
+    return texts;
+}
+
+QStringList texts(const QVector<CrossReference::Row>& rows, bool keys = false)
+{
+    QStringList texts;
+    for (const CrossReference::Row& row : rows)
+        texts << row.key + (keys ? "" : '|' + row.entries.join(", "));
+    return texts;
+}
+
+QString fileText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromLocal8Bit(file.readAll())
+                                                            : QString();
+}
+
+QLabel* overlayLabel(MainWindow& w)
 {
     for (QLabel* label : w.findChildren<QLabel*>()) {
         if (label->objectName().isEmpty() && label->parentWidget() != w.statusBar())
@@ -204,443 +139,231 @@ QLabel* TestMainWindow::overlayLabel(MainWindow& w)
     return nullptr;
 }
 
-void TestMainWindow::firstStartWithoutDevice()
+QProgressBar* progress(MainWindow& w)
 {
-    DialogAnswer answer;
+    return w.statusBar()->findChild<QProgressBar*>();
+}
+
+const QChar separator = CsvExport::separatorFor(QLocale::system());
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void formWithoutDevice();
+    void completeScan();
+    void stopDuringUsage_data();
+    void stopDuringUsage();
+    void stopInNamesKeepsTheResult();
+    void closeDuringStartUpSearch();
+    void silentUnitKeepsLayoutThenIsFoundAgain();
+};
+
+void TestMainWindow::init()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("tollmark.test"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tollmark"));
+    QSettings().clear();
+}
+
+void TestMainWindow::formWithoutDevice()
+{
+    QTemporaryDir dir;
+    DialogAnswer answer(dir.filePath(QStringLiteral("before.csv")));
     MainWindow w;
-    QVERIFY(w.isVisible());
-    QCOMPARE(w.size(), QSize(851, 507));
     QCOMPARE(w.windowTitle(), QStringLiteral("Tollmark 1.2"));
-    QCOMPARE(answer.count, 0);
-
-    auto* presetView = w.findChild<QRadioButton*>(QStringLiteral("radioButton_PresetVersCab"));
-    auto* cabView = w.findChild<QRadioButton*>(QStringLiteral("radioButton_CabVersPreset"));
-    QVERIFY(presetView && cabView);
-    QVERIFY(presetView->isChecked());
-    QCOMPARE(presetView->text(), QStringLiteral("Preset -> Cabs"));
-    QCOMPARE(cabView->text(), QStringLiteral("Cab -> Presets"));
-
     auto* menu = w.findChild<QMenu*>(QStringLiteral("menuTollbook"));
-    QVERIFY(menu);
-    QCOMPARE(menu->title(), QStringLiteral("Tollbook"));
-    const QList<QAction*> entries = menu->actions();
-    QCOMPARE(entries.size(), 3);
-    QCOMPARE(entries.at(0)->text(), QStringLiteral("Export as CSV"));
-    QVERIFY(entries.at(1)->isSeparator());
-    QCOMPARE(entries.at(2)->text(), QStringLiteral("Refresh"));
-    auto* pdf = w.findChild<QAction*>(QStringLiteral("actionExport_as_PDF"));
-    QVERIFY(pdf);
-    QVERIFY(pdf->associatedWidgets().isEmpty());
+    QStringList form { menu->title() };
+    for (QAction* a : menu->actions())
+        form << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    for (View view : { CrossReference::CabPresets, CrossReference::PresetCabs }) {
+        showView(w, view);
+        form << table(w)->horizontalHeaderItem(0)->text()
+                + table(w)->horizontalHeaderItem(1)->text();
+    }
+    QCOMPARE(form,
+        QStringList({ "Tollbook", "Export as CSV", "-", "Refresh", "CabPresets", "PresetCabs" }));
 
-    // The style sheets wrap the style; its standard palette, Fusion's own, shows through.
-    const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
-    const std::unique_ptr<QStyle> windows(QStyleFactory::create(QStringLiteral("Windows")));
-    const QColor styleWindow = QApplication::style()->standardPalette().color(QPalette::Window);
-    QCOMPARE(styleWindow, fusion->standardPalette().color(QPalette::Window));
-    QVERIFY(styleWindow != windows->standardPalette().color(QPalette::Window));
-    QCOMPARE(
-        QApplication::palette().color(QPalette::Disabled, QPalette::Window), QColor(53, 53, 53));
-    QCOMPARE(QApplication::palette().color(QPalette::Inactive, QPalette::Highlight),
-        QColor(42, 130, 218));
-    QCOMPARE(qApp->styleSheet().size(), 669);
-    QVERIFY(qApp->styleSheet().endsWith(QStringLiteral("QMenu::item:disabled{ color: #000000;}")));
-    QCOMPARE(table(w)->styleSheet().size(), 235);
-    QCOMPARE(menu->styleSheet(),
-        QStringLiteral("background-color: #4d4d4d; selection-background-color: #2A82DA;"));
-
-    auto* donate = w.findChild<QLabel*>(QStringLiteral("label"));
-    QVERIFY(donate && donate->openExternalLinks());
-    QVERIFY(donate->text().contains(QStringLiteral("href=")));
-    QVERIFY(donate->text().contains(QStringLiteral("Please donate if you like this tool :)")));
-
-    QCOMPARE(table(w)->rowCount(), 0);
-    QCOMPARE(headers(table(w)), QStringList({ "Preset", "Cabs" }));
-    cabView->click();
-    QVERIFY(cabView->isChecked());
-    QCOMPARE(headers(table(w)), QStringList({ "Cab", "Presets" }));
-    QCOMPARE(table(w)->rowCount(), 0);
-
-    // Esc when idle changes nothing, and Refresh without a device opens nothing.
+    // Esc while idle and a Refresh without a unit change nothing and open nothing.
     QTest::keyClick(&w, Qt::Key_Escape);
-    w.findChild<QAction*>(QStringLiteral("actionRefresh"))->trigger();
-    QCOMPARE(headers(table(w)), QStringList({ "Cab", "Presets" }));
+    w.refresh();
     QVERIFY(!overlayLabel(w));
+    QCOMPARE(table(w)->rowCount(), 0);
     QCOMPARE(answer.count, 0);
-    QVERIFY(w.isVisible());
-}
 
-void TestMainWindow::languageChangeReappliesTexts()
-{
-    MainWindow w;
-    auto* refresh = w.findChild<QAction*>(QStringLiteral("actionRefresh"));
-    auto* cabView = w.findChild<QRadioButton*>(QStringLiteral("radioButton_CabVersPreset"));
-    w.setWindowTitle(QStringLiteral("changed"));
-    refresh->setText(QStringLiteral("changed"));
-    cabView->setText(QStringLiteral("changed"));
-
-    QEvent change(QEvent::LanguageChange);
-    QApplication::sendEvent(&w, &change);
-    QCOMPARE(w.windowTitle(), QStringLiteral("Tollmark 1.2"));
-    QCOMPARE(refresh->text(), QStringLiteral("Refresh"));
-    QCOMPARE(cabView->text(), QStringLiteral("Cab -> Presets"));
-}
-
-void TestMainWindow::geometryIsRestored()
-{
-    QRect saved;
-    {
-        MainWindow w;
-        w.resize(640, 420);
-        w.move(40, 30);
-        QVERIFY(w.close());
-        saved = w.geometry();
-    }
-    QVERIFY(QSettings().contains(QStringLiteral("geometry")));
-    QVERIFY(QSettings().contains(QStringLiteral("windowState")));
-    MainWindow again;
-    QCOMPARE(again.size(), QSize(640, 420));
-    // The offscreen platform adds its own frame offset vertically; the horizontal place and
-    // the size come back as they were.
-    QCOMPARE(again.geometry().x(), saved.x());
-}
-
-void TestMainWindow::exportBeforeTheFirstScan_data()
-{
-    QTest::addColumn<bool>("cabView");
-    QTest::addColumn<QString>("header");
-    QTest::addColumn<int>("lines");
-    QTest::newRow("presets") << false << "Preset%1Cabs" << 384;
-    QTest::newRow("cabinets") << true << "Cab%1Presets" << 232;
-}
-
-void TestMainWindow::exportBeforeTheFirstScan()
-{
-    QFETCH(bool, cabView);
-    QFETCH(QString, header);
-    QFETCH(int, lines);
-
-    QTemporaryDir dir;
-    const QString fileName = dir.filePath(QStringLiteral("before.csv"));
-    MainWindow w;
-    if (cabView)
-        w.findChild<QRadioButton*>(QStringLiteral("radioButton_CabVersPreset"))->click();
-    DialogAnswer answer(fileName);
-    w.findChild<QAction*>(QStringLiteral("actionExport_as_CSV"))->trigger();
-    QCOMPARE(answer.count, 1);
-    QCOMPARE(answer.caption, QStringLiteral("Please select the destination file"));
-    QCOMPARE(answer.filters, QStringList({ "CSV Files (*.csv)" }));
-
-    // Nothing scanned yet: every preset or cabinet of the layout, each with an empty list.
-    const QChar separator = CsvExport::separatorFor(QLocale::system());
-    const QStringList written = fileLines(fileName);
-    QCOMPARE(written.size(), lines + 2);
-    QCOMPARE(written.first(), header.arg(separator));
-    QVERIFY(written.last().isEmpty());
-    for (int i = 1; i <= lines; ++i)
-        QVERIFY2(written.at(i).endsWith(separator) && written.at(i).count(separator) == 1,
-            qPrintable(written.at(i)));
-    QCOMPARE(QSettings().value(QStringLiteral("LastFolder")).toString(),
-        QFileInfo(fileName).absolutePath());
-
-    // The next dialog starts there; a cancel leaves the folder alone.
-    answer.fileName.clear();
+    // An export before any scan: every preset of the layout, none with names or cabinets.
     w.ExportCSV();
-    QCOMPARE(answer.count, 2);
-    QCOMPARE(answer.directory, QFileInfo(fileName).absolutePath());
-    QCOMPARE(QSettings().value(QStringLiteral("LastFolder")).toString(),
-        QFileInfo(fileName).absolutePath());
+    const QStringList lines = fileText(answer.fileName).split('\n');
+    QCOMPARE(lines.size(), 384 + 2);
+    QCOMPARE(lines.at(384), QStringLiteral("383 ") + separator);
+    QCOMPARE(QSettings().value("LastFolder").toString(), dir.path());
 }
 
-void TestMainWindow::failedExportKeepsFileAndFolder()
-{
-    QTemporaryDir dir;
-    const QString fileName = dir.filePath(QStringLiteral("kept.csv"));
-    QFile old(fileName);
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("kept\n");
-    old.close();
-    QSettings().setValue(QStringLiteral("LastFolder"), QStringLiteral("/somewhere/else"));
-
-    MainWindow w;
-    DialogAnswer answer(fileName);
-    // A file size limit fails the write as a full disk would, for root as for anyone.
-    rlimit saved {};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit tight = saved;
-    tight.rlim_cur = 64;
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
-    w.ExportCSV();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-
-    QCOMPARE(answer.count, 1);
-    QVERIFY(old.open(QIODevice::ReadOnly));
-    QCOMPARE(old.readAll(), QByteArray("kept\n"));
-    QCOMPARE(QSettings().value(QStringLiteral("LastFolder")).toString(),
-        QStringLiteral("/somewhere/else"));
-}
-
-void TestMainWindow::pdfExport()
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        QSKIP("pdftotext (poppler-utils) is not installed");
-    QTemporaryDir dir;
-    const QString fileName = dir.filePath(QStringLiteral("cabs.pdf"));
-    MainWindow w;
-    w.findChild<QRadioButton*>(QStringLiteral("radioButton_CabVersPreset"))->click();
-    DialogAnswer answer(fileName);
-    w.ExportPDF();
-    QCOMPARE(answer.filters, QStringList({ "PDF Files (*.pdf)" }));
-
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), { fileName, QStringLiteral("-") });
-    QVERIFY(text.waitForFinished(30000));
-    const QString content = QString::fromUtf8(text.readAllStandardOutput()).simplified();
-    QVERIFY2(content.contains(QStringLiteral("Tollmark: Cab -> Presets")), qPrintable(content));
-    QVERIFY(content.contains(QStringLiteral("384 presets, 232 cabinets")));
-    QCOMPARE(QSettings().value(QStringLiteral("LastFolder")).toString(),
-        QFileInfo(fileName).absolutePath());
-}
-
-void TestMainWindow::checkTables(MainWindow& w, const SimBank& bank)
-{
-    QStringList presetKeys;
-    QStringList presetCabs;
-    QVector<QStringList> users(bank.cabCount());
-    for (int p = 0; p < bank.presetCount(); ++p) {
-        presetKeys << presetLabel(bank, p);
-        QStringList labels;
-        for (int c : bank.expectedCabs(p)) {
-            labels << cabLabel(bank, c);
-            users[c] << QStringLiteral("%1(%2)")
-                            .arg(p + bank.displayOffset)
-                            .arg(bank.presets.at(p).name.simplified());
-        }
-        presetCabs << labels.join(QStringLiteral(", "));
-    }
-    auto* presetView = w.findChild<QRadioButton*>(QStringLiteral("radioButton_PresetVersCab"));
-    auto* cabView = w.findChild<QRadioButton*>(QStringLiteral("radioButton_CabVersPreset"));
-    presetView->click();
-    QCOMPARE(headers(table(w)), QStringList({ "Preset", "Cabs" }));
-    QCOMPARE(column(table(w), 0), presetKeys);
-    QCOMPARE(column(table(w), 1), presetCabs);
-
-    cabView->click();
-    QCOMPARE(headers(table(w)), QStringList({ "Cab", "Presets" }));
-    QStringList cabKeys;
-    QStringList cabUsers;
-    int unused = 0;
-    for (int c = 0; c < bank.cabCount(); ++c) {
-        cabKeys << cabLabel(bank, c);
-        cabUsers << users.at(c).join(QStringLiteral(", "));
-        unused += users.at(c).isEmpty() ? 1 : 0;
-    }
-    QVERIFY2(unused > 0, "the bank should hold a cabinet that no preset uses");
-    QCOMPARE(column(table(w), 0), cabKeys);
-    QCOMPARE(column(table(w), 1), cabUsers);
-    // Clicking the view already checked builds the same table again.
-    cabView->click();
-    QCOMPARE(column(table(w), 1), cabUsers);
-}
-
-void TestMainWindow::completeScanFromRefresh()
-{
-    QTemporaryDir dir;
-    const QString fileName = dir.filePath(QStringLiteral("scan.csv"));
-    MainWindow w;
-    AxeFxSim sim(SimBank::builtIn(3));
-    QVERIFY(sim.start());
-    const SimBank bank = sim.bank();
-    QCOMPARE(int(bank.displayOffset), 0);
-
-    QProgressBar* bar = statusProgress(w);
-    QVERIFY(bar);
-    QSignalSpy progress(bar, SIGNAL(valueChanged(int)));
-    QStringList phases;
-    connect(bar, &QProgressBar::valueChanged, this, [&] {
-        const QLabel* label = overlayLabel(w);
-        if (label && (phases.isEmpty() || phases.last() != label->text()))
-            phases << label->text();
-    });
-
-    // A Refresh chosen during the scan returns at once and leaves the scan alone.
-    bool nestedReturned = false;
-    bool overlayDuringNested = false;
-    OnRequest nested(
-        sim, [](const SimRequest& r) { return r.kind == SimRequest::CabNameQuery; },
-        [&] {
-            w.findChild<QAction*>(QStringLiteral("actionRefresh"))->trigger();
-            nestedReturned = true;
-            overlayDuringNested = overlayLabel(w) != nullptr;
-        });
-
-    DialogAnswer answer(fileName);
-    w.findChild<QAction*>(QStringLiteral("actionRefresh"))->trigger();
-    QVERIFY2(nestedReturned,
-        qPrintable(QStringLiteral("%1 requests: %2")
-                       .arg(sim.requestCount())
-                       .arg(QRtMidiData(sim.requests().value(0)).toString(' '))));
-    QVERIFY(overlayDuringNested);
-    QVERIFY(!overlayLabel(w));
-    QCOMPARE(QApplication::overrideCursor(), nullptr);
-
-    QCOMPARE(phases,
-        QStringList({ "Asking for\nCab names...", "Asking for\nPreset names...",
-            "Polling your AxeFx\nWait for completion\nor hit Esc to abort" }));
-    // Three phases, each rising to 100; the second and third start again from 0.
-    QList<int> values;
-    for (const QList<QVariant>& args : progress)
-        values << args.at(0).toInt();
-    QCOMPARE(bar->value(), 100);
-    QCOMPARE(values.count(0), 2);
-    int phase = 0;
-    for (int i = 1; i < values.size(); ++i) {
-        if (values.at(i) < values.at(i - 1)) {
-            QCOMPARE(values.at(i - 1), 100);
-            QCOMPARE(values.at(i), 0);
-            ++phase;
-        }
-    }
-    QCOMPARE(phase, 2);
-
-    // One discovery, every name once, every preset once, then back to preset 0.
-    const QList<SimRequest> requests = parsed(sim.requests());
-    QCOMPARE(countOf(requests, SimRequest::ModelQuery), 1);
-    QCOMPARE(countOf(requests, SimRequest::CabNameQuery), bank.cabCount());
-    QCOMPARE(countOf(requests, SimRequest::PresetNameQuery), bank.presetCount());
-    QCOMPARE(countOf(requests, SimRequest::ProgramChange), bank.presetCount() + 1);
-    QCOMPARE(requests.last().kind, SimRequest::ProgramChange);
-    QCOMPARE(requests.last().number, 0);
-    QCOMPARE(sim.bank().currentPreset, 0);
-
-    // The CSV dialog opened at once and wrote the view that was checked.
-    QCOMPARE(answer.count, 1);
-    const QChar separator = CsvExport::separatorFor(QLocale::system());
-    const QStringList written = fileLines(fileName);
-    QCOMPARE(written.size(), bank.presetCount() + 2);
-    QCOMPARE(written.first(), QStringLiteral("Preset%1Cabs").arg(separator));
-    QVERIFY(written.at(1).startsWith(QStringLiteral("0 ")));
-    QCOMPARE(QSettings().value(QStringLiteral("LastFolder")).toString(), dir.path());
-
-    checkTables(w, bank);
-}
-
-void TestMainWindow::scanAtStartUpWithDisplayOffsetOne()
+void TestMainWindow::completeScan()
 {
     SimBank bank = SimBank::builtIn(3);
     bank.displayOffset = 1;
     AxeFxSim sim(bank);
     QVERIFY(sim.start());
-    QSettings().setValue(QStringLiteral("LastFolder"), QDir::tempPath());
+    QTemporaryDir dir;
+    DialogAnswer answer(dir.filePath(QStringLiteral("scan.csv")));
 
-    // The first scan runs inside the constructor; its CSV dialog is cancelled.
-    DialogAnswer answer;
+    // A Refresh chosen during the scan leaves it alone.
+    bool nested = false;
+    OnRequest refreshAgain(sim, SimRequest::CabNameQuery, 5, [&] {
+        window()->refresh();
+        nested = overlayLabel(*window()) != nullptr;
+    });
+    QStringList phases;
+    QList<int> values;
+    QTimer::singleShot(0, this, [&] {
+        connect(progress(*window()), &QProgressBar::valueChanged, this, [&](int value) {
+            values << value;
+            const QLabel* label = overlayLabel(*window());
+            if (label && phases.value(phases.size() - 1) != label->text())
+                phases << label->text();
+        });
+    });
     MainWindow w;
+    QVERIFY(nested);
+    QVERIFY(!overlayLabel(w));
+
+    QStringList requests { "model", "offset", "offset" };
+    for (int c = 0; c < bank.cabCount(); ++c)
+        requests << QStringLiteral("cab %1").arg(c);
+    for (int p = 0; p < bank.presetCount(); ++p)
+        requests << QStringLiteral("name %1").arg(p);
+    for (int p = 0; p < bank.presetCount(); ++p)
+        requests << QStringLiteral("pc %1").arg(p) << "usage";
+    QCOMPARE(trail(sim.requests()), requests << "pc 0");
+
+    QCOMPARE(phases,
+        QStringList({ "Asking for\nCab names...", "Asking for\nPreset names...",
+            "Polling your AxeFx\nWait for completion\nor hit Esc to abort" }));
+    // Each phase climbs to 100; the next starts again from 0.
+    for (int i = 1; i < values.size(); ++i)
+        QVERIFY(values.at(i) > values.at(i - 1) || (values.at(i - 1) == 100 && values.at(i) == 0));
+    QCOMPARE(values.count(0), 2);
+    QCOMPARE(values.last(), 100);
+
     QCOMPARE(answer.count, 1);
-    QCOMPARE(answer.directory, QDir::tempPath());
-    QCOMPARE(QSettings().value(QStringLiteral("LastFolder")).toString(), QDir::tempPath());
-    QCOMPARE(statusProgress(w)->value(), 100);
-    QCOMPARE(table(w)->item(0, 0)->text(), presetLabel(bank, 0));
-    QVERIFY(table(w)->item(0, 0)->text().startsWith(QStringLiteral("1 ")));
-    checkTables(w, bank);
+    QCOMPARE(fileText(answer.fileName), bankCsv(bank, CrossReference::PresetCabs, separator));
+    QCOMPARE(QSettings().value("LastFolder").toString(), dir.path());
+    for (View view : { CrossReference::PresetCabs, CrossReference::CabPresets }) {
+        showView(w, view);
+        QCOMPARE(shown(w), texts(bankRows(bank, view)));
+    }
 }
 
 void TestMainWindow::stopDuringUsage_data()
 {
+    QTest::addColumn<int>("stopAt");
     QTest::addColumn<bool>("byClose");
-    QTest::newRow("Esc") << false;
-    QTest::newRow("close request") << true;
+    QTest::newRow("Esc") << 3 << false;
+    QTest::newRow("close") << 3 << true;
+    // The loop looks at the stop after it, too: a stop during the last preset is no end.
+    QTest::newRow("Esc at the last preset") << 383 << false;
 }
 
 void TestMainWindow::stopDuringUsage()
 {
+    QFETCH(int, stopAt);
     QFETCH(bool, byClose);
-    const int stopAt = 3;
-
     MainWindow w;
-    AxeFxSim sim(SimBank::builtIn(3));
+    AxeFxSim sim;
     QVERIFY(sim.start());
-    const SimBank bank = sim.bank();
     bool closed = true;
-    OnRequest stop(
-        sim,
-        [](const SimRequest& r) {
-            return r.kind == SimRequest::ProgramChange && r.number == stopAt;
-        },
-        [&] {
-            if (byClose)
-                closed = w.close();
-            else
-                QTest::keyClick(&w, Qt::Key_Escape);
-        });
-
+    OnRequest stop(sim, SimRequest::ProgramChange, stopAt, [&] {
+        if (byClose)
+            closed = w.close();
+        else
+            QTest::keyClick(&w, Qt::Key_Escape);
+    });
     DialogAnswer answer;
     w.refresh();
     QVERIFY(stop.done);
     QCOMPARE(answer.count, 0);
-    QVERIFY(statusProgress(w)->value() < 100);
+    QCOMPARE(trail(sim.requests()).last(), QStringLiteral("usage"));
+    QCOMPARE(progress(w)->value(), (stopAt + 1) * 100 / 384);
 
-    // The preset in progress was finished; no switch back to preset 0 followed.
-    const QList<SimRequest> requests = parsed(sim.requests());
-    QCOMPARE(countOf(requests, SimRequest::ProgramChange), stopAt + 1);
-    QVERIFY(requests.last().kind != SimRequest::ProgramChange);
-    QCOMPARE(sim.bank().currentPreset, stopAt);
+    // The preset in progress is finished; those after it show no cabinets.
+    QCOMPARE(shown(w), texts(bankRows(sim.bank(), CrossReference::PresetCabs, stopAt + 1)));
 
-    // Full-size vectors with what was gathered.
-    QCOMPARE(table(w)->rowCount(), bank.presetCount());
-    QStringList expected;
-    for (int c : bank.expectedCabs(stopAt))
-        expected << cabLabel(bank, c);
-    QCOMPARE(table(w)->item(stopAt, 1)->text(), expected.join(QStringLiteral(", ")));
-    for (int p = stopAt + 1; p < bank.presetCount(); ++p)
-        QVERIFY(table(w)->item(p, 1)->text().isEmpty());
-
-    if (byClose) {
-        QVERIFY(!closed);
-        QVERIFY(w.isVisible());
-        QVERIFY(!QSettings().contains(QStringLiteral("geometry")));
-        QVERIFY(w.close());
-        QVERIFY(!w.isVisible());
-        QVERIFY(QSettings().contains(QStringLiteral("geometry")));
-    }
+    QCOMPARE(closed, !byClose);
+    QVERIFY(!QSettings().contains("geometry"));
+    QVERIFY(w.close());
+    QVERIFY(QSettings().contains("geometry"));
 }
 
-void TestMainWindow::escStopsSilentNamePhases()
+void TestMainWindow::stopInNamesKeepsTheResult()
 {
-    MainWindow w;
-    AxeFxSim sim(SimBank::builtIn(3));
-    SimFaults silent;
-    silent.unanswered = { SimRequest::kFnCabName, SimRequest::kFnPresetName,
-        SimRequest::kFnBlockGrid, SimRequest::kFnParamValue };
-    sim.setFaults(silent);
+    AxeFxSim sim;
     QVERIFY(sim.start());
-
-    // Esc once the second cabinet name has gone unanswered for a while.
-    QElapsedTimer sinceEsc;
-    OnRequest esc(
-        sim,
-        [](const SimRequest& r) { return r.kind == SimRequest::CabNameQuery && r.number == 1; },
-        [&] {
-            QTimer::singleShot(300, &w, [&] {
-                sinceEsc.start();
-                QTest::keyClick(&w, Qt::Key_Escape);
-            });
-        });
-
     DialogAnswer answer;
+    MainWindow w;
+    QCOMPARE(answer.count, 1);
+
+    sim.clearRequests();
+    // Esc once the first cabinet name is in: the bar leaves the 100 of the last scan.
+    connect(progress(w), &QProgressBar::valueChanged, this, [&] {
+        if (overlayLabel(w) && overlayLabel(w)->text() == "Asking for\nCab names...")
+            QTest::keyClick(&w, Qt::Key_Escape);
+    });
     w.refresh();
-    QVERIFY(sinceEsc.isValid());
-    // The reply wait in progress runs out (one second), then nothing more is asked.
-    QVERIFY2(sinceEsc.elapsed() < 2000, qPrintable(QString::number(sinceEsc.elapsed())));
-    const QList<SimRequest> requests = parsed(sim.requests());
-    QCOMPARE(countOf(requests, SimRequest::CabNameQuery), 2);
-    QCOMPARE(countOf(requests, SimRequest::PresetNameQuery), 0);
-    QCOMPARE(countOf(requests, SimRequest::ProgramChange), 0);
+    // The preset names, not asked again, stay.
+    QCOMPARE(shown(w, true), texts(bankRows(sim.bank(), CrossReference::PresetCabs), true));
+    QCOMPARE(trail(sim.requests()), QStringList({ "offset", "cab 0" }));
+    QCOMPARE(answer.count, 1);
+}
+
+void TestMainWindow::closeDuringStartUpSearch()
+{
+    AxeFxSim sim;
+    QVERIFY(sim.start());
+    OnRequest close(sim, SimRequest::ModelQuery, -1, [] { window()->close(); });
+    DialogAnswer answer;
+    MainWindow w;
+    QVERIFY(close.done);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(trail(sim.requests()), QStringList({ "model", "offset" }));
     QCOMPARE(answer.count, 0);
-    QCOMPARE(table(w)->rowCount(), 384);
-    for (const QString& cabs : column(table(w), 1))
-        QVERIFY(cabs.isEmpty());
+}
+
+void TestMainWindow::silentUnitKeepsLayoutThenIsFoundAgain()
+{
+    // The larger layout, read up to preset 3.
+    AxeFxSim sim(SimBank::builtIn(6));
+    QVERIFY(sim.start());
+    auto escAtPreset3 = [&] {
+        return new OnRequest(
+            sim, SimRequest::ProgramChange, 3, [] { QTest::keyClick(window(), Qt::Key_Escape); });
+    };
+    QScopedPointer<OnRequest> esc(escAtPreset3());
+    MainWindow w;
+    QVERIFY(esc->done);
+
+    // Silent unit: the search fails, and the result keeps the labels and rows it was read with.
+    sim.stop();
+    w.refresh();
+    showView(w, CrossReference::CabPresets);
+    QCOMPARE(shown(w), texts(bankRows(sim.bank(), CrossReference::CabPresets, 4)));
+    QTemporaryDir dir;
+    DialogAnswer answer(dir.filePath(QStringLiteral("kept.csv")));
+    w.ExportCSV();
+    QCOMPARE(fileText(answer.fileName).count('\n'), 1203 + 1);
+
+    // Back on its ports: a Refresh finds it again and scans.
+    sim.clearRequests();
+    QVERIFY(sim.start());
+    esc.reset(escAtPreset3());
+    w.refresh();
+    QVERIFY(esc->done);
+    QCOMPARE(
+        trail(sim.requests()).mid(0, 4), QStringList({ "model", "offset", "offset", "cab 0" }));
 }
 
 TOLLMARK_GUI_TEST_MAIN(TestMainWindow)

@@ -1,0 +1,16 @@
+#include "wholefile.h"
+
+#include <QSaveFile>
+
+bool saveWholeFile(
+    const QString& fileName, QIODevice::OpenMode mode, const std::function<bool(QIODevice&)>& write)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | mode))
+        return false;
+    if (!write(file) || file.error() != QFileDevice::NoError) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}

@@ -1,0 +1,13 @@
+// Writes a file whole or not at all: the content goes to a new file beside it, which takes
+// the old one's place only once every byte of it was written.
+#pragma once
+
+#include <QIODevice>
+
+#include <functional>
+
+class QString;
+
+// write fills the device and says whether it succeeded; mode adds to QIODevice::WriteOnly.
+bool saveWholeFile(const QString& fileName, QIODevice::OpenMode mode,
+    const std::function<bool(QIODevice&)>& write);

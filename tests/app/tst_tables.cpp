@@ -1,0 +1,177 @@
+// The cross-reference views and their CSV: what a scan enters in the usage vectors, the rows
+// with either display offset and with vectors shorter than the device, the separator the
+// locale asks for, fields quoted only where they must be, and a file written whole or not at all.
+#include "catalogue.h"
+#include "crossreference.h"
+#include "csvexport.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+// Cabinets are labelled "C<number>(<name>)", so a label shows which number it was made from.
+class Names : public Catalogue {
+public:
+    int offset = 0;
+    QStringList presets { "Plexi, Bright", "Clean", "Say \"hi\"\nthere", "Empty" };
+    QStringList cabs { "4x12", "2x12; Open", QString(), QString(), "IR" };
+    int presetCount() const override { return presets.size(); }
+    int cabCount() const override { return cabs.size(); }
+    int displayOffset() const override { return offset; }
+    QString presetName(int index) const override { return presets.value(index); }
+    QString cabName(unsigned short n) const override
+    {
+        return QStringLiteral("C%1(%2)").arg(n).arg(cabs.value(n));
+    }
+};
+
+enum Usage { Scanned, NothingYet, OnlyNames };
+using Rows = QVector<CrossReference::Row>;
+
+// Preset 0 uses cabinets 1 and 0, preset 2 uses 4 twice and -1, which is no cabinet.
+Rows rows(Usage usage, int view, int extent, int offset = 0)
+{
+    Names names;
+    names.offset = offset;
+    UsageLists presetCabs, cabPresets;
+    if (usage == Scanned) {
+        CrossReference::startScan(presetCabs, cabPresets, 4, 5);
+        CrossReference::addPreset(presetCabs, cabPresets, 0, { 1, 0 });
+        CrossReference::addPreset(presetCabs, cabPresets, 2, { 4, 4, -1 });
+        CrossReference::addPreset(presetCabs, cabPresets, -1, { 2 });
+        CrossReference::addPreset(presetCabs, cabPresets, 4, { 2 });
+    } else if (usage == OnlyNames) {
+        presetCabs = { { 1 } };
+        cabPresets = { {}, { 0 } };
+    }
+    return CrossReference(names, presetCabs, cabPresets)
+        .rows(CrossReference::View(view), CrossReference::Extent(extent));
+}
+
+QString csv(const Rows& rows, int view, QChar separator)
+{
+    QString text;
+    QTextStream out(&text);
+    CsvExport::write(out, CrossReference::View(view), rows, separator);
+    out.flush();
+    return text;
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+const int kPresets = CrossReference::PresetCabs, kCabs = CrossReference::CabPresets;
+const int kScanned = CrossReference::Scanned, kFull = CrossReference::Full;
+
+} // namespace
+
+class TestTables : public QObject {
+    Q_OBJECT
+
+private slots:
+    void views_data();
+    void views();
+    void csv_data();
+    void csv();
+    void saveIsWholeOrNothing();
+};
+
+void TestTables::views_data()
+{
+    QTest::addColumn<int>("usage");
+    QTest::addColumn<int>("view");
+    QTest::addColumn<int>("extent");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("presets") << int(Scanned) << kPresets << kScanned << 0
+                             << QStringList { "0 Plexi, Bright|C1(2x12; Open), C0(4x12)",
+                                    "1 Clean|", "2 Say \"hi\"\nthere|C4(IR), C4(IR), C65535()",
+                                    "3 Empty|" };
+    QTest::newRow("cabinets from 1")
+        << int(Scanned) << kCabs << kFull << 1
+        << QStringList { "C0(4x12)|1(Plexi, Bright)", "C1(2x12; Open)|1(Plexi, Bright)", "C2()|",
+               "C3()|", "C4(IR)|3(Say \"hi\"\nthere), 3(Say \"hi\"\nthere)" };
+    QTest::newRow("nothing scanned") << int(NothingYet) << kCabs << kScanned << 0 << QStringList();
+    QTest::newRow("nothing scanned, whole device, from 1")
+        << int(NothingYet) << kPresets << kFull << 1
+        << QStringList { "1 Plexi, Bright|", "2 Clean|", "3 Say \"hi\"\nthere|", "4 Empty|" };
+    // An export from inside the name phases of a first scan: vectors shorter than the device.
+    QTest::newRow("short vectors") << int(OnlyNames) << kCabs << kFull << 0
+                                   << QStringList { "C0(4x12)|", "C1(2x12; Open)|0(Plexi, Bright)",
+                                          "C2()|", "C3()|", "C4(IR)|" };
+}
+
+void TestTables::views()
+{
+    QFETCH(int, usage);
+    QFETCH(int, view);
+    QFETCH(int, extent);
+    QFETCH(int, offset);
+    QFETCH(QStringList, shown);
+    QStringList texts;
+    for (const CrossReference::Row& row : rows(Usage(usage), view, extent, offset))
+        texts << row.key + '|' + row.entries.join(", ");
+    QCOMPARE(texts, shown);
+}
+
+void TestTables::csv_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("view");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("comma decimals, presets")
+        << "de_DE" << kPresets
+        << "Preset;Cabs\n0 Plexi, Bright;\"C1(2x12; Open)\";C0(4x12)\n1 Clean;\n"
+           "\"2 Say \"\"hi\"\"\nthere\";C4(IR);C4(IR);C65535()\n3 Empty;\n";
+    QTest::newRow("point decimals, cabinets")
+        << "en_US" << kCabs
+        << "Cab,Presets\nC0(4x12),\"0(Plexi, Bright)\"\nC1(2x12; Open),\"0(Plexi, Bright)\"\n"
+           "C2(),\nC3(),\nC4(IR),\"2(Say \"\"hi\"\"\nthere)\",\"2(Say \"\"hi\"\"\nthere)\"\n";
+}
+
+void TestTables::csv()
+{
+    QFETCH(QString, locale);
+    QFETCH(int, view);
+    QFETCH(QString, expected);
+    const QChar separator = CsvExport::separatorFor(QLocale(locale));
+    QCOMPARE(::csv(rows(Scanned, view, kFull), view, separator), expected);
+}
+
+void TestTables::saveIsWholeOrNothing()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cabs.csv"));
+    const auto save = [&](const QString& to, int view) {
+        return CsvExport::save(
+            to, CrossReference::View(view), rows(Scanned, view, kFull), QLatin1Char(';'));
+    };
+    QVERIFY(!save(dir.filePath(QStringLiteral("gone/cabs.csv")), kPresets));
+    QVERIFY(save(path, kPresets));
+    QCOMPARE(
+        QString::fromUtf8(contents(path)), ::csv(rows(Scanned, kPresets, kFull), kPresets, ';'));
+
+    // A write that fails past a few bytes, as on a full disk (even for root), changes nothing.
+    rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit tight = saved;
+    tight.rlim_cur = 16;
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &tight);
+    const bool written = save(path, kCabs);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+    QVERIFY(!written);
+    QCOMPARE(
+        QString::fromUtf8(contents(path)), ::csv(rows(Scanned, kPresets, kFull), kPresets, ';'));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({ "cabs.csv" }));
+}
+
+QTEST_GUILESS_MAIN(TestTables)
+#include "tst_tables.moc"
