@@ -48,16 +48,6 @@ public:
         return std::int32_t(v);
     }
 
-    // Up to maxSize bytes: a length byte, then that many bytes.
-    QByteArray chunk(int maxSize = 255)
-    {
-        const std::size_t wanted = std::size_t(qMin<int>(byte(), maxSize));
-        const std::size_t n = qMin(wanted, size - pos);
-        const QByteArray out(reinterpret_cast<const char*>(data + pos), int(n));
-        pos += n;
-        return out;
-    }
-
     // The bytes up to the next 00 (which is consumed) or to the end.
     QByteArray text()
     {
