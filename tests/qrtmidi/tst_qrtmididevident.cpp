@@ -7,53 +7,45 @@ class TestQRtMidiDevIdent : public QObject {
     Q_OBJECT
 
 private slots:
+    // reply | text (empty: refused) | idPrefix | device ID
     void replies_data()
     {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<QString>("text"); // empty: refused
-        QTest::addColumn<QByteArray>("prefix");
-        QTest::addColumn<int>("deviceId");
-        auto row = [](const char* name, const char* reply, const char* text, const char* prefix,
-                       int deviceId) {
-            QTest::newRow(name) << reply << text << QByteArray::fromHex(prefix) << deviceId;
-        };
-        row("one-byte ID", "F0 7E 10 06 02 41 02 00 03 00 31 32 33 34 F7",
-            "Identity: 0200 0300 41 (Roland) 1.2.3.4", "F041 0203", 0x10);
-        row("three-byte ID", "F0 7E 7F 06 02 00 01 74 03 00 05 00 31 30 30 30 F7",
-            "Identity: 0300 0500 000174 (Fractal Audio) 1.0.0.0", "F0000174 0305", 0x7F);
-        row("one-byte ID, 14 bytes, no F7", "F0 7E 00 06 02 43 02 00 03 00 31 32 33 34",
-            "Identity: 0200 0300 43 (Yamaha) 1.2.3.4", "F043 0203", 0x00);
-        row("one-byte ID, 13 bytes", "F0 7E 10 06 02 41 02 00 03 00 31 32 33", "", "", 0);
-        row("three-byte ID, 16 bytes", "F0 7E 10 06 02 00 01 7C 03 00 05 00 31 30 30 39",
-            "Identity: 0300 0500 00017C (unknown 17C) 1.0.0.9", "F000017C 0305", 0x10);
-        row("three-byte ID, 15 bytes", "F0 7E 10 06 02 00 01 74 03 00 05 00 31 30 30", "", "", 0);
-        row("no row for 30", "F0 7E 10 06 02 30 01 02 7F 7F 31 32 33 34 F7",
-            "Identity: 0102 7F7F 30 (unknown 30) 1.2.3.4", "F030 017F", 0x10);
-        row("listed twice", "F0 7E 10 06 02 40 02 00 03 00 31 32 33 34 F7",
-            "Identity: 0200 0300 40 (Kawai) 1.2.3.4", "F040 0203", 0x10);
-        row("status byte as ID", "F0 7E 10 06 02 F7 02 00 03 00 31 32 33 34 F7",
-            "Identity: 0200 0300 F7 (unknown) 1.2.3.4", "F0F7 0203", 0x10);
-        row("identity request", "F0 7E 7F 06 01 F7 00 00 00 00 00 00 00 00", "", "", 0);
-        row("controller", "F0 7E 10 06 02 00 01 55 02 00 02 00 32 30 31 35 F7",
-            "Orvane BC, v2.0.1.5", "F0000155 0202", 0x10);
-        row("same maker, other family", "F0 7E 10 06 02 00 01 55 03 00 02 00 31 32 33 34 F7",
-            "Identity: 0300 0200 000155 (Damage Control Engineering LLC) 1.2.3.4", "F0000155 0302",
-            0x10);
-        row("same maker, other model", "F0 7E 10 06 02 00 01 55 02 00 02 01 31 32 33 34 F7",
-            "Identity: 0200 0201 000155 (Damage Control Engineering LLC) 1.2.3.4", "F0000155 0202",
-            0x10);
+        QTest::addColumn<QStringList>("row");
+        for (const char* row :
+            { "F0 7E 10 06 02 41 02 00 03 00 31 32 33 34 F7|Identity: 0200 0300 41 (Roland) "
+              "1.2.3.4|F0 41 02 03|10",
+                "F0 7E 7F 06 02 00 01 74 03 00 05 00 31 30 30 30 F7|Identity: 0300 0500 000174 "
+                "(Fractal Audio) 1.0.0.0|F0 00 01 74 03 05|7F",
+                "F0 7E 00 06 02 43 02 00 03 00 31 32 33 34|Identity: 0200 0300 43 (Yamaha) "
+                "1.2.3.4|F0 43 02 03|00",
+                "F0 7E 10 06 02 41 02 00 03 00 31 32 33|||",
+                "F0 7E 10 06 02 00 01 7C 03 00 05 00 31 30 30 39|Identity: 0300 0500 00017C "
+                "(unknown 17C) 1.0.0.9|F0 00 01 7C 03 05|10",
+                "F0 7E 10 06 02 00 01 74 03 00 05 00 31 30 30|||",
+                "F0 7E 10 06 02 30 01 02 7F 7F 31 32 33 34 F7|Identity: 0102 7F7F 30 (unknown 30) "
+                "1.2.3.4|F0 30 01 7F|10",
+                "F0 7E 10 06 02 40 02 00 03 00 31 32 33 34 F7|Identity: 0200 0300 40 (Kawai) "
+                "1.2.3.4|F0 40 02 03|10",
+                "F0 7E 10 06 02 F7 02 00 03 00 31 32 33 34 F7|Identity: 0200 0300 F7 (unknown) "
+                "1.2.3.4|F0 F7 02 03|10",
+                "F0 7E 7F 06 01 F7 00 00 00 00 00 00 00 00|||",
+                "F0 7E 10 06 02 00 01 55 02 00 02 00 32 30 31 35 F7|Orvane BC, v2.0.1.5|F0 00 01 "
+                "55 02 02|10",
+                "F0 7E 10 06 02 00 01 55 03 00 02 00 31 32 33 34 F7|Identity: 0300 0200 000155 "
+                "(Damage Control Engineering LLC) 1.2.3.4|F0 00 01 55 03 02|10",
+                "F0 7E 10 06 02 00 01 55 02 00 02 01 31 32 33 34 F7|Identity: 0200 0201 000155 "
+                "(Damage Control Engineering LLC) 1.2.3.4|F0 00 01 55 02 02|10" })
+            QTest::newRow(row) << QString(row).split('|');
     }
     void replies()
     {
-        QFETCH(QString, reply);
-        QFETCH(QString, text);
-        QFETCH(QByteArray, prefix);
-        QFETCH(int, deviceId);
-        const QRtMidiDevIdent ident { QRtMidiData(reply) };
-        QCOMPARE(ident.isEmpty(), text.isEmpty());
-        QCOMPARE(ident.toString(), text.isEmpty() ? "Identity:    (unknown) " : text);
+        QFETCH(QStringList, row);
+        const QRtMidiDevIdent ident { QRtMidiData(row[0]) };
+        const QByteArray prefix = QByteArray::fromHex(row[2].toLatin1());
+        QCOMPARE(ident.isEmpty(), row[1].isEmpty());
+        QCOMPARE(ident.toString(), row[1].isEmpty() ? "Identity:    (unknown) " : row[1]);
         QCOMPARE(ident.idPrefix.toByteArray(), prefix);
-        QCOMPARE(int(ident.deviceId), deviceId);
+        QCOMPARE(int(ident.deviceId), row[3].toInt(nullptr, 16));
         QCOMPARE(ident.manufacturerIdLength, prefix.isEmpty() ? 1 : prefix.size() - 3);
     }
 
@@ -77,7 +69,6 @@ private slots:
     {
         const QRtMidiDevIdent ident(QRtMidiData("00 F0 7E 10 06 02 41 02 00 03 00 31 32 33 34 F7"));
         QCOMPARE(ident.deviceId, quint8(0x7E));
-        QCOMPARE(ident.manufacturerId, QRtMidiData("02"));
         QCOMPARE(ident.familyCode, QRtMidiData("41 02"));
         QCOMPARE(ident.version, QString(QLatin1String("\0.1.2.3", 7)));
     }
@@ -91,10 +82,9 @@ private slots:
         ident.fromIdentData(QRtMidiData("F0 7E 10 06 02 00 01 74 03 00 05 00 31 30 30 30 F7"));
         QCOMPARE(ident.getManufactureName(), QString("Fractal Audio"));
         ident.clear();
-        QVERIFY(ident.isEmpty());
+        QVERIFY(ident.isEmpty() && ident.idPrefix.isEmpty() && ident.version.isEmpty());
         QCOMPARE(ident.manufacturerIdLength, 1);
         QCOMPARE(ident.deviceId, quint8(0));
-        QVERIFY(ident.idPrefix.isEmpty() && ident.version.isEmpty() && ident.familyCode.isEmpty());
     }
 };
 

@@ -1,5 +1,5 @@
 // Hex text, the format notation and text patterns of QRtMidiData, with the debug lines that
-// report invalid text.
+// report invalid text. Rows are fields separated by '|'.
 #include "qrtmididata.h"
 
 #include <QtTest>
@@ -10,8 +10,14 @@ const QString kInvalidFormat("WynMidiData::WynMidiData(const char*,int) - invali
                              "format: ");
 const QString kConversion("WynMidiData::WynMidiData(const char*,int) - error converting hex "
                           "string: ");
-const QString kNumberError("WynMidiData::numHexToByteArray(quint32) - error");
 const QString kInvalidValue("Invalid value for format( %1 ) at specifier %2");
+
+void rows(std::initializer_list<QString> texts)
+{
+    QTest::addColumn<QStringList>("row");
+    for (const QString& text : texts)
+        QTest::newRow(qPrintable(text)) << text.split('|');
+}
 
 // The test fails unless each of these debug lines is logged.
 void expectLog(const QStringList& lines)
@@ -20,14 +26,9 @@ void expectLog(const QStringList& lines)
         QTest::ignoreMessage(QtDebugMsg, line.toUtf8().constData());
 }
 
-QByteArray hex(const QRtMidiData& data)
+QString hex(const QRtMidiData& data)
 {
-    return data.toByteArray().toHex().toUpper();
-}
-
-const char* orNull(const QByteArray& text)
-{
-    return text.isNull() ? nullptr : text.constData();
+    return data.toString();
 }
 
 QRtMidiData appendFormat(QRtMidiData data, const char* format, ...)
@@ -45,160 +46,99 @@ class TestQRtMidiText : public QObject {
     Q_OBJECT
 
 private slots:
+    // text | bytes | the debug lines, if any
     void setText_data()
     {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::addColumn<QStringList>("log");
-        auto row = [](const char* name, const QByteArray& text, const char* bytes,
-                       const QStringList& log = {}) {
-            QTest::newRow(name) << text << QByteArray(bytes) << log;
-        };
-        row("blanks, trimmed", "  f0 7e 7f 06 01 f7 \t", "F07E7F0601F7");
-        row("separator run", "F0, ,7E", "F07E");
-        row("empty items at the ends", ",F0,7E,", "F07E");
-        row("pairs", "F07E7F", "F07E7F");
-        row("odd length", "F07E7", "", { kInvalidFormat + "F07E7" });
-        row("one character", "7", "");
-        row("two characters", "7E", "7E");
-        row("null", QByteArray(), "");
-        row("0x number", "0x1234", "1234");
-        row("0X, lower-case digits", "0X7f", "7F");
-        row("0x largest", "0x7FFFFFFF", "7FFFFFFF");
-        row("0x beyond 31 bits", "0xFFFFFFFF", "", { kConversion + "0xFFFFFFFF" });
-        row("bad item skipped", "F0 G1 7E", "F07E", { kConversion + "F0 G1 7E" });
-        row("bad pair skipped", "F0G17E", "F07E", { kConversion + "F0G17E" });
-        row("-1 ends the items", "F0 -1 7E", "F0", { kNumberError });
-        row("wide and short items", "1234 7 F7", "123407F7");
+        rows({ "  f0 7e 7f 06 01 f7 \t|F07E7F0601F7", "F0, ,7E|F07E", ",F0,7E,|F07E",
+            "F07E7F|F07E7F", "F07E7||" + kInvalidFormat + "F07E7", "7|", "7E|7E", "0x1234|1234",
+            "0X7f|7F", "0x7FFFFFFF|7FFFFFFF", "0xFFFFFFFF||" + kConversion + "0xFFFFFFFF",
+            "F0 G1 7E|F07E|" + kConversion + "F0 G1 7E", "F0G17E|F07E|" + kConversion + "F0G17E",
+            "F0 -1 7E|F0|WynMidiData::numHexToByteArray(quint32) - error", "1234 7 F7|123407F7" });
     }
     void setText()
     {
-        QFETCH(QByteArray, text);
-        QFETCH(QByteArray, expected);
-        QFETCH(QStringList, log);
-        expectLog(log);
+        QFETCH(QStringList, row);
+        const QByteArray text = row[0].toUtf8();
+        expectLog(row.mid(2));
         QRtMidiData data("F7");
-        data.setText(orNull(text));
-        QCOMPARE(hex(data), expected);
-        expectLog(log);
-        QCOMPARE(hex(QRtMidiData(orNull(text))), expected);
+        data.setText(text.constData());
+        QCOMPARE(hex(data), row[1]);
+        expectLog(row.mid(2));
+        QCOMPARE(hex(QRtMidiData(text.constData())), row[1]);
     }
 
-    void textFromQString()
+    void textEdges()
     {
-        QCOMPARE(hex(QRtMidiData(QString("\nF0\n7E, 7F\n"))), QByteArray("F07E7F"));
+        QRtMidiData data("F7");
+        data.setText(nullptr);
+        QVERIFY(data.isEmpty());
+        QCOMPARE(hex(QRtMidiData(QString("\nF0\n7E, 7F\n"))), QString("F07E7F"));
+        for (const char* text : { "0x1", "0X1", "0xZZ" })
+            QVERIFY(QRtMidiData::is0xHexStr(text));
+        for (const char* text : { "0x", "x01", "00x1" })
+            QVERIFY(!QRtMidiData::is0xHexStr(text));
     }
 
+    // format | number | bytes
     void format_data()
     {
-        QTest::addColumn<QByteArray>("format");
-        QTest::addColumn<int>("value");
-        QTest::addColumn<QByteArray>("expected");
-        auto row = [](const char* format, int value, const char* bytes) {
-            QTest::newRow(format) << QByteArray(format) << value << QByteArray(bytes);
-        };
-        row("F0 7E VV 06 02 F7", 16, "F07E100602F7");
-        row("F0 VV F7", -5, "F000F7");
-        row("vv", 0xFFFF, "00FFFF");
-        row("VV", 0x7FFFFFFF, "7FFFFFFF");
-        row("f0 p14 f7", 300, "F0022CF7");
-        row("P14", 0x4081, "0101");
-        row("p14", -1, "7F7F");
-        row("F0  VV", 1, "F001");
-        row("F0 ZZ VV", 1, "F001");
-        row("1234 VV", 1, "123401");
+        rows({ "F0 7E VV 06 02 F7|16|F07E100602F7", "F0 VV F7|-5|F000F7", "vv|65535|00FFFF",
+            "VV|2147483647|7FFFFFFF", "f0 p14 f7|300|F0022CF7", "P14|16513|0101", "p14|-1|7F7F",
+            "F0  VV|1|F001", "F0 ZZ VV|1|F001", "1234 VV|1|123401" });
     }
     void format()
     {
-        QFETCH(QByteArray, format);
-        QFETCH(int, value);
-        QFETCH(QByteArray, expected);
+        QFETCH(QStringList, row);
         QRtMidiData data("11");
-        data.setData(format.constData(), value);
-        QCOMPARE(hex(data), expected);
+        data.setData(row[0].toLatin1().constData(), row[1].toInt());
+        QCOMPARE(hex(data), row[2]);
     }
 
+    // format | string ("-" for null) | bytes
     void formatStrings_data()
     {
-        QTest::addColumn<QByteArray>("format");
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::addColumn<QStringList>("log");
-        auto row = [](const char* name, const char* format, const QByteArray& text,
-                       const char* bytes, const QStringList& log = {}) {
-            QTest::newRow(name) << QByteArray(format) << text << QByteArray(bytes) << log;
-        };
-        row("MSTR", "F0 MSTR F7", "00 01 74", "F0000174F7");
-        row("MSTR empty", "F0 MSTR 7E F7", "", "F07EF7",
-            { kInvalidValue.arg("F0 MSTR 7E F7", "MSTR") });
-        row("mstr null", "f0 mstr f7", QByteArray(), "F0F7",
-            { kInvalidValue.arg("f0 mstr f7", "MSTR") });
-        row("MSTR invalid", "F0 MSTR F7", "ZZ", "F0F7",
-            { kConversion + "ZZ", kInvalidValue.arg("F0 MSTR F7", "MSTR") });
-        row("CSTR", "F0 CSTR F7", "AB", "F04142F7");
-        row("CSTR empty", "F0 CSTR F7", "", "F0F7", { kInvalidValue.arg("F0 CSTR F7", "CSTR") });
-        row("cstr null", "F0 cstr F7", QByteArray(), "F0F7",
-            { kInvalidValue.arg("F0 cstr F7", "CSTR") });
+        rows({ "F0 MSTR F7|00 01 74|F0000174F7", "F0 CSTR F7|AB|F04142F7",
+            "F0 MSTR 7E F7||F07EF7|" + kInvalidValue.arg("F0 MSTR 7E F7", "MSTR"),
+            "f0 mstr f7|-|F0F7|" + kInvalidValue.arg("f0 mstr f7", "MSTR"),
+            "F0 MSTR F7|ZZ|F0F7|" + kConversion + "ZZ|" + kInvalidValue.arg("F0 MSTR F7", "MSTR"),
+            "F0 CSTR F7||F0F7|" + kInvalidValue.arg("F0 CSTR F7", "CSTR"),
+            "F0 cstr F7|-|F0F7|" + kInvalidValue.arg("F0 cstr F7", "CSTR") });
     }
     void formatStrings()
     {
-        QFETCH(QByteArray, format);
-        QFETCH(QByteArray, text);
-        QFETCH(QByteArray, expected);
-        QFETCH(QStringList, log);
-        expectLog(log);
+        QFETCH(QStringList, row);
+        const QByteArray text = row[1].toLatin1();
+        expectLog(row.mid(3));
         QRtMidiData data("11 22");
-        data.setData(format.constData(), orNull(text));
-        QCOMPARE(hex(data), expected);
+        data.setData(row[0].toLatin1().constData(), row[1] == "-" ? nullptr : text.constData());
+        QCOMPARE(hex(data), row[2]);
     }
 
     void formatTakesArgumentsInOrder()
     {
         QRtMidiData data;
         data.setData("F0 VV MSTR CSTR P14 VV F7", 1, "02 03", "C", 300, 0x1234);
-        QCOMPARE(hex(data), QByteArray("F001020343022C1234F7"));
-        QCOMPARE(hex(appendFormat(QRtMidiData("F0"), "7E VV", 9)), QByteArray("F07E09"));
+        QCOMPARE(hex(data), QString("F001020343022C1234F7"));
+        QCOMPARE(hex(appendFormat(QRtMidiData("F0"), "7E VV", 9)), QString("F07E09"));
     }
 
-    void is0xHexStr()
-    {
-        for (const char* text : { "0x1", "0X1", "0xZZ" })
-            QVERIFY(QRtMidiData::is0xHexStr(text));
-        for (const char* text : { "0x", "x01", "00x1", "" })
-            QVERIFY(!QRtMidiData::is0xHexStr(text));
-    }
-
+    // pattern | data | anywhere | at the start
     void pattern_data()
     {
-        QTest::addColumn<QByteArray>("pattern");
-        QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<bool>("anywhere");
-        QTest::addColumn<bool>("fromStart");
-        auto row = [](const char* name, const QByteArray& pattern, const char* data, bool anywhere,
-                       bool fromStart) {
-            QTest::newRow(name) << pattern << QByteArray(data) << anywhere << fromStart;
-        };
-        row("identity reply", "f0 7e xx 06 02", "F07E7F0602000174F7", true, true);
-        row("reply further in", "F0 7E XX 06 02", "00F07E7F0602", true, false);
-        row("wrong sub-ID", "F0 7E XX 06 02", "F07E7F0601", false, false);
-        row("empty pattern, empty data", "", "", true, true);
-        row("null pattern", QByteArray(), "F0", true, true);
-        row("straddling two bytes", "F0", "0F07", true, false);
-        row("XX on empty data", "XX", "", false, false);
-        row("expression", "F0.*F7", "F00102F7", true, true);
-        row("escape upper-cased", "\\d", "1A", true, false);
+        rows({ "f0 7e xx 06 02|F07E7F0602000174F7|1|1", "F0 7E XX 06 02|00F07E7F0602|1|0",
+            "F0 7E XX 06 02|F07E7F0601|0|0", "||1|1", "F0|0F07|1|0", "XX||0|0",
+            "F0.*F7|F00102F7|1|1", "\\d|1A|1|0" });
     }
     void pattern()
     {
-        QFETCH(QByteArray, pattern);
-        QFETCH(QByteArray, data);
-        QFETCH(bool, anywhere);
-        QFETCH(bool, fromStart);
-        const QRtMidiData midi(QByteArray::fromHex(data));
-        QCOMPARE(midi.match(orNull(pattern), false), anywhere);
-        QCOMPARE(midi.match(orNull(pattern), true), fromStart);
-        QCOMPARE(midi.contains(orNull(pattern)), anywhere);
-        QCOMPARE(midi.startsWith(orNull(pattern)), fromStart);
+        QFETCH(QStringList, row);
+        const QRtMidiData midi(QByteArray::fromHex(row[1].toLatin1()));
+        const QByteArray pattern = row[0].toLatin1();
+        QCOMPARE(midi.match(pattern.constData(), false), row[2] == "1");
+        QCOMPARE(midi.match(pattern.constData(), true), row[3] == "1");
+        QCOMPARE(midi.contains(pattern.constData()), row[2] == "1");
+        QCOMPARE(midi.startsWith(pattern.constData()), row[3] == "1");
+        QVERIFY(midi.match(nullptr, true));
     }
 };
 
