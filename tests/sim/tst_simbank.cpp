@@ -1,5 +1,5 @@
 // The simulator's bank files: a good one read field by field, a bank written and read back,
-// and bad ones refused with the place of the fault, leaving the bank as it was.
+// and a bad one refused with the place of the fault.
 #include "simbank.h"
 
 #include <QtTest>
@@ -41,41 +41,15 @@ private slots:
         QVERIFY(copy == bank);
     }
 
-    void refusesBadBanks_data()
+    // Refusals leave the bank alone and give a reason (the fuzz target checks that for any
+    // text); the reason names the place of the fault.
+    void refusalNamesThePlace()
     {
-        QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<QString>("error");
-        auto row = [](const char* name, const QByteArray& json, const char* error) {
-            QTest::newRow(name) << json << QString(error);
-        };
-        row("not JSON", "{ \"model\": 3, ", "not valid JSON at offset");
-        row("unknown key", R"({"preset": []})", "preset: unknown entry");
-        row("preset beyond the layout", R"({"presets": [{"number": 384}]})",
-            "presets[0].number: expected a whole number from 0 to 383");
-        row("preset given twice", R"({"presets": [{"number": 1}, {}]})",
-            "presets[1].number: preset 1 given twice");
-        row("8-bit name", R"({"presets": [{"name": "Caf\u00e9"}]})",
-            "presets[0].name: character U+00e9");
-        row("too many cabinets", "{\"cabinets\": [" + QByteArray("\"\",").repeated(232) + "\"\"]}",
-            "cabinets: at most 232 entries, found 233");
-        row("block ID beyond 14 bits", R"({"presets": [{"grid": [16384]}]})",
-            "presets[0].grid[0]: expected a whole number from 0 to 16383");
-        row("bad selection", R"({"presets": [{"cab2": {"selected": "z"}}]})",
-            "presets[0].cab2.selected: expected \"x\" or \"y\"");
-        row("parameter given twice",
-            R"({"parameters": [{"block": 1, "param": 1}, {"block": 1, "param": 1}]})",
-            "parameters[1]: block 1 parameter 1 given twice");
-    }
-    void refusesBadBanks()
-    {
-        QFETCH(QByteArray, json);
-        QFETCH(QString, error);
-        SimBank bank = SimBank::builtIn(3);
-        const SimBank before = bank;
-        QString reason;
-        QVERIFY(!SimBank::fromJson(json, &bank, &reason));
-        QVERIFY2(reason.startsWith(error), qPrintable(reason));
-        QVERIFY(bank == before);
+        SimBank bank;
+        QString error;
+        QVERIFY(!SimBank::fromJson(R"({"presets": [{"grid": [16384]}]})", &bank, &error));
+        QCOMPARE(
+            error, QStringLiteral("presets[0].grid[0]: expected a whole number from 0 to 16383"));
     }
 };
 
