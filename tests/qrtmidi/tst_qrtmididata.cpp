@@ -138,8 +138,8 @@ private slots:
     // data needle: expression anywhere, at the start, bytes inside
     void searches_data()
     {
-        rows({ "F07EF7 7E 1 0 1", "F07EF7 F0 1 1 1", "0F07 F0 1 0 0", "F0007F F07F 0 0 0",
-            "F0 F0F7 0 0 0", "F0 - 1 1 1" });
+        rows({ "F07EF7 7E 1 0 1", "F07EF7 F0 1 1 1", "F0007F F07F 0 0 0", "F0 F0F7 0 0 0",
+            "F0 - 1 1 1" });
     }
     void searches()
     {

@@ -64,15 +64,6 @@ private slots:
         QCOMPARE(empty.getManufactureName(), QString("unknown"));
     }
 
-    // The header may lie further in, but the fields are read from byte 0 on.
-    void headerFurtherIn()
-    {
-        const QRtMidiDevIdent ident(QRtMidiData("00 F0 7E 10 06 02 41 02 00 03 00 31 32 33 34 F7"));
-        QCOMPARE(ident.deviceId, quint8(0x7E));
-        QCOMPARE(ident.familyCode, QRtMidiData("41 02"));
-        QCOMPARE(ident.version, QString(QLatin1String("\0.1.2.3", 7)));
-    }
-
     void takingAndClearing()
     {
         QRtMidiDevIdent ident(QRtMidiData("F0 7E 10 06 02 41 02 00 03 00 31 32 33 E9 F7"));
