@@ -1,18 +1,41 @@
-// The request messages byte for byte, the checksum and the number decoders.
+// The request messages byte for byte, the checksum, the number decoders, the header search
+// and the memory layout the model byte selects.
 #include "axefx.h"
-#include "axefxmessage.h"
-
-#include <QtTest>
+#include "requests.h"
 
 using namespace axefx;
 
-Q_DECLARE_METATYPE(axefx::Message)
-
 namespace {
 
-QByteArray bytes(const Message& m)
+Message build(const RequestRow& r)
 {
-    return QByteArray(reinterpret_cast<const char*>(m.bytes), int(m.size));
+    switch (r.function) {
+    case kFunctionModel:
+        return modelQuery();
+    case kFunctionDisplayOffset:
+        return displayOffsetQuery(r.model);
+    case kFunctionProgramChange:
+        return programChange(r.model, r.number);
+    case kFunctionBlockGrid:
+        return blockGridQuery(r.model);
+    case kFunctionSetXY:
+        return setXYMessage(r.model, r.block, r.y);
+    case kFunctionParamValue:
+        return paramValueQuery(r.model, r.block, r.param);
+    case kFunctionCabName:
+        return cabNameQuery(r.model, quint16(r.number));
+    case kFunctionPresetName:
+        return presetNameQuery(r.model, r.number);
+    case kFunctionParamInfo:
+        return paramInfoQuery(r.model, r.block, r.param);
+    default:
+        return paramStringsQuery(r.model, r.block, r.param);
+    }
+}
+
+unsigned char* u(QByteArray& b)
+{
+    return reinterpret_cast<unsigned char*>(b.data());
 }
 
 } // namespace
@@ -21,155 +44,102 @@ class TestAxeFxMessage : public QObject {
     Q_OBJECT
 
 private slots:
-    void checksum_data();
-    void checksum();
-    void messages_data();
-    void messages();
-    void decodeInt14_data();
-    void decodeInt14();
-    void decodeInt16_data();
-    void decodeInt16();
-    void decodeInt32_data();
-    void decodeInt32();
-    void decodeFloat32();
-    void myfind_data();
-    void myfind();
+    void messages_data() { addRequestRows(); }
+    void messages()
+    {
+        QFETCH(int, row);
+        const Message m = build(kRequests[row]);
+        QByteArray expected = requestBytes(kRequests[row]);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(m.bytes), int(m.size)).toHex(' '),
+            expected.toHex(' '));
+        QCOMPARE(AxeFX::GetChecksum(u(expected), m.size - 2), quint8(expected.at(int(m.size) - 2)));
+    }
+
+    void checksumEdges()
+    {
+        QByteArray bytes = QByteArray::fromHex("F0 80 81");
+        QCOMPARE(int(AxeFX::GetChecksum(u(bytes), 0)), 0);
+        QCOMPARE(int(AxeFX::GetChecksum(u(bytes), 1)), 0x70);
+        QCOMPARE(int(AxeFX::GetChecksum(u(bytes) + 1, 2)), 0x01);
+    }
+
+    void decode_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<qint64>("value");
+        auto row = [](const char* name, int bits, const char* hex, qint64 v) {
+            QTest::newRow(name) << bits << QByteArray::fromHex(hex) << v;
+        };
+        row("14: low part first", 14, "2C 02", 300);
+        row("14: bit 7 ignored", 14, "FF FF", 16383);
+        row("16: 8000 hex negative", 16, "00 00 02", -32768);
+        row("16: top bits negative", 16, "01 01 03", -16384 + 129);
+        row("16: bit 2 of the third byte cut", 16, "FF 00 04", 127);
+        row("32: all bits, fifth byte cut to four", 32, "7F 7F 7F 7F 1F", 0xFFFFFFFF);
+        row("32: one in each, bit 7 ignored", 32, "81 81 81 81 01", 0x10204081);
+    }
+    void decode()
+    {
+        QFETCH(int, bits);
+        QFETCH(QByteArray, data);
+        QFETCH(qint64, value);
+        const qint64 read = bits == 14 ? qint64(DecodeInt14(u(data)))
+            : bits == 16               ? qint64(short(DecodeInt16(u(data))))
+                                       : qint64(AxeFX::DecodeInt32(u(data)));
+        QCOMPARE(read, value);
+        QByteArray one = QByteArray::fromHex("00 00 00 7C 03"); // 3F800000 hex
+        QCOMPARE(AxeFX::DecodeFloat32(u(one)), 1.0f);
+    }
+
+    void myfind()
+    {
+        QByteArray data = QByteArray::fromHex("01 02 01 02 03");
+        QByteArray pattern = QByteArray::fromHex("02 03 04");
+        QCOMPARE(::myfind(u(data), 5, u(pattern), 2), u(data) + 3);
+        QCOMPARE(::myfind(u(data), 4, u(pattern), 2), nullptr);
+        QCOMPARE(::myfind(u(data), 2, u(data), 3), nullptr);
+        QCOMPARE(::myfind(u(data), 5, u(data), 2), u(data));
+    }
+
+    void layout_data()
+    {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<int>("presets");
+        QTest::addColumn<int>("cabs");
+        QTest::addColumn<int>("factory");
+        QTest::newRow("no device yet") << 0 << 384 << 232 << 132;
+        QTest::newRow("model 5") << 5 << 384 << 232 << 132;
+        QTest::newRow("model 6") << 6 << 768 << 1203 << 179;
+    }
+    void layout()
+    {
+        QFETCH(int, model);
+        QFETCH(int, presets);
+        QFETCH(int, cabs);
+        QFETCH(int, factory);
+        AxeFX axefx;
+        axefx.model = quint8(model);
+        QCOMPARE(axefx.PresetCount(), presets);
+        QCOMPARE(axefx.CabCount(), cabs);
+        QCOMPARE(axefx.CabName(quint16(factory - 1)), QStringLiteral("F%1()").arg(factory));
+        QCOMPARE(axefx.CabName(quint16(factory)), QStringLiteral("U1()"));
+        QCOMPARE(axefx.CabName(quint16(cabs - 1)), QStringLiteral("U%1()").arg(cabs - factory));
+    }
+
+    void names()
+    {
+        AxeFX axefx;
+        QCOMPARE(axefx.PresetName(0), QString());
+        axefx.presetNames = { "Clean", "Last" };
+        axefx.cabNames = { "50%1 Mix" };
+        QCOMPARE(axefx.PresetName(1), QStringLiteral("Last"));
+        QCOMPARE(axefx.PresetName(-1), QString());
+        QCOMPARE(axefx.PresetName(2), QString());
+        QCOMPARE(axefx.CabName(0), QStringLiteral("F1(50%1 Mix)"));
+        QCOMPARE(axefx.CabName(1), QStringLiteral("F2()"));
+    }
 };
-
-void TestAxeFxMessage::checksum_data()
-{
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<int>("sum");
-    QTest::newRow("no bytes") << QByteArray() << 0;
-    QTest::newRow("F0 alone") << QByteArray::fromHex("F0") << 0x70;
-    QTest::newRow("model query") << QByteArray::fromHex("F0 00 01 74 7F 00") << 0x7A;
-    QTest::newRow("display offset query") << QByteArray::fromHex("F0 00 01 74 03 35 7E 05") << 0x48;
-    QTest::newRow("high bits masked at the end") << QByteArray::fromHex("80 81") << 0x01;
-}
-
-void TestAxeFxMessage::checksum()
-{
-    QFETCH(QByteArray, data);
-    QFETCH(int, sum);
-    auto* buf = reinterpret_cast<unsigned char*>(data.data());
-    QCOMPARE(int(AxeFX::GetChecksum(buf, unsigned(data.size()))), sum);
-}
-
-void TestAxeFxMessage::messages_data()
-{
-    QTest::addColumn<Message>("message");
-    QTest::addColumn<QByteArray>("expected");
-    auto row = [](const char* name, const Message& m, const char* hex) {
-        QTest::newRow(name) << m << QByteArray::fromHex(hex);
-    };
-    row("model query", modelQuery(), "F0 00 01 74 7F 00 7A F7");
-    row("display offset", displayOffsetQuery(3), "F0 00 01 74 03 35 7E 05 48 F7");
-    row("program change 300", programChange(3, 300), "F0 00 01 74 03 3C 02 2C 14 F7");
-    row("program change 1, high part first", programChange(6, 1), "F0 00 01 74 06 3C 00 01 3E F7");
-    row("block grid", blockGridQuery(3), "F0 00 01 74 03 20 26 F7");
-    row("block 108 to X", setXYMessage(3, 108, false), "F0 00 01 74 03 11 6C 00 00 01 7A F7");
-    row("block 108 to Y", setXYMessage(3, 108, true), "F0 00 01 74 03 11 6C 00 01 01 7B F7");
-    row("value of 108/12", paramValueQuery(3, 108, 12),
-        "F0 00 01 74 03 02 6C 00 0C 00 00 00 00 00 64 F7");
-    row("cabinet name 200", cabNameQuery(3, 200), "F0 00 01 74 03 12 48 01 5D F7");
-    row("cabinet name 1, low part first", cabNameQuery(6, 1), "F0 00 01 74 06 12 01 00 10 F7");
-    row("preset name 300", presetNameQuery(3, 300), "F0 00 01 74 03 15 02 2C 3D F7");
-    row("preset name 1, high part first", presetNameQuery(6, 1), "F0 00 01 74 06 15 00 01 17 F7");
-    row("info of 108/12", paramInfoQuery(3, 108, 12), "F0 00 01 74 03 16 6C 00 0C 00 70 F7");
-    row("strings of 108/12", paramStringsQuery(3, 108, 12), "F0 00 01 74 03 28 6C 00 0C 00 4E F7");
-}
-
-void TestAxeFxMessage::messages()
-{
-    QFETCH(Message, message);
-    QFETCH(QByteArray, expected);
-    QCOMPARE(bytes(message).toHex(' ').toUpper(), expected.toHex(' ').toUpper());
-}
-
-void TestAxeFxMessage::decodeInt14_data()
-{
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<int>("value");
-    QTest::newRow("low part first") << QByteArray::fromHex("2C 02") << 300;
-    QTest::newRow("largest") << QByteArray::fromHex("7F 7F") << 16383;
-    QTest::newRow("bit 7 ignored") << QByteArray::fromHex("FF FF") << 16383;
-}
-
-void TestAxeFxMessage::decodeInt14()
-{
-    QFETCH(QByteArray, data);
-    QFETCH(int, value);
-    QCOMPARE(int(DecodeInt14(reinterpret_cast<const unsigned char*>(data.constData()))), value);
-}
-
-void TestAxeFxMessage::decodeInt16_data()
-{
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<int>("value");
-    QTest::newRow("cabinet 5") << QByteArray::fromHex("05 00 00") << 5;
-    QTest::newRow("top bits negative") << QByteArray::fromHex("00 00 03") << -16384;
-    QTest::newRow("bit 2 of third byte cut") << QByteArray::fromHex("00 00 04") << 0;
-    QTest::newRow("8000 hex") << QByteArray::fromHex("00 00 02") << -32768;
-}
-
-void TestAxeFxMessage::decodeInt16()
-{
-    QFETCH(QByteArray, data);
-    QFETCH(int, value);
-    const auto* b = reinterpret_cast<const unsigned char*>(data.constData());
-    QCOMPARE(int(static_cast<short>(DecodeInt16(b))), value);
-}
-
-void TestAxeFxMessage::decodeInt32_data()
-{
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<uint>("value");
-    QTest::newRow("all bits") << QByteArray::fromHex("7F 7F 7F 7F 0F") << 0xFFFFFFFFu;
-    QTest::newRow("fifth byte cut to four bits")
-        << QByteArray::fromHex("7F 7F 7F 7F 1F") << 0xFFFFFFFFu;
-    QTest::newRow("one in each") << QByteArray::fromHex("01 01 01 01 01") << 0x10204081u;
-}
-
-void TestAxeFxMessage::decodeInt32()
-{
-    QFETCH(QByteArray, data);
-    QFETCH(uint, value);
-    QCOMPARE(AxeFX::DecodeInt32(reinterpret_cast<unsigned char*>(data.data())), value);
-}
-
-void TestAxeFxMessage::decodeFloat32()
-{
-    QByteArray one = QByteArray::fromHex("00 00 00 7C 03"); // 3F800000 hex
-    QCOMPARE(AxeFX::DecodeFloat32(reinterpret_cast<unsigned char*>(one.data())), 1.0f);
-}
-
-void TestAxeFxMessage::myfind_data()
-{
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<QByteArray>("pattern");
-    QTest::addColumn<int>("position");
-    QTest::newRow("at the start") << QByteArray::fromHex("F0 00 01 74")
-                                  << QByteArray::fromHex("F0 00") << 0;
-    QTest::newRow("at the very end")
-        << QByteArray::fromHex("00 F0 00 01") << QByteArray::fromHex("00 01") << 2;
-    QTest::newRow("first of two") << QByteArray::fromHex("01 02 01 02")
-                                  << QByteArray::fromHex("01 02") << 0;
-    QTest::newRow("absent") << QByteArray::fromHex("01 02 03") << QByteArray::fromHex("02 01")
-                            << -1;
-    QTest::newRow("pattern longer")
-        << QByteArray::fromHex("01 02") << QByteArray::fromHex("01 02 03") << -1;
-}
-
-void TestAxeFxMessage::myfind()
-{
-    QFETCH(QByteArray, data);
-    QFETCH(QByteArray, pattern);
-    QFETCH(int, position);
-    auto* d = reinterpret_cast<unsigned char*>(data.data());
-    auto* p = reinterpret_cast<unsigned char*>(pattern.data());
-    unsigned char* hit = ::myfind(d, data.size(), p, pattern.size());
-    QCOMPARE(hit ? int(hit - d) : -1, position);
-}
 
 QTEST_GUILESS_MAIN(TestAxeFxMessage)
 #include "tst_axefxmessage.moc"

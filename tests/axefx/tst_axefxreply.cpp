@@ -1,7 +1,12 @@
-// Finding replies among message bytes in both matching modes, and reading their fields.
+// Finding replies among message bytes in both matching modes and reading their fields, on
+// hand-made replies at the edges and on the simulated unit's answer to every request.
 #include "axefxreply.h"
 
-#include <QtTest>
+#include "axefxmessage.h"
+#include "requests.h"
+#include "simdevice.h"
+
+#include <QStringList>
 
 using namespace axefx;
 
@@ -17,27 +22,18 @@ QByteArray hex(const char* text)
     return QByteArray::fromHex(text);
 }
 
-// A reply frame of the given body after the header, with a checksum of 55 that the readers
-// must neither check nor read as text.
-QByteArray frame(unsigned char model, unsigned char function, const QByteArray& body)
+// A reply frame of model 3 with a checksum of 55 that the readers must neither check nor read.
+QByteArray frame(unsigned char function, const QByteArray& body)
 {
-    QByteArray m = hex("F0 00 01 74");
-    m += char(model);
-    m += char(function);
-    m += body;
-    m += char(0x55);
-    m += char(0xF7);
-    return m;
+    return hex("F0 00 01 74 03") + char(function) + body + hex("55 F7");
 }
 
-QByteArray blockGrid(const QVector<int>& cells)
+QByteArray blockGrid(int cell, int block)
 {
     QByteArray body(48 * 4, '\0');
-    for (int i = 0; i < cells.size(); ++i) {
-        body[i * 4] = char(cells[i] & 0x7F);
-        body[i * 4 + 1] = char((cells[i] >> 7) & 0x7F);
-    }
-    return frame(3, 0x20, body);
+    body[cell * 4] = char(block & 0x7F);
+    body[cell * 4 + 1] = char(block >> 7);
+    return frame(0x20, body);
 }
 
 } // namespace
@@ -46,265 +42,227 @@ class TestAxeFxReply : public QObject {
     Q_OBJECT
 
 private slots:
-    void knownLength_data();
-    void knownLength();
-    void discovery_data();
-    void discovery();
-    void headerReply_data();
-    void headerReply();
-    void replyIntact_data();
-    void replyIntact();
-    void nameText_data();
-    void nameText();
-    void cabNameReply();
-    void paramValue();
-    void paramInfos_data();
-    void paramInfos();
-    void paramInfosTooShort();
-    void paramStrings_data();
-    void paramStrings();
-    void cabBlocks_data();
-    void cabBlocks();
+    void match_data()
+    {
+        QTest::addColumn<int>("mode"); // 0: known length 13, 1: discovery, 2: header, 10 bytes
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<int>("position");
+        const QByteArray offset = hex("F0 00 01 74 03 35 00 00 01 00 00 55 F7");
+        auto row = [](const char* name, int mode, const QByteArray& m, int at) {
+            QTest::newRow(name) << mode << m << at;
+        };
+        row("known: whole message", 0, offset, 0);
+        row("known: header at 2", 0, hex("FE F8") + offset, 2);
+        row("known: no F7 at the length", 0, offset.left(12) + hex("00"), -1);
+        row("known: longer, F7 not at the length", 0, offset.left(12) + hex("00 F7"), -1);
+        row("known: first hit fails, later would pass", 0, offset.left(8) + offset, -1);
+        row("known: one byte short", 0, offset.left(11) + hex("F7"), -1);
+        row("known: other model", 0, hex("F0 00 01 74 06 35 00 00 01 00 00 55 F7"), -1);
+        row("known: other function", 0, hex("F0 00 01 74 03 36 00 00 01 00 00 55 F7"), -1);
+        row("known: header cut off", 0, hex("F0 00 01 74 03"), -1);
+        row("known: empty", 0, QByteArray(), -1);
+        row("discovery: any model byte, no F7", 1, hex("F0 00 01 74 06 64 00 00 55 00"), 0);
+        row("discovery: later hit with the function", 1,
+            hex("F0 00 01 74 03 10 F0 00 01 74 03 64 00 00 55 F7 00 00 00 00 00 00"), 6);
+        row("discovery: function never matches", 1, hex("F0 00 01 74 03 10 00 00 55 F7"), -1);
+        row("discovery: one byte short", 1, hex("00 F0 00 01 74 03 64 00 00 F7"), -1);
+        row("discovery: manufacturer only", 1, hex("F0 00 01 74"), -1);
+        row("header: just long enough", 2, hex("00 F0 00 01 74 03 35 01 00 55 F7"), 1);
+        row("header: one byte short", 2, hex("F0 00 01 74 03 35 01 41 55 F7").left(9), -1);
+    }
+    void match()
+    {
+        QFETCH(int, mode);
+        QFETCH(QByteArray, message);
+        QFETCH(int, position);
+        const int n = message.size();
+        const int at = mode == 0 ? matchKnownLength(u(message), n, 3, 0x35, 13)
+            : mode == 1          ? matchDiscoveryReply(u(message), n, 0x64, 10)
+                                 : matchHeaderReply(u(message), n, 3, 0x35, 10);
+        QCOMPARE(at, position);
+    }
+
+    void lengthsBelowTheHeader()
+    {
+        const QByteArray header = hex("F0 00 01 74 03 35");
+        QCOMPARE(matchKnownLength(u(header), 6, 3, 0x35, 5), -1);
+        QCOMPARE(matchKnownLength(u(header), 6, 3, 0x35, -1), -1);
+        QCOMPARE(matchDiscoveryReply(u(header), 6, 0x35, -1), -1);
+        QCOMPARE(matchHeaderReply(u(header), 6, 3, 0x35, 0), 0);
+        QCOMPARE(matchHeaderReply(u(header), 5, 3, 0x35, 0), -1);
+    }
+
+    void intact()
+    {
+        const QByteArray whole = hex("F0 00 01 74 03 12 05 00 41 62 63 00 51 F7"); // cabinet 5, Abc
+        QVERIFY(replyIntact(u(whole), whole.size()));
+        QVERIFY(!replyIntact(u(whole), whole.size() - 1)); // no F7 at the end
+        const QByteArray off = hex("F0 00 01 74 03 12 05 00 41 62 63 00 50 F7");
+        QVERIFY(!replyIntact(u(off), off.size()));
+        const QByteArray cut = whole.left(7) + hex("F7");
+        QVERIFY(!replyIntact(u(cut), cut.size()));
+        const QByteArray shortest = hex("F0 00 01 74 03 28 2E F7");
+        QVERIFY(replyIntact(u(shortest), 8));
+        QVERIFY(!replyIntact(u(hex("F0 00 01 74 03 12 F7")), 7));
+    }
+
+    void nameText_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("name");
+        const QByteArray n = hex("05 00");
+        QTest::newRow("ended by 00") << frame(0x12, n + "4x12" + hex("00 41 00")) << true << "4x12";
+        QTest::newRow("blanks simplified")
+            << frame(0x12, n + "  Two   Words " + hex("00")) << true << "Two Words";
+        QTest::newRow("blanks only") << frame(0x12, n + "    " + hex("00")) << true << "";
+        QTest::newRow("no 00, checksum not taken") << frame(0x12, n + "Abc") << true << "Abc";
+        QTest::newRow("empty without 00") << frame(0x12, n) << true << "";
+        QTest::newRow("Latin-1") << frame(0x12, n + hex("E9 74 00")) << true
+                                 << QString::fromLatin1("\xE9t");
+        QTest::newRow("too short") << hex("F0 00 01 74 03 12 05 00 F7") << false << "";
+    }
+    void nameText()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, ok);
+        QFETCH(QString, name);
+        QString read;
+        unsigned short cab = 0;
+        QCOMPARE(readCabNameReply(u(reply), reply.size(), cab, read), ok);
+        QCOMPARE(read, name);
+        QCOMPARE(int(cab), ok ? 5 : 0);
+    }
+
+    void paramValue()
+    {
+        const QByteArray reply = frame(0x02, hex("6C 00 0C 00 00 00 02"));
+        ParamValue value;
+        QVERIFY(!readParamValueReply(u(reply), 12, value));
+        QVERIFY(readParamValueReply(u(reply), 13, value));
+        QCOMPARE(int(value.block), 108);
+        QCOMPARE(int(value.param), 12);
+        QCOMPARE(int(value.value), -32768);
+    }
+
+    // Flags from bits 4-7 and 8-10 of bytes 6-7; the four words from bytes 11-30.
+    void paramInfos()
+    {
+        const QByteArray words = hex("00 00 00 7C 03 7F 7F 7F 7F 0F 01 00 00 00 00 00 00 00 00 01");
+        const QByteArray reply = frame(0x16, hex("70 0F 6C 00 0C") + words);
+        param_infos infos;
+        QVERIFY(!readParamInfos(u(reply), reply.size() - 1, infos));
+        QCOMPARE(infos.words[0], 0u);
+        QVERIFY(readParamInfos(u(reply), reply.size(), infos));
+        QCOMPARE(int(infos.flags), 0xEF);
+        QCOMPARE(infos.wordAsFloat(0), 1.0f);
+        QCOMPARE(infos.words[1], 0xFFFFFFFFu);
+        QCOMPARE(infos.words[2], 1u);
+        QCOMPARE(infos.words[3], 0x10000000u);
+        const QByteArray low = frame(0x16, hex("1F 12 6C 00 0C") + words);
+        QVERIFY(readParamInfos(u(low), low.size(), infos));
+        QCOMPARE(int(infos.flags), 0x21);
+    }
+
+    void paramStrings_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QStringList>("texts");
+        const QByteArray head = hex("F0 00 01 74 03 28");
+        QTest::newRow("no texts") << hex("F0 00 01 74 03 28 55 F7") << true << QStringList();
+        QTest::newRow("two texts") << frame(0x28, "Off" + hex("00") + "On" + hex("00")) << true
+                                   << QStringList { "Off", "On" };
+        QTest::newRow("checksum 00") << head + "A" + hex("00 00 F7") << true << QStringList { "A" };
+        QTest::newRow("UTF-8") << frame(0x28, hex("C3 A9 00")) << true
+                               << QStringList { QString::fromUtf8("\xC3\xA9") };
+        QTest::newRow("unended text left out")
+            << head + "A" + hex("00") + "Bc" << true << QStringList { "A" };
+        QTest::newRow("too short") << hex("F0 00 01 74 03 28 F7") << false << QStringList();
+    }
+    void paramStrings()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, ok);
+        QFETCH(QStringList, texts);
+        QStringList list { "kept" };
+        QCOMPARE(readParamStrings(u(reply), reply.size(), list), ok);
+        QCOMPARE(list, QStringList { "kept" } + texts);
+    }
+
+    void cabBlocks_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("cab1");
+        QTest::addColumn<bool>("cab2");
+        QTest::newRow("neither") << blockGrid(0, 110) << false << false;
+        QTest::newRow("block 1 in the first cell") << blockGrid(0, 108) << true << false;
+        QTest::newRow("block 2 in the last cell") << blockGrid(47, 109) << false << true;
+        QTest::newRow("block 1 in a cell's second half")
+            << frame(0x20, hex("00 00 6C 00") + QByteArray(188, '\0')) << false << false;
+    }
+    void cabBlocks()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, cab1);
+        QFETCH(bool, cab2);
+        CabBlocks blocks;
+        QVERIFY(!readCabBlocks(u(reply), reply.size() - 1, blocks));
+        QVERIFY(readCabBlocks(u(reply), reply.size(), blocks));
+        QCOMPARE(blocks.cab1, cab1);
+        QCOMPARE(blocks.cab2, cab2);
+    }
+
+    // The unit's reply to each request is found and read by the reader its request uses.
+    void simulatedReplies_data() { addRequestRows(); }
+    void simulatedReplies()
+    {
+        QFETCH(int, row);
+        const RequestRow& r = kRequests[row];
+        SimBank bank = SimBank::builtIn(r.model == 6 ? 6 : 3);
+        bank.params = { SimParam { r.block, r.param, 0x10, { 1, 2, 3, 4 }, { "A", "Bc" } } };
+        const QList<QByteArray> replies
+            = SimDevice(bank).answer(SimRequest::parse(requestBytes(r))).replies;
+        if (r.function == kFunctionProgramChange || r.function == kFunctionSetXY) {
+            QVERIFY(replies.isEmpty());
+            return;
+        }
+        QCOMPARE(replies.size(), 1);
+        const QByteArray& m = replies.first();
+        const int n = m.size();
+        QVERIFY(replyIntact(u(m), n));
+        const int length = r.function == kFunctionModel ? kModelReplyLength
+            : r.function == kFunctionDisplayOffset      ? kDisplayOffsetReplyLength
+            : r.function == kFunctionBlockGrid          ? kBlockGridReplyLength
+            : r.function == kFunctionParamInfo          ? kParamInfoReplyLength
+                                                        : 0;
+        if (r.function == kFunctionModel)
+            QCOMPARE(matchDiscoveryReply(u(m), n, kFunctionModelReply, length), 0);
+        else if (length)
+            QCOMPARE(matchKnownLength(u(m), n, r.model, r.function, length), 0);
+        else
+            QCOMPARE(matchHeaderReply(u(m), n, r.model, r.function, kNameReplyMinSize), 0);
+        QString name;
+        unsigned short cab = 0;
+        ParamValue value;
+        QStringList texts;
+        if (r.function == kFunctionParamValue) {
+            QVERIFY(readParamValueReply(u(m), n, value));
+            QCOMPARE(value.block, r.block);
+            QCOMPARE(value.param, r.param);
+        } else if (r.function == kFunctionCabName) {
+            QVERIFY(readCabNameReply(u(m), n, cab, name));
+            QCOMPARE(int(cab), r.number);
+            QCOMPARE(name, bank.cabNames.at(r.number).simplified());
+        } else if (r.function == kFunctionPresetName) {
+            QVERIFY(readNameText(u(m), n, name));
+            QCOMPARE(name, bank.presets.at(r.number).name.simplified());
+        } else if (r.function == kFunctionParamStrings) {
+            QVERIFY(readParamStrings(u(m), n, texts));
+            QCOMPARE(texts, (QStringList { "A", "Bc" }));
+        }
+    }
 };
-
-void TestAxeFxReply::knownLength_data()
-{
-    QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<int>("position");
-    const QByteArray reply = hex("F0 00 01 74 03 35 00 00 01 00 00 55 F7");
-    QTest::newRow("whole message") << reply << 0;
-    QTest::newRow("header at 2") << hex("FE F8") + reply << 2;
-    QTest::newRow("F7 missing at the length")
-        << hex("F0 00 01 74 03 35 00 00 01 00 00 55 00") << -1;
-    QTest::newRow("first hit fails, later would pass")
-        << hex("F0 00 01 74 03 35 00 00") + reply << -1;
-    QTest::newRow("too short for the copy") << hex("F0 00 01 74 03 35 00 F7") << -1;
-    QTest::newRow("other model") << hex("F0 00 01 74 06 35 00 00 01 00 00 55 F7") << -1;
-    QTest::newRow("other function") << hex("F0 00 01 74 03 36 00 00 01 00 00 55 F7") << -1;
-    QTest::newRow("header cut off") << hex("F0 00 01 74 03") << -1;
-    QTest::newRow("clock byte") << hex("F8") << -1;
-    QTest::newRow("empty") << QByteArray() << -1;
-}
-
-void TestAxeFxReply::knownLength()
-{
-    QFETCH(QByteArray, message);
-    QFETCH(int, position);
-    QCOMPARE(matchKnownLength(u(message), message.size(), 3, 0x35, 13), position);
-}
-
-void TestAxeFxReply::discovery_data()
-{
-    QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<int>("position");
-    QTest::newRow("any model byte") << hex("F0 00 01 74 06 64 00 00 55 F7") << 0;
-    QTest::newRow("model zero") << hex("F0 00 01 74 00 64 00 00 55 F7") << 0;
-    QTest::newRow("no F7 needed") << hex("F0 00 01 74 03 64 00 00 55 00") << 0;
-    QTest::newRow("later hit with the function")
-        << hex("F0 00 01 74 03 10 F0 00 01 74 03 64 00 00 55 F7 00 00 00 00 00 00") << 6;
-    QTest::newRow("function never matches") << hex("F0 00 01 74 03 10 00 00 55 F7") << -1;
-    QTest::newRow("too short for the copy") << hex("F0 00 01 74 03 64 00 F7") << -1;
-    QTest::newRow("manufacturer only") << hex("F0 00 01 74") << -1;
-}
-
-void TestAxeFxReply::discovery()
-{
-    QFETCH(QByteArray, message);
-    QFETCH(int, position);
-    QCOMPARE(matchDiscoveryReply(u(message), message.size(), 0x64, 10), position);
-}
-
-void TestAxeFxReply::headerReply_data()
-{
-    QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<int>("minSize");
-    QTest::addColumn<int>("position");
-    QTest::newRow("header is enough") << hex("F0 00 01 74 03 12") << 6 << 0;
-    QTest::newRow("header at 2") << hex("00 00 F0 00 01 74 03 12 55 F7") << 6 << 2;
-    QTest::newRow("long enough") << hex("F0 00 01 74 03 12 01 00 41 55 F7") << 10 << 0;
-    QTest::newRow("too short for the fields") << hex("F0 00 01 74 03 12 01 55 F7") << 10 << -1;
-    QTest::newRow("other function") << hex("F0 00 01 74 03 15 01 00 41 55 F7") << 6 << -1;
-}
-
-void TestAxeFxReply::headerReply()
-{
-    QFETCH(QByteArray, message);
-    QFETCH(int, minSize);
-    QFETCH(int, position);
-    QCOMPARE(matchHeaderReply(u(message), message.size(), 3, 0x12, minSize), position);
-}
-
-void TestAxeFxReply::replyIntact_data()
-{
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<bool>("intact");
-    // The cabinet name reply for cabinet 5, "Abc": its checksum is 51.
-    const QByteArray whole = hex("F0 00 01 74 03 12 05 00 41 62 63 00 51 F7");
-    QTest::newRow("whole") << whole << true;
-    QTest::newRow("checksum off by one")
-        << hex("F0 00 01 74 03 12 05 00 41 62 63 00 50 F7") << false;
-    QTest::newRow("cut in half, F7 after") << whole.left(7) + hex("F7") << false;
-    QTest::newRow("no F7 at the end") << whole.left(13) << false;
-    QTest::newRow("parameter strings holding none") << hex("F0 00 01 74 03 28 2E F7") << true;
-    QTest::newRow("header and F7 only") << hex("F0 00 01 74 03 12 F7") << false;
-    QTest::newRow("empty") << QByteArray() << false;
-}
-
-void TestAxeFxReply::replyIntact()
-{
-    QFETCH(QByteArray, reply);
-    QFETCH(bool, intact);
-    QCOMPARE(axefx::replyIntact(u(reply), reply.size()), intact);
-}
-
-void TestAxeFxReply::nameText_data()
-{
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QString>("name");
-    const QByteArray number = hex("05 00");
-    QTest::newRow("ended by 00") << frame(3, 0x12, number + "4x12 V30" + hex("00 00 00")) << true
-                                 << "4x12 V30";
-    QTest::newRow("blanks simplified")
-        << frame(3, 0x12, number + QByteArray("  Two   Words ") + hex("00")) << true << "Two Words";
-    QTest::newRow("blanks only") << frame(3, 0x12, number + QByteArray("    ") + hex("00")) << true
-                                 << "";
-    QTest::newRow("no 00, checksum not taken") << frame(3, 0x12, number + "Abc") << true << "Abc";
-    QTest::newRow("empty without 00") << frame(3, 0x12, number) << true << "";
-    QTest::newRow("Latin-1") << frame(3, 0x12, number + hex("E9 74 E9 00")) << true
-                             << QString::fromLatin1("\xE9t\xE9");
-    QTest::newRow("too short") << hex("F0 00 01 74 03 12 05 00 F7") << false << "";
-}
-
-void TestAxeFxReply::nameText()
-{
-    QFETCH(QByteArray, reply);
-    QFETCH(bool, ok);
-    QFETCH(QString, name);
-    QString read;
-    QCOMPARE(readNameText(u(reply), reply.size(), read), ok);
-    QCOMPARE(read, name);
-}
-
-void TestAxeFxReply::cabNameReply()
-{
-    const QByteArray reply = frame(3, 0x12, hex("48 01") + "Name" + hex("00"));
-    unsigned short cab = 0;
-    QString name;
-    QVERIFY(readCabNameReply(u(reply), reply.size(), cab, name));
-    QCOMPARE(int(cab), 200);
-    QCOMPARE(name, QStringLiteral("Name"));
-}
-
-void TestAxeFxReply::paramValue()
-{
-    const QByteArray reply = frame(3, 0x02, hex("6C 00 0C 00 00 00 02"));
-    ParamValue value;
-    QVERIFY(readParamValueReply(u(reply), reply.size(), value));
-    QCOMPARE(int(value.block), 108);
-    QCOMPARE(int(value.param), 12);
-    QCOMPARE(int(value.value), -32768);
-
-    const QByteArray cut = reply.left(12);
-    QVERIFY(!readParamValueReply(u(cut), cut.size(), value));
-}
-
-void TestAxeFxReply::paramInfos_data()
-{
-    QTest::addColumn<QByteArray>("field"); // bytes 6-7
-    QTest::addColumn<int>("flags");
-    QTest::newRow("all flag bits") << hex("70 0F") << 0xEF; // 7F0 hex
-    QTest::newRow("bit 4 to flag bit 0") << hex("10 00") << 0x01;
-    QTest::newRow("bit 8 to flag bit 5") << hex("00 02") << 0x20;
-    QTest::newRow("low bits and bit 11 dropped") << hex("0F 10") << 0x00;
-}
-
-void TestAxeFxReply::paramInfos()
-{
-    QFETCH(QByteArray, field);
-    QFETCH(int, flags);
-    QByteArray body = field + hex("6C 00 0C");
-    body += hex("00 00 00 7C 03"); // 1.0
-    body += hex("7F 7F 7F 7F 0F");
-    body += hex("01 00 00 00 00");
-    body += hex("00 00 00 00 00");
-    const QByteArray reply = frame(3, 0x16, body);
-    QCOMPARE(reply.size(), 33);
-
-    param_infos infos;
-    QVERIFY(readParamInfos(u(reply), reply.size(), infos));
-    QCOMPARE(int(infos.flags), flags);
-    QCOMPARE(infos.words[0], 0x3F800000u);
-    QCOMPARE(infos.wordAsFloat(0), 1.0f);
-    QCOMPARE(infos.words[1], 0xFFFFFFFFu);
-    QCOMPARE(infos.words[2], 1u);
-    QCOMPARE(infos.words[3], 0u);
-}
-
-void TestAxeFxReply::paramInfosTooShort()
-{
-    const QByteArray reply = frame(3, 0x16, QByteArray(24, '\x01'));
-    param_infos infos;
-    infos.flags = 0x42;
-    QVERIFY(!readParamInfos(u(reply), reply.size(), infos));
-    QCOMPARE(int(infos.flags), 0x42);
-    QCOMPARE(infos.words[0], 0u);
-}
-
-void TestAxeFxReply::paramStrings_data()
-{
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QStringList>("texts");
-    QTest::newRow("no texts") << hex("F0 00 01 74 03 28 55 F7") << true << QStringList();
-    QTest::newRow("two texts") << frame(3, 0x28, QByteArray("Off") + hex("00") + "On" + hex("00"))
-                               << true << QStringList { "Off", "On" };
-    QTest::newRow("checksum 00") << QByteArray(hex("F0 00 01 74 03 28") + "A" + hex("00 00 F7"))
-                                 << true << QStringList { "A" };
-    QTest::newRow("UTF-8") << frame(3, 0x28, hex("C3 A9 00")) << true
-                           << QStringList { QString::fromUtf8("\xC3\xA9") };
-    QTest::newRow("unended text left out")
-        << QByteArray(hex("F0 00 01 74 03 28") + "A" + hex("00") + "Bc") << true
-        << QStringList { "A" };
-    QTest::newRow("too short") << hex("F0 00 01 74 03 28 F7") << false << QStringList();
-}
-
-void TestAxeFxReply::paramStrings()
-{
-    QFETCH(QByteArray, reply);
-    QFETCH(bool, ok);
-    QFETCH(QStringList, texts);
-    QStringList list { "kept" };
-    QCOMPARE(readParamStrings(u(reply), reply.size(), list), ok);
-    QCOMPARE(list, QStringList { "kept" } + texts);
-}
-
-void TestAxeFxReply::cabBlocks_data()
-{
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<bool>("cab1");
-    QTest::addColumn<bool>("cab2");
-    QVector<int> last(48, 0);
-    last[47] = 108;
-    QTest::newRow("neither") << blockGrid({ 106, 100, 0 }) << true << false << false;
-    QTest::newRow("block 1 in the last cell") << blockGrid(last) << true << true << false;
-    QTest::newRow("both") << blockGrid({ 109, 5, 108 }) << true << true << true;
-    QTest::newRow("too short") << blockGrid({ 108 }).left(199) << false << false << false;
-}
-
-void TestAxeFxReply::cabBlocks()
-{
-    QFETCH(QByteArray, reply);
-    QFETCH(bool, ok);
-    QFETCH(bool, cab1);
-    QFETCH(bool, cab2);
-    QCOMPARE(reply.size(), ok ? 200 : 199);
-    CabBlocks blocks;
-    QCOMPARE(readCabBlocks(u(reply), reply.size(), blocks), ok);
-    QCOMPARE(blocks.cab1, cab1);
-    QCOMPARE(blocks.cab2, cab2);
-}
 
 QTEST_GUILESS_MAIN(TestAxeFxReply)
 #include "tst_axefxreply.moc"

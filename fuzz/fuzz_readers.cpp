@@ -1,0 +1,199 @@
+// Every reader of outside input behind one entry point: the first byte chooses the reader, the
+// rest is its input (fuzz/make-seeds writes seeds in each layout). Beyond not crashing, each
+// reader keeps the promises checked here.
+#include "fuzzinput.h"
+
+#include <axefxmessage.h>
+#include <axefxreply.h>
+#include <qrtmididevident.h>
+#include <simbankjson.h>
+#include <simdevice.h>
+#include <simframe.h>
+
+#include <QStringList>
+
+#include <algorithm>
+#include <vector>
+
+using namespace axefx;
+
+namespace {
+
+// The bytes a text reads as survive the way back through their own text.
+void hexText(FuzzInput& in)
+{
+    const QByteArray text = in.text();
+    const QRtMidiData data(text.constData());
+    FUZZ_CHECK(data.isEmpty() || QRtMidiData(data.toString(' ')) == data);
+    FUZZ_CHECK(text.contains('\n') || QRtMidiData(QString::fromUtf8(text)) == data);
+}
+
+void pattern(FuzzInput& in)
+{
+    const bool fromStart = in.flag();
+    const QByteArray pattern = in.text();
+    const QRtMidiData message(in.rest());
+    const bool anywhere = message.contains(pattern.constData());
+    const bool atStart = message.startsWith(pattern.constData());
+    FUZZ_CHECK(!atStart || anywhere);
+    FUZZ_CHECK(message.match(pattern.constData(), fromStart) == (fromStart ? atStart : anywhere));
+    FUZZ_CHECK(message.startsWith(message.toString().toLatin1().constData()));
+}
+
+void identity(FuzzInput& in)
+{
+    const QRtMidiDevIdent ident { QRtMidiData(in.rest()) };
+    FUZZ_CHECK(ident.getShortId().size() == 4 && !ident.toString().isEmpty());
+    const int length = ident.manufacturerIdLength;
+    FUZZ_CHECK(ident.isEmpty() || ident.idPrefix.size() == length + 3);
+}
+
+// A match lies inside the message, so that the reply can be copied out whole.
+void knownLength(FuzzInput& in)
+{
+    const unsigned char model = in.byte(), function = in.byte();
+    const int length = in.int32();
+    int n = 0;
+    const unsigned char* m = in.restBytes(n);
+    const int at = model ? matchKnownLength(m, n, model, function, length)
+                         : matchDiscoveryReply(m, n, function, length);
+    if (at >= 0 && length > 0) {
+        const std::vector<unsigned char> copy(m + at, m + at + length);
+        FUZZ_CHECK(m[at + kFunctionOffset] == function && (!model || copy.back() == kSysExEnd));
+    }
+}
+
+void replyHeader(FuzzInput& in)
+{
+    const unsigned char model = in.byte(), function = in.byte();
+    const int minSize = in.int32();
+    int n = 0;
+    const unsigned char* m = in.restBytes(n);
+    const int found = findReplyHeader(m, n, model, function);
+    const int at = matchHeaderReply(m, n, model, function, minSize);
+    FUZZ_CHECK(at == -1 || (at == found && n - at >= std::max(minSize, kHeaderSize)));
+    if (found >= 0)
+        replyIntact(m + found, n - found);
+}
+
+// A reader runs on the message from its first byte and from the header its query finds.
+template <typename Read> void fromBothStarts(FuzzInput& in, unsigned char function, Read read)
+{
+    const unsigned char model = in.byte();
+    int n = 0;
+    const unsigned char* m = in.restBytes(n);
+    read(m, n);
+    const int at = findReplyHeader(m, n, model, function);
+    if (at >= 0)
+        read(m + at, n - at);
+}
+
+void names(FuzzInput& in)
+{
+    const bool cabinet = in.flag();
+    fromBothStarts(
+        in, cabinet ? kFunctionCabName : kFunctionPresetName, [&](const unsigned char* m, int n) {
+            QString name;
+            unsigned short cab = 0;
+            if (cabinet ? readCabNameReply(m, n, cab, name) : readNameText(m, n, name))
+                FUZZ_CHECK(name.size() <= n - kNameReplyMinSize && name == name.simplified());
+        });
+}
+
+void parameters(FuzzInput& in, unsigned char function)
+{
+    fromBothStarts(in, function, [](const unsigned char* m, int n) {
+        ParamValue value;
+        param_infos infos;
+        QStringList texts;
+        CabBlocks blocks;
+        FUZZ_CHECK(readParamValueReply(m, n, value) == (n >= kParamValueReplyLength));
+        FUZZ_CHECK(readParamInfos(m, n, infos) ? (infos.flags & 0x10) == 0 : infos.flags == 0);
+        if (readParamStrings(m, n, texts))
+            FUZZ_CHECK(texts.size() <= int(std::count(m + 6, m + n, 0x00)));
+        FUZZ_CHECK(readCabBlocks(m, n, blocks) == (n >= kBlockGridReplyLength));
+    });
+}
+
+// A stream of messages, each ended by F7, so that a request acts on the state the earlier
+// ones left: whatever arrives, the unit sends only well-formed frames of its own model.
+void simRequests(FuzzInput& in)
+{
+    static const SimBank small = SimBank::builtIn(3), large = SimBank::builtIn(6);
+    SimDevice device(in.flag() ? large : small);
+    const QByteArray stream = in.rest();
+    for (int start = 0; start < stream.size();) {
+        const int end = stream.indexOf(char(SimFrame::kSysExEnd), start);
+        const int next = end < 0 ? stream.size() : end + 1;
+        const SimAnswer answer = device.answer(SimRequest::parse(stream.mid(start, next - start)));
+        start = next;
+        for (const QByteArray& f : answer.replies + answer.notices) {
+            const int n = f.size();
+            FUZZ_CHECK(n >= SimFrame::kMinFrameSize && SimFrame::hasManufacturer(f));
+            FUZZ_CHECK(SimFrame::byteAt(f, 4) == device.bank().model);
+            FUZZ_CHECK(std::all_of(f.begin() + 1, f.end() - 1, [](char b) { return b >= 0; }));
+            FUZZ_CHECK(SimFrame::byteAt(f, n - 2) == SimFrame::checksum(f, n - 2));
+        }
+    }
+}
+
+// A bank that is read writes out as a file that reads back as the same bank; a refused one
+// leaves the bank as it was and says why.
+void simBank(FuzzInput& in)
+{
+    static const SimBank before = SimBank::empty();
+    SimBank bank = before, again;
+    QString error;
+    if (!SimBankJson::read(in.rest(), &bank, &error))
+        FUZZ_CHECK(!error.isEmpty() && bank == before);
+    else
+        FUZZ_CHECK(SimBankJson::read(SimBankJson::write(bank), &again, &error) && again == bank);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
+{
+    FuzzInput in(bytes, size);
+    switch (in.byte()) {
+    case 0:
+        hexText(in);
+        break;
+    case 1:
+        pattern(in);
+        break;
+    case 2:
+        identity(in);
+        break;
+    case 3:
+        knownLength(in);
+        break;
+    case 4:
+        replyHeader(in);
+        break;
+    case 5:
+        names(in);
+        break;
+    case 6:
+        parameters(in, kFunctionParamValue);
+        break;
+    case 7:
+        parameters(in, kFunctionParamInfo);
+        break;
+    case 8:
+        parameters(in, kFunctionParamStrings);
+        break;
+    case 9:
+        parameters(in, kFunctionBlockGrid);
+        break;
+    case 10:
+        simRequests(in);
+        break;
+    case 11:
+        simBank(in);
+        break;
+    default:
+        return -1;
+    }
+    return 0;
+}
