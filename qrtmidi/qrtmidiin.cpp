@@ -1,6 +1,7 @@
 #include "qrtmidiin.h"
 
 #include "qrtmidiapi.h"
+#include "qrtmidijack.h"
 #include "qrtmiditrigger.h"
 
 #include <RtMidi.h>
@@ -164,9 +165,10 @@ void QRtMidiIn::destoryRtMidiDev()
 {
     if (!rtMidiIn)
         return;
+    qrtCloseJackPort(rtMidiIn, false);
     rtMidiIn->closePort();
     removeAllTriggers();
-    delete rtMidiIn;
+    qrtDeleteMidiIn(rtMidiIn);
     rtMidiIn = nullptr;
     callbackInstalled = false;
 }
