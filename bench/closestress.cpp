@@ -28,12 +28,16 @@ constexpr int kNoiseMs = 1;
 
 enum CycleResult : char { kDone = 'd', kFailed = 'f' };
 
-// One cycle as the program and the unit live it: the unit starts, the program finds it,
-// asks for something, searches again (closing and reopening its ports), and closes, and the
-// unit then stops.
-CycleResult runCycle()
+// One cycle as the program and the unit live it: the unit starts, the program searches for
+// it, finds it, asks for something and searches again (closing and reopening its ports),
+// or, every other cycle, finds no port of that name; the program closes, and the unit then
+// stops.
+CycleResult runCycle(int cycle)
 {
+    const bool findsUnit = cycle % 2 == 0;
     AxeFxSim sim;
+    if (!findsUnit)
+        sim.setPortNames({ "A X E", "A X E In", "A X E Out" });
     SimFaults faults;
     faults.noiseMs = kNoiseMs;
     sim.setFaults(faults);
@@ -43,7 +47,10 @@ CycleResult runCycle()
     bool ok = true;
     {
         AxeFX axefx;
-        ok = axefx.findAxeFx() && axefx.ReadDisplayOffset() && axefx.findAxeFx();
+        if (findsUnit)
+            ok = axefx.findAxeFx() && axefx.ReadDisplayOffset() && axefx.findAxeFx();
+        else
+            ok = !axefx.findAxeFx() && axefx.midiIn.getPortCount() > 0;
     }
     sim.stop();
     return ok ? kDone : kFailed;
@@ -53,7 +60,7 @@ CycleResult runCycle()
 {
     QCoreApplication app(argc, argv);
     for (int cycle = first; cycle < cycles; ++cycle) {
-        const char result = runCycle();
+        const char result = runCycle(cycle);
         if (write(reportFd, &result, 1) != 1)
             break;
     }

@@ -163,8 +163,10 @@ bool QRtMidiIn::createRtMidiDev()
 // closing the port and deleting the client.
 void QRtMidiIn::destoryRtMidiDev()
 {
-    if (!rtMidiIn)
+    if (!rtMidiIn) {
+        removeAllTriggers();
         return;
+    }
     qrtCloseJackPort(rtMidiIn, false);
     rtMidiIn->closePort();
     removeAllTriggers();
