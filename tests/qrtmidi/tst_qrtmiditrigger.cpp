@@ -26,6 +26,15 @@ void deliver(QRtMidiIn& port, const QRtMidiData& message)
     QRtMidiIn_midiInCallback(0, &bytes, &port);
 }
 
+// A bounded wait that looks at its condition without pausing, for the race below.
+template <typename Condition> bool spinUntil(Condition condition)
+{
+    QDeadlineTimer deadline(kTimeoutMs);
+    while (!condition() && !deadline.hasExpired())
+        std::this_thread::yield();
+    return condition();
+}
+
 QRtMidiData numbered(int i)
 {
     return QRtMidiData(QByteArray("\xB0") + char(i / 128) + char(i % 128));
@@ -49,6 +58,23 @@ public:
         return messages;
     }
     QThread* thread = nullptr;
+    std::atomic<bool>* gone = nullptr;
+
+    ~Receiver() override
+    {
+        if (gone)
+            *gone = true;
+    }
+
+    // The deletion below overtakes the calls queued before it.
+    static const QEvent::Type kDelete = QEvent::User;
+    bool event(QEvent* e) override
+    {
+        if (e->type() != kDelete)
+            return QObject::event(e);
+        delete this;
+        return true;
+    }
 
 public slots:
     void onMatch(void* argument)
@@ -272,32 +298,40 @@ void TestQRtMidiTrigger::invalidSlot()
 // reach it once it is gone (AddressSanitizer sees one that does).
 void TestQRtMidiTrigger::receiverDeletedWhileCalled()
 {
-    for (int round = 0; round < 50; ++round) {
+    for (int round = 0; round < 100; ++round) {
         QThread worker;
         auto* receiver = new Receiver;
+        std::atomic<bool> gone { false };
+        receiver->gone = &gone;
         receiver->moveToThread(&worker);
         worker.start();
-        QRtMidiIn port;
-        QRtMidiTrigger trigger("F8", receiver, SLOT(onMatch(void*)));
-        port.addTrigger(trigger);
+        // Two ports, so that two calls can be on their way at once.
+        QRtMidiIn ports[2];
+        QRtMidiTrigger triggers[2] { { "F8", receiver, SLOT(onMatch(void*)) },
+            { "F8", receiver, SLOT(onMatch(void*)) } };
         std::atomic<bool> stop { false };
         std::atomic<int> delivered { 0 };
-        std::thread feeder([&] {
+        auto feed = [&](int i) {
             QRtMidiData m;
             for (; !stop; ++delivered) {
-                deliver(port, QRtMidiData("F8"));
-                trigger.dequeue(m);
-                port.clearInbox();
+                deliver(ports[i], QRtMidiData("F8"));
+                triggers[i].dequeue(m);
+                ports[i].clearInbox();
             }
-        });
-        QTRY_VERIFY(!receiver->arguments().isEmpty());
-        QMetaObject::invokeMethod(
-            receiver, [receiver] { delete receiver; }, Qt::BlockingQueuedConnection);
+        };
+        ports[0].addTrigger(triggers[0]);
+        ports[1].addTrigger(triggers[1]);
+        std::thread feeders[2] { std::thread(feed, 0), std::thread(feed, 1) };
+        QVERIFY(spinUntil([&] { return !receiver->arguments().isEmpty(); }));
+        QCoreApplication::postEvent(receiver, new QEvent(Receiver::kDelete), Qt::HighEventPriority);
+        QVERIFY(spinUntil([&] { return gone.load(); }));
         const int deliveredAtDeletion = delivered;
-        QTRY_VERIFY(delivered > deliveredAtDeletion + 100);
+        QVERIFY(spinUntil([&] { return delivered > deliveredAtDeletion + 100; }));
         stop = true;
-        feeder.join();
-        port.removeTrigger(trigger);
+        for (std::thread& feeder : feeders)
+            feeder.join();
+        ports[0].removeAllTriggers();
+        ports[1].removeAllTriggers();
         worker.quit();
         worker.wait();
     }
