@@ -11,10 +11,8 @@ class TestAxeFxLink : public QObject {
 private slots:
     void portNames_data();
     void portNames();
-    void firstOfTwoMatches();
     void discoveryReplies_data();
     void discoveryReplies();
-    void headerFurtherIn();
     void replyBeforeTheWait();
     void noReplyLost_data();
     void noReplyLost();
@@ -56,30 +54,6 @@ void TestAxeFxLink::portNames()
     QCOMPARE(requestTrail(sim.requests()), found ? QString("00 35") : QString());
 }
 
-// Each direction takes the first matching name in the port layer's order; only when both
-// name the same unit does it answer.
-void TestAxeFxLink::firstOfTwoMatches()
-{
-    AxeFxSim a(SimBank::empty(3));
-    AxeFxSim b(SimBank::empty(6));
-    a.setPortNames({ "AXE A", "AXE A In", "AXE A Out" });
-    b.setPortNames({ "AXE B", "AXE B In", "AXE B Out" });
-    QVERIFY(a.start() && b.start());
-    AxeFX axefx;
-    const bool found = axefx.findAxeFx();
-    auto firstIsA = [](const QStringList& names) {
-        for (const QString& name : names) {
-            if (name.toUpper().contains("AXE"))
-                return name.contains("AXE A");
-        }
-        return false;
-    };
-    const bool toA = firstIsA(axefx.midiOut.getPortNames());
-    QCOMPARE((toA ? b : a).requestCount(), 0);
-    QCOMPARE(found, toA == firstIsA(axefx.midiIn.getPortNames()));
-    QCOMPARE(int(axefx.model), found ? (toA ? 3 : 6) : 0);
-}
-
 void TestAxeFxLink::discoveryReplies_data()
 {
     QTest::addColumn<quint8>("unanswered");
@@ -119,26 +93,6 @@ void TestAxeFxLink::discoveryReplies()
     QCOMPARE(axefx.isConnected(), model != 0);
     QCOMPARE(int(axefx.model), model);
     QCOMPARE(int(axefx.displayOffset), offset);
-}
-
-// A reply after two other bytes in the same message is found there; the open-ended wait
-// keeps the whole message.
-void TestAxeFxLink::headerFurtherIn()
-{
-    AxeFxSim sim;
-    AxeFX axefx;
-    QVERIFY(connectToSim(sim, axefx));
-    const QByteArray reply = simReply(3, 0x35, QByteArray::fromHex("7E05 01 0000"));
-    SimFaults faults;
-    faults.replaceReplies[0x35] = { QByteArray::fromHex("F8F8") + reply };
-    sim.setFaults(faults);
-    QVERIFY(axefx.ReadDisplayOffset());
-    QCOMPARE(int(axefx.displayOffset), 1);
-
-    sim.sendRaw(QByteArray::fromHex("FEFE") + reply);
-    QByteArray out("ab");
-    QVERIFY(axefx.WaitForInfiniteAnswer(out, 0x35));
-    QCOMPARE(out, QByteArray("ab") + QByteArray::fromHex("FEFE") + reply);
 }
 
 // The unit falls silent once its reply is in the inbox: only a wait that looks there first

@@ -26,14 +26,6 @@ QList<QRtMidiData> takeAll(QRtMidiIn& port)
     return taken;
 }
 
-class Counter : public QObject {
-    Q_OBJECT
-public:
-    int count = 0;
-public slots:
-    void hit() { ++count; }
-};
-
 } // namespace
 
 class TestQRtMidiIn : public QObject {
@@ -43,7 +35,6 @@ private slots:
     void roundTrip();
     void inbox();
     void overflowDropsOldest();
-    void setSlotReplacesReceiver();
 };
 
 // Every kind of message arrives once, whole and in order, also after closing and reopening
@@ -110,19 +101,6 @@ void TestQRtMidiIn::overflowDropsOldest()
     QTest::ignoreMessage(QtDebugMsg, overflowLine);
     deliver(port, { 0xFE });
     QCOMPARE(port.pendingCount(), QRtMidiIn::kInboxCapacity);
-}
-
-void TestQRtMidiIn::setSlotReplacesReceiver()
-{
-    QRtMidiIn port;
-    Counter first;
-    Counter second;
-    QTest::ignoreMessage(QtDebugMsg, "setSlot  Failed to disconnect previous receiver");
-    port.setSlot(&first, SLOT(hit()));
-    port.setSlot(&second, SLOT(hit()));
-    deliver(port, { 0xF8 });
-    QCOMPARE(first.count, 0);
-    QCOMPARE(second.count, 1);
 }
 
 QTEST_GUILESS_MAIN(TestQRtMidiIn)
