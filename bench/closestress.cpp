@@ -25,6 +25,7 @@ constexpr int kDefaultCycles = 1000;
 constexpr int kHangMs = 15000;
 // The unit's clock and sensing messages keep arriving while the ports close.
 constexpr int kNoiseMs = 1;
+constexpr int kProgressEvery = 250;
 
 enum CycleResult : char { kDone = 'd', kFailed = 'f' };
 
@@ -99,6 +100,8 @@ bool superviseChild(int argc, char** argv, int cycles, Counts& counts)
         char result = 0;
         if (ready > 0 && read(fds[0], &result, 1) == 1) {
             (result == kDone ? counts.done : counts.failed)++;
+            if (counts.cycles() % kProgressEvery == 0)
+                std::fprintf(stderr, "%d cycles\n", counts.cycles());
             continue;
         }
         if (ready == 0) {
