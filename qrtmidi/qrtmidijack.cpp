@@ -16,7 +16,15 @@ constexpr unsigned long kConnectionPollUs = 200;
 // The library keeps a JACK client's handles in its own data, which starts with the client
 // and its port; these two and the library's open flag are what closing needs. They are
 // reached through the library's protected members by way of pointers to members, which
-// needs no instance of the derived classes.
+// needs no instance of the derived classes. That data is the library's own, so another
+// version must be checked before it is built against (the port tests close, reopen and
+// delete JACK clients through it).
+constexpr bool sameText(const char* a, const char* b)
+{
+    return *a == *b && (*a == '\0' || sameText(a + 1, b + 1));
+}
+static_assert(sameText(RTMIDI_VERSION, "5.0.0"), "check the layout of RtMidi's JackMidiData");
+
 struct JackHandles {
     jack_client_t* client;
     jack_port_t* port;
@@ -34,17 +42,7 @@ struct MidiApiAccess : MidiApi {
     static void markClosed(MidiApi& api) { api.*(&MidiApiAccess::connected_) = false; }
 };
 
-JackHandles* handlesOf(RtMidi* device)
-{
-    if (!qrtIsJack(device))
-        return nullptr;
-    MidiApi* api = RtMidiAccess::api(*device);
-    return api ? MidiApiAccess::handles(*api) : nullptr;
-}
-
-} // namespace
-
-bool qrtIsJack(RtMidi* device)
+bool isJack(RtMidi* device)
 {
     if (auto* in = dynamic_cast<RtMidiIn*>(device))
         return in->getCurrentApi() == RtMidi::UNIX_JACK;
@@ -52,6 +50,16 @@ bool qrtIsJack(RtMidi* device)
         return out->getCurrentApi() == RtMidi::UNIX_JACK;
     return false;
 }
+
+JackHandles* handlesOf(RtMidi* device)
+{
+    if (!isJack(device))
+        return nullptr;
+    MidiApi* api = RtMidiAccess::api(*device);
+    return api ? MidiApiAccess::handles(*api) : nullptr;
+}
+
+} // namespace
 
 // The library unregisters the port while its client is active. The client's notification
 // thread meanwhile walks the client's port list for each latency notification that any

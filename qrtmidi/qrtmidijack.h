@@ -5,9 +5,6 @@
 
 class RtMidi;
 
-/// True when `device` is a client of the JACK service.
-bool qrtIsJack(RtMidi* device);
-
 /// Closes the open port of a JACK client with its client out of the process graph, so that
 /// neither the process callback nor the notification thread runs while the port goes
 /// away. With `keepClient` the client joins the graph again without the port; without it
