@@ -1,11 +1,12 @@
 #include "qrtmidi.h"
 
+#include "qrtmidijack.h"
+
 #include <RtMidi.h>
 
 #include <QDebug>
 #include <QMap>
 #include <QRegExp>
-#include <QThread>
 
 namespace {
 
@@ -17,25 +18,10 @@ const char kNotFoundSuffix[] = "\" was not found";
 const char kOpenError[] = "open";
 const char kOpenErrorDebug[] = "RtMidi Open Error: ";
 const char kDirectionWords[] = "([- ]in|[- ]out)";
-// A JACK connection carries data only once the server has switched to the new graph at the
-// start of a later cycle; a message sent before that is silently lost. A few periods of the
-// usual sizes fit in this wait, which is short beside the time the open itself takes there.
-constexpr unsigned long kJackConnectionSettleMs = 20;
-
-RtMidi::Api serviceOf(RtMidi* device)
-{
-    if (auto* in = dynamic_cast<RtMidiIn*>(device))
-        return in->getCurrentApi();
-    if (auto* out = dynamic_cast<RtMidiOut*>(device))
-        return out->getCurrentApi();
-    return RtMidi::UNSPECIFIED;
-}
-
-void waitUntilConnectionCarries(RtMidi* device)
-{
-    if (serviceOf(device) == RtMidi::UNIX_JACK)
-        QThread::msleep(kJackConnectionSettleMs);
-}
+const char kNotConnected[] = "open - the connection was not made in time";
+// Bounds the wait for a JACK connection to come into the server's graph: that takes a
+// period or two, but a server under load may be slow to start its next cycle.
+constexpr int kConnectionTimeoutMs = 5000;
 
 } // namespace
 
@@ -140,7 +126,11 @@ bool QRtMidi::open(QString name, unsigned int option)
         device->openPort(unsigned(found.value()), kOwnPortName);
         portIndex = found.value();
         setupAfterOpen(option);
-        waitUntilConnectionCarries(device);
+        // A message sent before the connection is in the graph would be silently lost.
+        if (!qrtWaitForJackConnection(device, kConnectionTimeoutMs)) {
+            closeOpenPort();
+            setError(kNotConnected);
+        }
     } catch (const RtMidiError& e) {
         closeOpenPort();
         setError(kOpenError, e.getMessage());
@@ -167,6 +157,7 @@ void QRtMidi::close()
 void QRtMidi::closeOpenPort()
 {
     stopIo();
+    qrtCloseJackPort(getRtMidi(), true);
     getRtMidi()->closePort();
     portIndex = -1;
 }

@@ -1,10 +1,10 @@
 #include "qrtmidiapi.h"
 
+#include "qrtmidijack.h"
+
 #include <RtMidi.h>
 
-#include <chrono>
 #include <memory>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -81,18 +81,23 @@ RtMidiOut* qrtCreateMidiOut(const std::string& clientName, std::string* error)
     return createOnFirstUsableService<RtMidiOut>(error, clientName);
 }
 
+void qrtDeleteMidiIn(RtMidiIn* in)
+{
+    if (in)
+        qrtCloseJackPort(in, false);
+    delete in;
+}
+
 void qrtDeleteMidiOut(RtMidiOut* out)
 {
-    if (!out)
-        return;
-    if (out->getCurrentApi() == RtMidi::UNIX_JACK) {
-        // The JACK output frees its ring buffers before it closes its client, so a process
-        // callback still running reads freed memory. With the port closed, each new callback
-        // returns at once; a few periods let one already under way finish first.
-        out->closePort();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    if (out)
+        qrtCloseJackPort(out, false);
     delete out;
+}
+
+void QRtMidiInDeleter::operator()(RtMidiIn* in) const
+{
+    qrtDeleteMidiIn(in);
 }
 
 void QRtMidiOutDeleter::operator()(RtMidiOut* out) const

@@ -19,10 +19,15 @@ RtMidiIn* qrtCreateMidiIn(
 /// Creates an output client named `clientName`, chosen as qrtCreateMidiIn() chooses.
 RtMidiOut* qrtCreateMidiOut(const std::string& clientName, std::string* error);
 
-/// Deletes an output client safely: on JACK the port is closed and a running process callback
-/// allowed to end first, since the library's JACK output would otherwise let it read freed
-/// memory. Use it (or QRtMidiOutDeleter) instead of `delete` for every RtMidiOut.
+/// Delete clients safely: on JACK the client leaves the process graph before its port is
+/// closed (see qrtCloseJackPort()). Use these (or the deleters) instead of `delete` for
+/// every client.
+void qrtDeleteMidiIn(RtMidiIn* in);
 void qrtDeleteMidiOut(RtMidiOut* out);
+
+struct QRtMidiInDeleter {
+    void operator()(RtMidiIn* in) const;
+};
 
 struct QRtMidiOutDeleter {
     void operator()(RtMidiOut* out) const;

@@ -1,6 +1,7 @@
 #include "qrtmidiin.h"
 
 #include "qrtmidiapi.h"
+#include "qrtmidijack.h"
 #include "qrtmiditrigger.h"
 
 #include <RtMidi.h>
@@ -162,11 +163,14 @@ bool QRtMidiIn::createRtMidiDev()
 // closing the port and deleting the client.
 void QRtMidiIn::destoryRtMidiDev()
 {
-    if (!rtMidiIn)
+    if (!rtMidiIn) {
+        removeAllTriggers();
         return;
+    }
+    qrtCloseJackPort(rtMidiIn, false);
     rtMidiIn->closePort();
     removeAllTriggers();
-    delete rtMidiIn;
+    qrtDeleteMidiIn(rtMidiIn);
     rtMidiIn = nullptr;
     callbackInstalled = false;
 }

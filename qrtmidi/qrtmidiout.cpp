@@ -84,7 +84,6 @@ void QRtMidiOut::destoryRtMidiDev()
 {
     if (!rtMidiOut)
         return;
-    rtMidiOut->closePort();
     qrtDeleteMidiOut(rtMidiOut);
     rtMidiOut = nullptr;
 }

@@ -40,6 +40,7 @@ public:
     explicit QRtMidiTrigger(const QRtMidiData& data);
 
     /// Must not run while the trigger is attached to a port or a thread waits in wait().
+    /// Deferred calls still queued are dropped; one running on another thread is waited for.
     ~QRtMidiTrigger();
 
     QRtMidiTrigger(const QRtMidiTrigger&) = delete;

@@ -75,7 +75,7 @@ private:
     mutable std::condition_variable requestsChanged;
 
     SimPortNames names;
-    std::unique_ptr<RtMidiIn> in;
+    std::unique_ptr<RtMidiIn, QRtMidiInDeleter> in;
     std::unique_ptr<RtMidiOut, QRtMidiOutDeleter> out;
     std::thread worker;
     bool running = false;

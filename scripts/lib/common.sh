@@ -6,7 +6,7 @@ TOLLMARK_JOBS="${TOLLMARK_JOBS:-$(nproc)}"
 
 # The packages every build and test run needs.
 TOLLMARK_BUILD_PACKAGES=(build-essential cmake pkg-config qtbase5-dev qtbase5-dev-tools
-  librtmidi-dev jackd2 poppler-utils)
+  librtmidi-dev libjack-jackd2-dev jackd2 poppler-utils)
 
 # What building the Debian package needs (dpkg-shlibdeps finds its dependencies) and what
 # checks the installed desktop entry, metainfo and man pages. The test suite installs the

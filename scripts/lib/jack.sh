@@ -16,7 +16,7 @@ TOLLMARK_JACK_NAMES=8
 start_private_jack() {
   local log="$1"
   local period="${TOLLMARK_JACK_PERIOD:-64}"
-  local lockdir="${TMPDIR:-/tmp}"
+  local lockdir="${TOLLMARK_JACK_LOCKDIR:-${TMPDIR:-/tmp}}"
   local n name pid
   for n in $(seq 0 $((TOLLMARK_JACK_NAMES - 1))); do
     exec 9>"$lockdir/tollmark-jack-$n.lock"

@@ -1,6 +1,5 @@
-// A MIDI counterpart for tests: a virtual input and a virtual output port on the same MIDI
-// service the port layer chooses. It records every message it receives and sends what a test
-// gives it, so tests talk to real ports of the service rather than to a mock.
+// A MIDI counterpart for tests: a virtual input and a virtual output port on the service the
+// port layer chooses, recording what it receives and sending what a test gives it.
 #pragma once
 
 #include "qrtmidiapi.h"
@@ -16,71 +15,51 @@
 #include <QWaitCondition>
 
 #include <memory>
-#include <string>
 #include <vector>
 
 class MidiPeer {
 public:
-    static constexpr int kDefaultWaitMs = 5000;
+    static constexpr int kWaitMs = 5000;
 
-    /// Opens a virtual input port named `inPort` and a virtual output port named `outPort`.
-    /// `clientName` tells the peer's clients apart when a test runs more than one peer.
-    MidiPeer(const QString& inPort, const QString& outPort,
-        const QString& clientName = QStringLiteral("Tollmark Test Peer"))
+    MidiPeer()
     {
-        openInput(clientName + QStringLiteral(" In"), inPort);
-        openOutput(clientName + QStringLiteral(" Out"), outPort);
+        std::string error;
+        input.reset(qrtCreateMidiIn("Test Peer In", 0, &error));
+        output.reset(qrtCreateMidiOut("Test Peer Out", &error));
+        errorText = QString::fromStdString(error);
+        if (!input || !output)
+            return;
+        try {
+            input->openVirtualPort("Peer In");
+            input->setCallback(&MidiPeer::onMessage, this);
+            input->ignoreTypes(false, false, false);
+            output->openVirtualPort("Peer Out");
+        } catch (const RtMidiError& e) {
+            errorText = QString::fromStdString(e.getMessage());
+        }
     }
 
-    MidiPeer(const MidiPeer&) = delete;
-    MidiPeer& operator=(const MidiPeer&) = delete;
-
-    /// True when both virtual ports are open; otherwise error() says why.
     bool isOk() const { return input && output && errorText.isEmpty(); }
     QString error() const { return errorText; }
 
-    /// The full name under which an output port of the port layer sees the peer's input.
-    QString inputPortName() { return findPortName(output.get(), inName); }
-    /// The full name under which an input port of the port layer sees the peer's output.
-    QString outputPortName() { return findPortName(input.get(), outName); }
+    /// The full names under which the port layer sees the peer's input and output.
+    QString inputPortName() { return findPortName(*output, "Peer In"); }
+    QString outputPortName() { return findPortName(*input, "Peer Out"); }
 
-    /// Sends `message` as one MIDI message.
     void send(const QRtMidiData& message)
     {
         const std::vector<unsigned char> bytes = message.toStdVector(0, -1);
         output->sendMessage(bytes.data(), bytes.size());
     }
 
-    /// Waits until at least `count` messages have arrived or `timeoutMs` has passed; true
-    /// when they arrived.
-    bool waitForCount(int count, int timeoutMs = kDefaultWaitMs)
+    /// The messages received once at least `count` have come, or those there are after
+    /// kWaitMs.
+    QList<QRtMidiData> waitForCount(int count)
     {
-        QDeadlineTimer deadline(timeoutMs);
+        QDeadlineTimer deadline(kWaitMs);
         QMutexLocker locker(&lock);
-        while (messages.size() < count) {
-            if (!arrived.wait(&lock, deadline))
-                return messages.size() >= count;
-        }
-        return true;
-    }
-
-    /// The messages received so far, oldest first.
-    QList<QRtMidiData> received() const
-    {
-        QMutexLocker locker(&lock);
+        while (messages.size() < count && arrived.wait(&lock, deadline)) { }
         return messages;
-    }
-
-    int receivedCount() const
-    {
-        QMutexLocker locker(&lock);
-        return messages.size();
-    }
-
-    void clearReceived()
-    {
-        QMutexLocker locker(&lock);
-        messages.clear();
     }
 
 private:
@@ -92,63 +71,21 @@ private:
         peer->arrived.wakeAll();
     }
 
-    void openInput(const QString& client, const QString& port)
+    // The service puts its client's name before a port's ("client:port").
+    static QString findPortName(RtMidi& device, const QString& port)
     {
-        std::string error;
-        input.reset(qrtCreateMidiIn(client.toStdString(), 0, &error));
-        if (!input) {
-            errorText += QString::fromStdString(error);
-            return;
-        }
-        try {
-            input->openVirtualPort(port.toStdString());
-            input->setCallback(&MidiPeer::onMessage, this);
-            input->ignoreTypes(false, false, false);
-            inName = port;
-        } catch (const RtMidiError& e) {
-            errorText += QString::fromStdString(e.getMessage());
-        }
-    }
-
-    void openOutput(const QString& client, const QString& port)
-    {
-        std::string error;
-        output.reset(qrtCreateMidiOut(client.toStdString(), &error));
-        if (!output) {
-            errorText += QString::fromStdString(error);
-            return;
-        }
-        try {
-            output->openVirtualPort(port.toStdString());
-            outName = port;
-        } catch (const RtMidiError& e) {
-            errorText += QString::fromStdString(e.getMessage());
-        }
-    }
-
-    // The service prefixes a port's name with its client's ("client:port", on some services
-    // followed by numbers), so the peer's port is found by what follows the colon in the
-    // list that the other of its clients reports.
-    static QString findPortName(RtMidi* device, const QString& port)
-    {
-        if (!device || port.isEmpty())
-            return QString();
-        const QString suffix = QLatin1Char(':') + port;
-        const unsigned int count = device->getPortCount();
-        for (unsigned int number = 0; number < count; ++number) {
-            const QString name = QString::fromStdString(device->getPortName(number));
-            if (name.endsWith(suffix) || name.contains(suffix + QLatin1Char(' ')))
+        for (unsigned int number = 0; number < device.getPortCount(); ++number) {
+            const QString name = QString::fromStdString(device.getPortName(number));
+            if (name.endsWith(QLatin1Char(':') + port))
                 return name;
         }
         return QString();
     }
 
-    mutable QMutex lock;
+    QMutex lock;
     QWaitCondition arrived;
     QList<QRtMidiData> messages;
-    QString inName;
-    QString outName;
     QString errorText;
-    std::unique_ptr<RtMidiIn> input;
+    std::unique_ptr<RtMidiIn, QRtMidiInDeleter> input;
     std::unique_ptr<RtMidiOut, QRtMidiOutDeleter> output;
 };
