@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 using namespace axefx;
@@ -100,21 +101,6 @@ void names(FuzzInput& in)
         });
 }
 
-void parameters(FuzzInput& in, unsigned char function)
-{
-    fromBothStarts(in, function, [](const unsigned char* m, int n) {
-        ParamValue value;
-        param_infos infos;
-        QStringList texts;
-        CabBlocks blocks;
-        FUZZ_CHECK(readParamValueReply(m, n, value) == (n >= kParamValueReplyLength));
-        FUZZ_CHECK(readParamInfos(m, n, infos) ? (infos.flags & 0x10) == 0 : infos.flags == 0);
-        if (readParamStrings(m, n, texts))
-            FUZZ_CHECK(texts.size() <= int(std::count(m + 6, m + n, 0x00)));
-        FUZZ_CHECK(readCabBlocks(m, n, blocks) == (n >= kBlockGridReplyLength));
-    });
-}
-
 // A stream of messages, each ended by F7, so that a request acts on the state the earlier
 // ones left: whatever arrives, the unit sends only well-formed frames of its own model.
 void simRequests(FuzzInput& in)
@@ -150,50 +136,33 @@ void simBank(FuzzInput& in)
         FUZZ_CHECK(SimBankJson::read(SimBankJson::write(bank), &again, &error) && again == bank);
 }
 
+// The parameter readers all run on each input; the selector only picks the header to find.
+template <unsigned char function> void parameters(FuzzInput& in)
+{
+    fromBothStarts(in, function, [](const unsigned char* m, int n) {
+        ParamValue value;
+        param_infos infos;
+        QStringList texts;
+        CabBlocks blocks;
+        FUZZ_CHECK(readParamValueReply(m, n, value) == (n >= kParamValueReplyLength));
+        FUZZ_CHECK(readParamInfos(m, n, infos) ? (infos.flags & 0x10) == 0 : infos.flags == 0);
+        if (readParamStrings(m, n, texts))
+            FUZZ_CHECK(texts.size() <= int(std::count(m + 6, m + n, 0x00)));
+        FUZZ_CHECK(readCabBlocks(m, n, blocks) == (n >= kBlockGridReplyLength));
+    });
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
 {
+    static void (*const readers[])(FuzzInput&) = { hexText, pattern, identity, knownLength,
+        replyHeader, names, parameters<kFunctionParamValue>, parameters<kFunctionParamInfo>,
+        parameters<kFunctionParamStrings>, parameters<kFunctionBlockGrid>, simRequests, simBank };
     FuzzInput in(bytes, size);
-    switch (in.byte()) {
-    case 0:
-        hexText(in);
-        break;
-    case 1:
-        pattern(in);
-        break;
-    case 2:
-        identity(in);
-        break;
-    case 3:
-        knownLength(in);
-        break;
-    case 4:
-        replyHeader(in);
-        break;
-    case 5:
-        names(in);
-        break;
-    case 6:
-        parameters(in, kFunctionParamValue);
-        break;
-    case 7:
-        parameters(in, kFunctionParamInfo);
-        break;
-    case 8:
-        parameters(in, kFunctionParamStrings);
-        break;
-    case 9:
-        parameters(in, kFunctionBlockGrid);
-        break;
-    case 10:
-        simRequests(in);
-        break;
-    case 11:
-        simBank(in);
-        break;
-    default:
+    const std::uint8_t selector = in.byte();
+    if (selector >= std::size(readers))
         return -1;
-    }
+    readers[selector](in);
     return 0;
 }

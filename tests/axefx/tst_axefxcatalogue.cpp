@@ -15,19 +15,12 @@ QList<int> percents(const QSignalSpy& spy)
     return values;
 }
 
-QVector<QString> cabNamesOf(const SimBank& bank)
+// The names of the unit's cabinets, or of its presets, as the fills store them.
+QVector<QString> namesOf(const SimBank& bank, bool cabs = true)
 {
     QVector<QString> names;
-    for (const QString& n : bank.cabNames)
-        names << n.simplified();
-    return names;
-}
-
-QVector<QString> presetNamesOf(const SimBank& bank)
-{
-    QVector<QString> names;
-    for (const SimPreset& p : bank.presets)
-        names << p.name.simplified();
+    for (int i = 0; i < (cabs ? bank.cabNames.size() : bank.presets.size()); ++i)
+        names << (cabs ? bank.cabNames.at(i) : bank.presets.at(i).name).simplified();
     return names;
 }
 
@@ -39,26 +32,22 @@ class TestAxeFxCatalogue : public QObject {
 private slots:
     void init()
     {
-        sim = new AxeFxSim;
-        axefx = new AxeFX;
+        axefx.reset(); // before the unit it is connected to
+        sim.reset(new AxeFxSim);
+        axefx.reset(new AxeFX);
         QVERIFY(connectToSim(*sim, *axefx));
         sim->clearRequests();
-    }
-    void cleanup()
-    {
-        delete axefx;
-        delete sim;
     }
 
     void fills()
     {
-        QSignalSpy cabSpy(axefx, SIGNAL(CabNamePercent(int)));
-        QSignalSpy presetSpy(axefx, SIGNAL(PresetNamePercent(int)));
+        QSignalSpy cabSpy(axefx.get(), SIGNAL(CabNamePercent(int)));
+        QSignalSpy presetSpy(axefx.get(), SIGNAL(PresetNamePercent(int)));
         QVERIFY(axefx->FillCabNames());
-        QCOMPARE(axefx->cabNames, cabNamesOf(sim->bank()));
+        QCOMPARE(axefx->cabNames, namesOf(sim->bank()));
         QCOMPARE(presetSpy.size(), 0);
         QVERIFY(axefx->FillPresetNames());
-        QCOMPARE(axefx->presetNames, presetNamesOf(sim->bank()));
+        QCOMPARE(axefx->presetNames, namesOf(sim->bank(), false));
         const QList<int> cab = percents(cabSpy), preset = percents(presetSpy);
         QCOMPARE(cab.size(), 232);
         QCOMPARE(cab.mid(0, 3), (QList<int> { 0, 0, 1 }));
@@ -75,9 +64,9 @@ private slots:
         SimFaults faults;
         faults.echoCabOffset = 2;
         sim->setFaults(faults);
-        QSignalSpy spy(axefx, SIGNAL(CabNamePercent(int)));
+        QSignalSpy spy(axefx.get(), SIGNAL(CabNamePercent(int)));
         QVERIFY(axefx->FillCabNames());
-        const QVector<QString> names = cabNamesOf(sim->bank());
+        const QVector<QString> names = namesOf(sim->bank());
         QCOMPARE(axefx->cabNames, QVector<QString>(2) + names.mid(0, 230));
         QCOMPARE(spy.size(), 232);
     }
@@ -89,10 +78,10 @@ private slots:
         SimFaults faults;
         faults.dropEvery = 192; // presets 191 and 383
         sim->setFaults(faults);
-        QVector<QString> expected = presetNamesOf(sim->bank());
+        QVector<QString> expected = namesOf(sim->bank(), false);
         expected[191].clear();
         expected[383].clear();
-        QSignalSpy spy(axefx, SIGNAL(PresetNamePercent(int)));
+        QSignalSpy spy(axefx.get(), SIGNAL(PresetNamePercent(int)));
         QVERIFY(!axefx->FillPresetNames());
         QCOMPARE(axefx->presetNames, expected);
         QCOMPARE(spy.size(), 382);
@@ -107,8 +96,8 @@ private slots:
         // The name reply of preset 5, "Abc", with its checksum (56) off by one.
         faults.replaceReplies[0x15] = { QByteArray::fromHex("F00001740315000541626300 57F7") };
         sim->setFaults(faults);
-        QSignalSpy spy(axefx, SIGNAL(PresetNamePercent(int)));
-        QTimer::singleShot(60000, axefx, &AxeFX::requestStop);
+        QSignalSpy spy(axefx.get(), SIGNAL(PresetNamePercent(int)));
+        QTimer::singleShot(60000, axefx.get(), &AxeFX::requestStop);
         QVERIFY(!axefx->FillPresetNames());
         QVERIFY(!axefx->stopRequested());
         QCOMPARE(sim->requestCount(), 384);
@@ -125,14 +114,14 @@ private slots:
         QCOMPARE(sim->requestCount(), 0);
 
         axefx->clearStop();
-        connect(axefx, &AxeFX::CabNamePercent, axefx, [this](int percent) {
+        connect(axefx.get(), &AxeFX::CabNamePercent, axefx.get(), [this](int percent) {
             if (percent >= 10)
                 axefx->requestStop();
         });
         QVERIFY(!axefx->FillCabNames());
         // 100 * 24 / 232 is the first 10 %: the fill stops before cabinet 24.
         QCOMPARE(sim->requestCount(), 24);
-        const QVector<QString> names = cabNamesOf(sim->bank());
+        const QVector<QString> names = namesOf(sim->bank());
         QCOMPARE(axefx->cabNames, names.mid(0, 24) + QVector<QString>(232 - 24));
     }
 
@@ -144,21 +133,21 @@ private slots:
         faults.closeAfterRequests = 2 + 10; // counted from the model query on
         sim->setFaults(faults);
         int sent = 0;
-        connect(&axefx->midiOut, &QRtMidiOut::dataOutMonitor, axefx, [&] {
+        connect(&axefx->midiOut, &QRtMidiOut::dataOutMonitor, axefx.get(), [&] {
             if (++sent == 12)
                 axefx->requestStop();
         });
-        QSignalSpy spy(axefx, SIGNAL(CabNamePercent(int)));
+        QSignalSpy spy(axefx.get(), SIGNAL(CabNamePercent(int)));
         QVERIFY(!axefx->FillCabNames());
         QVERIFY(!sim->isRunning());
         QCOMPARE(sent, 12);
-        QCOMPARE(axefx->cabNames, cabNamesOf(sim->bank()).mid(0, 10) + QVector<QString>(222));
+        QCOMPARE(axefx->cabNames, namesOf(sim->bank()).mid(0, 10) + QVector<QString>(222));
         QCOMPARE(spy.size(), 10);
     }
 
 private:
-    AxeFxSim* sim = nullptr;
-    AxeFX* axefx = nullptr;
+    std::unique_ptr<AxeFxSim> sim;
+    std::unique_ptr<AxeFX> axefx;
 };
 
 QTEST_GUILESS_MAIN(TestAxeFxCatalogue)

@@ -9,28 +9,17 @@ namespace {
 
 Message build(const RequestRow& r)
 {
-    switch (r.function) {
-    case kFunctionModel:
-        return modelQuery();
-    case kFunctionDisplayOffset:
-        return displayOffsetQuery(r.model);
-    case kFunctionProgramChange:
-        return programChange(r.model, r.number);
-    case kFunctionBlockGrid:
-        return blockGridQuery(r.model);
-    case kFunctionSetXY:
-        return setXYMessage(r.model, r.block, r.y);
-    case kFunctionParamValue:
-        return paramValueQuery(r.model, r.block, r.param);
-    case kFunctionCabName:
-        return cabNameQuery(r.model, quint16(r.number));
-    case kFunctionPresetName:
-        return presetNameQuery(r.model, r.number);
-    case kFunctionParamInfo:
-        return paramInfoQuery(r.model, r.block, r.param);
-    default:
-        return paramStringsQuery(r.model, r.block, r.param);
-    }
+    const quint8 f = r.function, m = r.model;
+    return f == kFunctionModel        ? modelQuery()
+        : f == kFunctionDisplayOffset ? displayOffsetQuery(m)
+        : f == kFunctionProgramChange ? programChange(m, r.number)
+        : f == kFunctionBlockGrid     ? blockGridQuery(m)
+        : f == kFunctionSetXY         ? setXYMessage(m, r.block, r.y)
+        : f == kFunctionParamValue    ? paramValueQuery(m, r.block, r.param)
+        : f == kFunctionCabName       ? cabNameQuery(m, quint16(r.number))
+        : f == kFunctionPresetName    ? presetNameQuery(m, r.number)
+        : f == kFunctionParamInfo     ? paramInfoQuery(m, r.block, r.param)
+                                      : paramStringsQuery(m, r.block, r.param);
 }
 
 unsigned char* u(QByteArray& b)
@@ -49,7 +38,7 @@ private slots:
     {
         QFETCH(int, row);
         const Message m = build(kRequests[row]);
-        QByteArray expected = requestBytes(kRequests[row]);
+        QByteArray expected = kRequests[row].bytes();
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(m.bytes), int(m.size)).toHex(' '),
             expected.toHex(' '));
         QCOMPARE(AxeFX::GetChecksum(u(expected), m.size - 2), quint8(expected.at(int(m.size) - 2)));
@@ -102,29 +91,24 @@ private slots:
         QCOMPARE(::myfind(u(data), 5, u(data), 2), u(data));
     }
 
+    // model: preset count, cabinet count, factory cabinets
     void layout_data()
     {
-        QTest::addColumn<int>("model");
-        QTest::addColumn<int>("presets");
-        QTest::addColumn<int>("cabs");
-        QTest::addColumn<int>("factory");
-        QTest::newRow("no device yet") << 0 << 384 << 232 << 132;
-        QTest::newRow("model 5") << 5 << 384 << 232 << 132;
-        QTest::newRow("model 6") << 6 << 768 << 1203 << 179;
+        QTest::addColumn<QVector<int>>("row");
+        QTest::newRow("no device yet") << QVector<int> { 0, 384, 232, 132 };
+        QTest::newRow("model 5") << QVector<int> { 5, 384, 232, 132 };
+        QTest::newRow("model 6") << QVector<int> { 6, 768, 1203, 179 };
     }
     void layout()
     {
-        QFETCH(int, model);
-        QFETCH(int, presets);
-        QFETCH(int, cabs);
-        QFETCH(int, factory);
+        QFETCH(QVector<int>, row);
         AxeFX axefx;
-        axefx.model = quint8(model);
-        QCOMPARE(axefx.PresetCount(), presets);
-        QCOMPARE(axefx.CabCount(), cabs);
-        QCOMPARE(axefx.CabName(quint16(factory - 1)), QStringLiteral("F%1()").arg(factory));
-        QCOMPARE(axefx.CabName(quint16(factory)), QStringLiteral("U1()"));
-        QCOMPARE(axefx.CabName(quint16(cabs - 1)), QStringLiteral("U%1()").arg(cabs - factory));
+        axefx.model = quint8(row[0]);
+        QCOMPARE(axefx.PresetCount(), row[1]);
+        QCOMPARE(axefx.CabCount(), row[2]);
+        QCOMPARE(axefx.CabName(quint16(row[3] - 1)), QStringLiteral("F%1()").arg(row[3]));
+        QCOMPARE(axefx.CabName(quint16(row[3])), QStringLiteral("U1()"));
+        QCOMPARE(axefx.CabName(quint16(row[2] - 1)), QStringLiteral("U%1()").arg(row[2] - row[3]));
     }
 
     void names()
