@@ -49,32 +49,25 @@ void identity(FuzzInput& in)
     FUZZ_CHECK(ident.isEmpty() || ident.idPrefix.size() == length + 3);
 }
 
-// A match lies inside the message, so that the reply can be copied out whole.
-void knownLength(FuzzInput& in)
+// A match lies inside the message, so that the reply can be copied out whole; a header match
+// is the header the search finds, with the minimum size behind it.
+void matchers(FuzzInput& in)
 {
     const unsigned char model = in.byte(), function = in.byte();
     const int length = in.int32();
     int n = 0;
     const unsigned char* m = in.restBytes(n);
+    const int found = findReplyHeader(m, n, model, function);
+    const int header = matchHeaderReply(m, n, model, function, length);
+    FUZZ_CHECK(header == -1 || (header == found && n - header >= std::max(length, kHeaderSize)));
+    if (found >= 0)
+        replyIntact(m + found, n - found);
     const int at = model ? matchKnownLength(m, n, model, function, length)
                          : matchDiscoveryReply(m, n, function, length);
     if (at >= 0 && length > 0) {
         const std::vector<unsigned char> copy(m + at, m + at + length);
         FUZZ_CHECK(m[at + kFunctionOffset] == function && (!model || copy.back() == kSysExEnd));
     }
-}
-
-void replyHeader(FuzzInput& in)
-{
-    const unsigned char model = in.byte(), function = in.byte();
-    const int minSize = in.int32();
-    int n = 0;
-    const unsigned char* m = in.restBytes(n);
-    const int found = findReplyHeader(m, n, model, function);
-    const int at = matchHeaderReply(m, n, model, function, minSize);
-    FUZZ_CHECK(at == -1 || (at == found && n - at >= std::max(minSize, kHeaderSize)));
-    if (found >= 0)
-        replyIntact(m + found, n - found);
 }
 
 // A reader runs on the message from its first byte and from the header its query finds.
@@ -156,8 +149,8 @@ template <unsigned char function> void parameters(FuzzInput& in)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
 {
-    static void (*const readers[])(FuzzInput&) = { hexText, pattern, identity, knownLength,
-        replyHeader, names, parameters<kFunctionParamValue>, parameters<kFunctionParamInfo>,
+    static void (*const readers[])(FuzzInput&) = { hexText, pattern, identity, matchers, matchers,
+        names, parameters<kFunctionParamValue>, parameters<kFunctionParamInfo>,
         parameters<kFunctionParamStrings>, parameters<kFunctionBlockGrid>, simRequests, simBank };
     FuzzInput in(bytes, size);
     const std::uint8_t selector = in.byte();

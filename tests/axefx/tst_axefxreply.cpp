@@ -1,8 +1,10 @@
-// Finding replies among message bytes in both matching modes and reading their fields, on
-// hand-made replies at the edges and on the simulated unit's answer to every request.
+// The requests byte for byte with their checksums, the number decoders and the memory layout
+// the model byte selects; finding replies among message bytes in both matching modes and
+// reading their fields, on hand-made replies at the edges and on the simulated unit's answer
+// to every request.
+#include "axefx.h"
 #include "axefxreply.h"
 
-#include "axefxmessage.h"
 #include "requests.h"
 #include "simdevice.h"
 
@@ -15,6 +17,26 @@ namespace {
 const unsigned char* u(const QByteArray& b)
 {
     return reinterpret_cast<const unsigned char*>(b.constData());
+}
+
+unsigned char* u(QByteArray& b)
+{
+    return reinterpret_cast<unsigned char*>(b.data());
+}
+
+Message build(const RequestRow& r)
+{
+    const quint8 f = r.function, m = r.model;
+    return f == kFunctionModel        ? modelQuery()
+        : f == kFunctionDisplayOffset ? displayOffsetQuery(m)
+        : f == kFunctionProgramChange ? programChange(m, r.number)
+        : f == kFunctionBlockGrid     ? blockGridQuery(m)
+        : f == kFunctionSetXY         ? setXYMessage(m, r.block, r.y)
+        : f == kFunctionParamValue    ? paramValueQuery(m, r.block, r.param)
+        : f == kFunctionCabName       ? cabNameQuery(m, quint16(r.number))
+        : f == kFunctionPresetName    ? presetNameQuery(m, r.number)
+        : f == kFunctionParamInfo     ? paramInfoQuery(m, r.block, r.param)
+                                      : paramStringsQuery(m, r.block, r.param);
 }
 
 QByteArray hex(const char* text)
@@ -36,12 +58,133 @@ QByteArray blockGrid(int cell, int block)
     return frame(0x20, body);
 }
 
+// The reply's fields as the reader of its function gives them, behind "-" when the reader
+// refuses the reply.
+QString fieldsOf(const QByteArray& reply)
+{
+    const unsigned char* m = u(reply);
+    const int n = reply.size();
+    bool ok = false;
+    QString read;
+    unsigned short cab = 0;
+    QStringList texts { "kept" };
+    ParamValue value;
+    param_infos infos;
+    CabBlocks blocks;
+    switch (reply.at(5)) {
+    case kFunctionCabName:
+        ok = readCabNameReply(m, n, cab, read);
+        read = QString::number(cab) + ':' + read;
+        break;
+    case kFunctionPresetName:
+        ok = readNameText(m, n, read);
+        break;
+    case kFunctionParamStrings:
+        ok = readParamStrings(m, n, texts);
+        read = texts.join('|');
+        break;
+    case kFunctionParamValue:
+        ok = readParamValueReply(m, n, value);
+        read = QString("%1/%2=%3").arg(value.block).arg(value.param).arg(value.value);
+        break;
+    case kFunctionParamInfo:
+        ok = readParamInfos(m, n, infos);
+        read = QString::number(infos.flags, 16) + ' ' + QString::number(infos.wordAsFloat(0));
+        for (int i = 1; i < 4; ++i)
+            read += ' ' + QString::number(infos.words[i], 16);
+        break;
+    default:
+        ok = readCabBlocks(m, n, blocks);
+        read = QString::number(blocks.cab1) + QString::number(blocks.cab2);
+    }
+    return ok ? read : '-' + read;
+}
+
 } // namespace
 
-class TestAxeFxReply : public QObject {
+class TestAxeFxMessages : public QObject {
     Q_OBJECT
 
 private slots:
+    void messages_data() { addRequestRows(); }
+    void messages()
+    {
+        QFETCH(int, row);
+        const Message m = build(kRequests[row]);
+        QByteArray expected = kRequests[row].bytes();
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(m.bytes), int(m.size)).toHex(' '),
+            expected.toHex(' '));
+        QCOMPARE(AxeFX::GetChecksum(u(expected), m.size - 2), quint8(expected.at(int(m.size) - 2)));
+    }
+
+    // The checksum over no byte, one byte and bytes with bit 7 set; the header search at the
+    // ends of the data.
+    void checksumAndSearch()
+    {
+        QByteArray bytes = hex("F0 80 81"), data = hex("01 02 01 02 03"), pattern = hex("02 03 04");
+        QCOMPARE(int(AxeFX::GetChecksum(u(bytes), 0)), 0);
+        QCOMPARE(int(AxeFX::GetChecksum(u(bytes), 1)), 0x70);
+        QCOMPARE(int(AxeFX::GetChecksum(u(bytes) + 1, 2)), 0x01);
+        QCOMPARE(::myfind(u(data), 5, u(pattern), 2), u(data) + 3);
+        QCOMPARE(::myfind(u(data), 4, u(pattern), 2), nullptr);
+        QCOMPARE(::myfind(u(data), 2, u(data), 3), nullptr);
+        QCOMPARE(::myfind(u(data), 5, u(data), 2), u(data));
+    }
+
+    // bits | bytes | the number
+    void decode_data()
+    {
+        QTest::addColumn<QStringList>("row");
+        for (const char* row : { "14|2C 02|300", "14|FF FF|16383", "16|00 00 02|-32768",
+                 "16|01 01 03|-16255", "16|FF 00 04|127", "32|7F 7F 7F 7F 1F|4294967295",
+                 "32|81 81 81 81 01|270549121", "float|00 00 00 7C 03|1" })
+            QTest::newRow(row) << QString(row).split('|');
+    }
+    void decode()
+    {
+        QFETCH(QStringList, row);
+        QByteArray data = QByteArray::fromHex(row[1].toLatin1());
+        const QString bits = row[0];
+        QCOMPARE(bits == "14"  ? QString::number(DecodeInt14(u(data)))
+                : bits == "16" ? QString::number(short(DecodeInt16(u(data))))
+                : bits == "32" ? QString::number(AxeFX::DecodeInt32(u(data)))
+                               : QString::number(AxeFX::DecodeFloat32(u(data))),
+            row[2]);
+    }
+
+    // model: preset count, cabinet count, factory cabinets
+    void layout_data()
+    {
+        QTest::addColumn<QVector<int>>("row");
+        QTest::newRow("no device yet") << QVector<int> { 0, 384, 232, 132 };
+        QTest::newRow("model 5") << QVector<int> { 5, 384, 232, 132 };
+        QTest::newRow("model 6") << QVector<int> { 6, 768, 1203, 179 };
+    }
+    void layout()
+    {
+        QFETCH(QVector<int>, row);
+        AxeFX axefx;
+        axefx.model = quint8(row[0]);
+        QCOMPARE(axefx.PresetCount(), row[1]);
+        QCOMPARE(axefx.CabCount(), row[2]);
+        QCOMPARE(axefx.CabName(quint16(row[3] - 1)), QStringLiteral("F%1()").arg(row[3]));
+        QCOMPARE(axefx.CabName(quint16(row[3])), QStringLiteral("U1()"));
+        QCOMPARE(axefx.CabName(quint16(row[2] - 1)), QStringLiteral("U%1()").arg(row[2] - row[3]));
+    }
+
+    void names()
+    {
+        AxeFX axefx;
+        QCOMPARE(axefx.PresetName(0), QString());
+        axefx.presetNames = { "Clean", "Last" };
+        axefx.cabNames = { "50%1 Mix" };
+        QCOMPARE(axefx.PresetName(1), QStringLiteral("Last"));
+        QCOMPARE(axefx.PresetName(-1), QString());
+        QCOMPARE(axefx.PresetName(2), QString());
+        QCOMPARE(axefx.CabName(0), QStringLiteral("F1(50%1 Mix)"));
+        QCOMPARE(axefx.CabName(1), QStringLiteral("F2()"));
+    }
+
     // Mode K: known length of model 3, function 35; D: discovery of function 64; H: header of
     // model 3, function 35.
     void match_data()
@@ -103,99 +246,48 @@ private slots:
         QVERIFY(!ok("F0 00 01 74 03 12 F7"));
     }
 
-    void nameText_data()
+    void readers_data()
     {
         QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QString>("name"); // "-": refused
-        const QByteArray n = hex("05 00");
-        QTest::newRow("ended by 00") << frame(0x12, n + "4x12" + hex("00 41 00")) << "4x12";
-        QTest::newRow("blanks simplified")
-            << frame(0x12, n + "  Two   Words " + hex("00")) << "Two Words";
-        QTest::newRow("no 00, checksum not taken") << frame(0x12, n + "Abc") << "Abc";
-        QTest::newRow("empty without 00") << frame(0x12, n) << "";
-        QTest::newRow("Latin-1") << frame(0x12, n + hex("E9 74 00")) << "\u00E9t";
-        QTest::newRow("too short") << hex("F0 00 01 74 03 12 05 00 F7") << "-";
-    }
-    void nameText()
-    {
-        QFETCH(QByteArray, reply);
-        QFETCH(QString, name);
-        QString read;
-        unsigned short cab = 0;
-        QCOMPARE(readCabNameReply(u(reply), reply.size(), cab, read), name != "-");
-        QCOMPARE(read, name == "-" ? "" : name);
-        QCOMPARE(int(cab), name == "-" ? 0 : 5);
-    }
-
-    // Value and infos read only at their full length. Flags come from bits 4-7 and 8-10 of
-    // bytes 6-7; the four info words from bytes 11-30.
-    void paramValueAndInfos()
-    {
-        const QByteArray reply = frame(0x02, hex("6C 00 0C 00 00 00 02"));
-        ParamValue value;
-        QVERIFY(!readParamValueReply(u(reply), 12, value));
-        QVERIFY(readParamValueReply(u(reply), 13, value));
-        QCOMPARE(int(value.block) << 8 | int(value.param), 108 << 8 | 12);
-        QCOMPARE(int(value.value), -32768);
-
+        QTest::addColumn<QString>("fields");
+        auto row = [](const char* name, const QByteArray& reply, const char* fields) {
+            QTest::newRow(name) << reply << QString::fromUtf8(fields);
+        };
+        const QByteArray cab5 = hex("05 00"), nul = hex("00");
+        row("name: ended by 00", frame(0x12, cab5 + "4x12" + hex("00 41 00")), "5:4x12");
+        row("name: blanks simplified", frame(0x12, cab5 + "  Two   Words " + nul), "5:Two Words");
+        row("name: no 00, checksum not taken", frame(0x12, cab5 + "Abc"), "5:Abc");
+        row("name: empty without 00", frame(0x12, cab5), "5:");
+        row("name: Latin-1", frame(0x12, cab5 + hex("E9 74 00")), "5:\u00E9t");
+        row("name: too short", hex("F0 00 01 74 03 12 05 00 F7"), "-0:");
+        row("strings: none", hex("F0 00 01 74 03 28 55 F7"), "kept");
+        row("strings: two", frame(0x28, "Off" + nul + "On" + nul), "kept|Off|On");
+        row("strings: checksum 00", hex("F0 00 01 74 03 28 41 00 00 F7"), "kept|A");
+        row("strings: UTF-8", frame(0x28, hex("C3 A9 00")), "kept|\u00E9");
+        row("strings: unended text left out", hex("F0 00 01 74 03 28 41 00 42 63"), "kept|A");
+        row("strings: too short", hex("F0 00 01 74 03 28 F7"), "-kept");
+        const QByteArray value = frame(0x02, hex("6C 00 0C 00 00 00 02"));
+        row("value", value, "108/12=-32768");
+        row("value: one byte short", value.left(12), "-0/0=0");
+        // Flags from bits 4-7 and 8-10 of bytes 6-7; the four words from bytes 11-30.
         const QByteArray words = hex("00 00 00 7C 03 7F 7F 7F 7F 0F 01 00 00 00 00 00 00 00 00 01");
-        const QByteArray info = frame(0x16, hex("70 0F 6C 00 0C") + words);
-        param_infos infos;
-        QVERIFY(!readParamInfos(u(info), info.size() - 1, infos));
-        QCOMPARE(infos.words[0], 0u);
-        QVERIFY(readParamInfos(u(info), info.size(), infos));
-        QCOMPARE(int(infos.flags), 0xEF);
-        QCOMPARE(infos.wordAsFloat(0), 1.0f);
-        QCOMPARE(infos.words[1], 0xFFFFFFFFu);
-        QCOMPARE(infos.words[2], 1u);
-        QCOMPARE(infos.words[3], 0x10000000u);
-        const QByteArray low = frame(0x16, hex("1F 12 6C 00 0C") + words);
-        QVERIFY(readParamInfos(u(low), low.size(), infos));
-        QCOMPARE(int(infos.flags), 0x21);
+        row("infos", frame(0x16, hex("70 0F 6C 00 0C") + words), "ef 1 ffffffff 1 10000000");
+        row("infos: low flag bits", frame(0x16, hex("1F 12 6C 00 0C") + words),
+            "21 1 ffffffff 1 10000000");
+        row("infos: one byte short", frame(0x16, hex("70 0F 6C 00 0C") + words).chopped(1),
+            "-0 0 0 0 0");
+        row("grid: neither block", blockGrid(0, 110), "00");
+        row("grid: block 1 in the first cell", blockGrid(0, 108), "10");
+        row("grid: block 2 in the last cell", blockGrid(47, 109), "01");
+        row("grid: block 1 in a cell's second half",
+            frame(0x20, hex("00 00 6C 00") + QByteArray(188, 0)), "00");
+        row("grid: one byte short", blockGrid(0, 108).chopped(1), "-00");
     }
-
-    void paramStrings_data()
-    {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QStringList>("texts"); // "-" first: refused
-        const QByteArray head = hex("F0 00 01 74 03 28");
-        QTest::newRow("no texts") << hex("F0 00 01 74 03 28 55 F7") << QStringList();
-        QTest::newRow("two texts")
-            << frame(0x28, "Off" + hex("00") + "On" + hex("00")) << QStringList { "Off", "On" };
-        QTest::newRow("checksum 00") << head + "A" + hex("00 00 F7") << QStringList { "A" };
-        QTest::newRow("UTF-8") << frame(0x28, hex("C3 A9 00")) << QStringList { "\u00E9" };
-        QTest::newRow("unended text left out")
-            << head + "A" + hex("00") + "Bc" << QStringList { "A" };
-        QTest::newRow("too short") << hex("F0 00 01 74 03 28 F7") << QStringList { "-" };
-    }
-    void paramStrings()
+    void readers()
     {
         QFETCH(QByteArray, reply);
-        QFETCH(QStringList, texts);
-        QStringList list { "kept" };
-        const bool refused = texts.value(0) == "-";
-        QCOMPARE(readParamStrings(u(reply), reply.size(), list), !refused);
-        QCOMPARE(list, QStringList { "kept" } + (refused ? QStringList() : texts));
-    }
-
-    void cabBlocks_data()
-    {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<int>("cabs"); // bit 0: block 1, bit 1: block 2
-        QTest::newRow("neither") << blockGrid(0, 110) << 0;
-        QTest::newRow("block 1 in the first cell") << blockGrid(0, 108) << 1;
-        QTest::newRow("block 2 in the last cell") << blockGrid(47, 109) << 2;
-        QTest::newRow("block 1 in a cell's second half")
-            << frame(0x20, hex("00 00 6C 00") + QByteArray(188, '\0')) << 0;
-    }
-    void cabBlocks()
-    {
-        QFETCH(QByteArray, reply);
-        QFETCH(int, cabs);
-        CabBlocks blocks;
-        QVERIFY(!readCabBlocks(u(reply), reply.size() - 1, blocks));
-        QVERIFY(readCabBlocks(u(reply), reply.size(), blocks));
-        QCOMPARE(int(blocks.cab1) | int(blocks.cab2) << 1, cabs);
+        QFETCH(QString, fields);
+        QCOMPARE(fieldsOf(reply), fields);
     }
 
     // The unit parses each request into its fields, and its reply is found and read by the
@@ -228,26 +320,16 @@ private slots:
             : length == kNameReplyMinSize ? matchHeaderReply(u(m), n, r.model, r.function, length)
                                           : matchKnownLength(u(m), n, r.model, r.function, length);
         QCOMPARE(at, silent ? -1 : 0);
-        QString name;
-        unsigned short cab = 0;
-        ParamValue value;
-        QStringList texts;
-        if (r.function == kFunctionParamValue) {
-            QVERIFY(readParamValueReply(u(m), n, value));
-            QCOMPARE(int(value.block) << 8 | int(value.param), r.block << 8 | r.param);
-        } else if (r.function == kFunctionCabName) {
-            QVERIFY(readCabNameReply(u(m), n, cab, name));
-            QCOMPARE(int(cab), r.number);
-            QCOMPARE(name, bank.cabNames.at(r.number).simplified());
-        } else if (r.function == kFunctionPresetName) {
-            QVERIFY(readNameText(u(m), n, name));
-            QCOMPARE(name, bank.presets.at(r.number).name.simplified());
-        } else if (r.function == kFunctionParamStrings) {
-            QVERIFY(readParamStrings(u(m), n, texts));
-            QCOMPARE(texts, (QStringList { "A", "Bc" }));
-        }
+        const QString expected = r.function == kFunctionCabName
+            ? QString("%1:%2").arg(r.number).arg(bank.cabNames.at(r.number).simplified())
+            : r.function == kFunctionPresetName   ? bank.presets.at(r.number).name.simplified()
+            : r.function == kFunctionParamStrings ? "kept|A|Bc"
+            : r.function == kFunctionParamValue   ? QString("%1/%2=").arg(r.block).arg(r.param)
+                                                  : QString();
+        if (!expected.isEmpty())
+            QVERIFY2(fieldsOf(m).startsWith(expected), qPrintable(fieldsOf(m)));
     }
 };
 
-QTEST_GUILESS_MAIN(TestAxeFxReply)
+QTEST_GUILESS_MAIN(TestAxeFxMessages)
 #include "tst_axefxreply.moc"
