@@ -67,7 +67,7 @@ private slots:
         QCOMPARE(hex(QRtMidiData(text.constData())), row[1]);
     }
 
-    void textEdges()
+    void textEdgesAndArguments()
     {
         QRtMidiData data("F7");
         data.setText(nullptr);
@@ -77,6 +77,10 @@ private slots:
             QVERIFY(QRtMidiData::is0xHexStr(text));
         for (const char* text : { "0x", "x01", "00x1" })
             QVERIFY(!QRtMidiData::is0xHexStr(text));
+        // The format takes its arguments in order; vSetData appends.
+        data.setData("F0 VV MSTR CSTR P14 VV F7", 1, "02 03", "C", 300, 0x1234);
+        QCOMPARE(hex(data), QString("F001020343022C1234F7"));
+        QCOMPARE(hex(appendFormat(QRtMidiData("F0"), "7E VV", 9)), QString("F07E09"));
     }
 
     // format | argument: a number, or the string for MSTR and CSTR ("-" for null) | bytes | the
@@ -104,14 +108,6 @@ private slots:
         else
             data.setData(format.constData(), row[1].toInt());
         QCOMPARE(hex(data), row[2]);
-    }
-
-    void formatTakesArgumentsInOrder()
-    {
-        QRtMidiData data;
-        data.setData("F0 VV MSTR CSTR P14 VV F7", 1, "02 03", "C", 300, 0x1234);
-        QCOMPARE(hex(data), QString("F001020343022C1234F7"));
-        QCOMPARE(hex(appendFormat(QRtMidiData("F0"), "7E VV", 9)), QString("F07E09"));
     }
 
     // pattern | data | anywhere | at the start
