@@ -4,8 +4,6 @@
 
 #include <QtTest>
 
-#include <climits>
-
 namespace {
 
 QRtMidiData bytes(const QByteArray& hex)
