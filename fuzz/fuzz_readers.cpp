@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 using namespace axefx;
@@ -48,32 +49,25 @@ void identity(FuzzInput& in)
     FUZZ_CHECK(ident.isEmpty() || ident.idPrefix.size() == length + 3);
 }
 
-// A match lies inside the message, so that the reply can be copied out whole.
-void knownLength(FuzzInput& in)
+// A match lies inside the message, so that the reply can be copied out whole; a header match
+// is the header the search finds, with the minimum size behind it.
+void matchers(FuzzInput& in)
 {
     const unsigned char model = in.byte(), function = in.byte();
     const int length = in.int32();
     int n = 0;
     const unsigned char* m = in.restBytes(n);
+    const int found = findReplyHeader(m, n, model, function);
+    const int header = matchHeaderReply(m, n, model, function, length);
+    FUZZ_CHECK(header == -1 || (header == found && n - header >= std::max(length, kHeaderSize)));
+    if (found >= 0)
+        replyIntact(m + found, n - found);
     const int at = model ? matchKnownLength(m, n, model, function, length)
                          : matchDiscoveryReply(m, n, function, length);
     if (at >= 0 && length > 0) {
         const std::vector<unsigned char> copy(m + at, m + at + length);
         FUZZ_CHECK(m[at + kFunctionOffset] == function && (!model || copy.back() == kSysExEnd));
     }
-}
-
-void replyHeader(FuzzInput& in)
-{
-    const unsigned char model = in.byte(), function = in.byte();
-    const int minSize = in.int32();
-    int n = 0;
-    const unsigned char* m = in.restBytes(n);
-    const int found = findReplyHeader(m, n, model, function);
-    const int at = matchHeaderReply(m, n, model, function, minSize);
-    FUZZ_CHECK(at == -1 || (at == found && n - at >= std::max(minSize, kHeaderSize)));
-    if (found >= 0)
-        replyIntact(m + found, n - found);
 }
 
 // A reader runs on the message from its first byte and from the header its query finds.
@@ -98,21 +92,6 @@ void names(FuzzInput& in)
             if (cabinet ? readCabNameReply(m, n, cab, name) : readNameText(m, n, name))
                 FUZZ_CHECK(name.size() <= n - kNameReplyMinSize && name == name.simplified());
         });
-}
-
-void parameters(FuzzInput& in, unsigned char function)
-{
-    fromBothStarts(in, function, [](const unsigned char* m, int n) {
-        ParamValue value;
-        param_infos infos;
-        QStringList texts;
-        CabBlocks blocks;
-        FUZZ_CHECK(readParamValueReply(m, n, value) == (n >= kParamValueReplyLength));
-        FUZZ_CHECK(readParamInfos(m, n, infos) ? (infos.flags & 0x10) == 0 : infos.flags == 0);
-        if (readParamStrings(m, n, texts))
-            FUZZ_CHECK(texts.size() <= int(std::count(m + 6, m + n, 0x00)));
-        FUZZ_CHECK(readCabBlocks(m, n, blocks) == (n >= kBlockGridReplyLength));
-    });
 }
 
 // A stream of messages, each ended by F7, so that a request acts on the state the earlier
@@ -150,50 +129,33 @@ void simBank(FuzzInput& in)
         FUZZ_CHECK(SimBankJson::read(SimBankJson::write(bank), &again, &error) && again == bank);
 }
 
+// The parameter readers all run on each input; the selector only picks the header to find.
+template <unsigned char function> void parameters(FuzzInput& in)
+{
+    fromBothStarts(in, function, [](const unsigned char* m, int n) {
+        ParamValue value;
+        param_infos infos;
+        QStringList texts;
+        CabBlocks blocks;
+        FUZZ_CHECK(readParamValueReply(m, n, value) == (n >= kParamValueReplyLength));
+        FUZZ_CHECK(readParamInfos(m, n, infos) ? (infos.flags & 0x10) == 0 : infos.flags == 0);
+        if (readParamStrings(m, n, texts))
+            FUZZ_CHECK(texts.size() <= int(std::count(m + 6, m + n, 0x00)));
+        FUZZ_CHECK(readCabBlocks(m, n, blocks) == (n >= kBlockGridReplyLength));
+    });
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
 {
+    static void (*const readers[])(FuzzInput&) = { hexText, pattern, identity, matchers, matchers,
+        names, parameters<kFunctionParamValue>, parameters<kFunctionParamInfo>,
+        parameters<kFunctionParamStrings>, parameters<kFunctionBlockGrid>, simRequests, simBank };
     FuzzInput in(bytes, size);
-    switch (in.byte()) {
-    case 0:
-        hexText(in);
-        break;
-    case 1:
-        pattern(in);
-        break;
-    case 2:
-        identity(in);
-        break;
-    case 3:
-        knownLength(in);
-        break;
-    case 4:
-        replyHeader(in);
-        break;
-    case 5:
-        names(in);
-        break;
-    case 6:
-        parameters(in, kFunctionParamValue);
-        break;
-    case 7:
-        parameters(in, kFunctionParamInfo);
-        break;
-    case 8:
-        parameters(in, kFunctionParamStrings);
-        break;
-    case 9:
-        parameters(in, kFunctionBlockGrid);
-        break;
-    case 10:
-        simRequests(in);
-        break;
-    case 11:
-        simBank(in);
-        break;
-    default:
+    const std::uint8_t selector = in.byte();
+    if (selector >= std::size(readers))
         return -1;
-    }
+    readers[selector](in);
     return 0;
 }

@@ -1,9 +1,12 @@
-// The preset and cabinet name fills against the simulated unit: names, progress, replies that
-// name another cabinet, unanswered and damaged replies, stopping, and a unit that vanishes.
+// Against the simulated unit: the cabinets a preset uses, the parameter readers, and the
+// preset and cabinet name fills (names, progress, replies that name another cabinet,
+// unanswered and damaged replies, stopping, and a unit that vanishes).
 #include "simlink.h"
 
 #include <QSignalSpy>
 #include <QTimer>
+
+#include <iterator>
 
 namespace {
 
@@ -15,57 +18,95 @@ QList<int> percents(const QSignalSpy& spy)
     return values;
 }
 
-QVector<QString> cabNamesOf(const SimBank& bank)
+// The names of the unit's cabinets, or of its presets, as the fills store them.
+QVector<QString> namesOf(const SimBank& bank, bool cabs = true)
 {
     QVector<QString> names;
-    for (const QString& n : bank.cabNames)
-        names << n.simplified();
+    for (int i = 0; i < (cabs ? bank.cabNames.size() : bank.presets.size()); ++i)
+        names << (cabs ? bank.cabNames.at(i) : bank.presets.at(i).name).simplified();
     return names;
 }
 
-QVector<QString> presetNamesOf(const SimBank& bank)
+constexpr int kPreset = 7;
+
+SimCabBlock block(int x, int y, int xMode = 1, int xSecond = 0, int yMode = 1, int ySecond = 0)
 {
-    QVector<QString> names;
-    for (const SimPreset& p : bank.presets)
-        names << p.name.simplified();
-    return names;
+    return SimCabBlock { { x, xMode, xSecond }, { y, yMode, ySecond }, false };
 }
+
+SimFaults faults(int echoBlockOffset, int echoParamOffset, QSet<quint8> unanswered = {})
+{
+    SimFaults f;
+    std::tie(f.echoBlockOffset, f.echoParamOffset, f.unanswered)
+        = std::tie(echoBlockOffset, echoParamOffset, unanswered);
+    return f;
+}
+
+// The grid's blocks, the two cabinet blocks, the faults, the result, the cabinets read and the
+// requests after the program change and the grid query.
+struct CabRow {
+    const char* name;
+    QVector<int> blocks;
+    SimCabBlock b1, b2;
+    SimFaults faults;
+    bool result;
+    QList<int> cabs;
+    const char* trail;
+};
+
+const SimCabBlock none;
+const SimFaults ok;
+const CabRow kCabRows[] = {
+    { "no cabinet block", { 100, 118 }, block(5, 5), none, ok, false, {}, "" },
+    { "same cabinet in X and Y", { 108 }, block(5, 5), none, ok, true, { 5, 5 },
+        "11:X 02:0 02:12 11:Y 02:0 02:12" },
+    { "second cabinet in X only", { 108 }, block(5, 6, 2, 8, 1, 9), none, ok, true, { 5, 8, 6 },
+        "11:X 02:0 02:12 02:2 11:Y 02:0 02:12" },
+    { "second cabinets equal to the first, or in Y", { 108 }, block(5, 6, 2, 5, 3, 9), none, ok,
+        true, { 5, 6, 9 }, "11:X 02:0 02:12 02:2 11:Y 02:0 02:12 02:2" },
+    { "both blocks, block 2 without repeats", { 108, 109 }, block(5, 7), block(7, 9), ok, true,
+        { 5, 7, 9 }, "" },
+    { "only block 2, same cabinet in X and Y", { 109 }, none, block(9, 9), ok, true, { 9 },
+        "11:X 02:0 02:12 11:Y 02:0 02:12" },
+    { "8000 hex and above kept as negative", { 108 }, block(0x8000, 0xFFFF), none, ok, true,
+        { -32768, -1 }, "" },
+    { "cabinet count left out", { 108, 109 }, block(232, 231), block(232, 3), ok, true, { 231, 3 },
+        "" },
+    { "another block echoed", { 108 }, block(5, 6), none, faults(1, 0), true, {}, "11:X 02:0" },
+    { "another parameter echoed", { 108 }, block(5, 6), none, faults(0, 1), true, {}, "11:X 02:0" },
+    { "first read unanswered", { 108 }, block(5, 6), none, faults(0, 0, { 0x02 }), true, {},
+        "11:X 02:0" },
+    { "grid unanswered", { 108 }, block(5, 6), none, faults(0, 0, { 0x20 }), false, {}, "" },
+};
 
 } // namespace
 
-class TestAxeFxCatalogue : public QObject {
+class TestAxeFxUnit : public QObject {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        sim = new AxeFxSim;
-        axefx = new AxeFX;
+        axefx.reset(); // before the unit it is connected to
+        sim.reset(new AxeFxSim);
+        axefx.reset(new AxeFX);
         QVERIFY(connectToSim(*sim, *axefx));
         sim->clearRequests();
-    }
-    void cleanup()
-    {
-        delete axefx;
-        delete sim;
     }
 
     void fills()
     {
-        QSignalSpy cabSpy(axefx, SIGNAL(CabNamePercent(int)));
-        QSignalSpy presetSpy(axefx, SIGNAL(PresetNamePercent(int)));
+        QSignalSpy cabSpy(axefx.get(), SIGNAL(CabNamePercent(int)));
+        QSignalSpy presetSpy(axefx.get(), SIGNAL(PresetNamePercent(int)));
         QVERIFY(axefx->FillCabNames());
-        QCOMPARE(axefx->cabNames, cabNamesOf(sim->bank()));
+        QCOMPARE(axefx->cabNames, namesOf(sim->bank()));
         QCOMPARE(presetSpy.size(), 0);
         QVERIFY(axefx->FillPresetNames());
-        QCOMPARE(axefx->presetNames, presetNamesOf(sim->bank()));
+        QCOMPARE(axefx->presetNames, namesOf(sim->bank(), false));
         const QList<int> cab = percents(cabSpy), preset = percents(presetSpy);
-        QCOMPARE(cab.size(), 232);
-        QCOMPARE(cab.mid(0, 3), (QList<int> { 0, 0, 1 }));
-        QCOMPARE(cab.last(), 100);
-        QCOMPARE(preset.size(), 384);
-        QCOMPARE(preset.first(), 0);
-        QCOMPARE(preset.last(), 100);
+        QCOMPARE(cab.mid(0, 3) << cab.size() << cab.last(), (QList<int> { 0, 0, 1, 232, 100 }));
+        QCOMPARE(QList<int>() << preset.first() << preset.size() << preset.last(),
+            (QList<int> { 0, 384, 100 }));
     }
 
     // The entry is chosen by the number in the reply, not by the number asked for; numbers
@@ -75,10 +116,9 @@ private slots:
         SimFaults faults;
         faults.echoCabOffset = 2;
         sim->setFaults(faults);
-        QSignalSpy spy(axefx, SIGNAL(CabNamePercent(int)));
+        QSignalSpy spy(axefx.get(), SIGNAL(CabNamePercent(int)));
         QVERIFY(axefx->FillCabNames());
-        const QVector<QString> names = cabNamesOf(sim->bank());
-        QCOMPARE(axefx->cabNames, QVector<QString>(2) + names.mid(0, 230));
+        QCOMPARE(axefx->cabNames, QVector<QString>(2) + namesOf(sim->bank()).mid(0, 230));
         QCOMPARE(spy.size(), 232);
     }
 
@@ -89,10 +129,10 @@ private slots:
         SimFaults faults;
         faults.dropEvery = 192; // presets 191 and 383
         sim->setFaults(faults);
-        QVector<QString> expected = presetNamesOf(sim->bank());
+        QVector<QString> expected = namesOf(sim->bank(), false);
         expected[191].clear();
         expected[383].clear();
-        QSignalSpy spy(axefx, SIGNAL(PresetNamePercent(int)));
+        QSignalSpy spy(axefx.get(), SIGNAL(PresetNamePercent(int)));
         QVERIFY(!axefx->FillPresetNames());
         QCOMPARE(axefx->presetNames, expected);
         QCOMPARE(spy.size(), 382);
@@ -107,8 +147,8 @@ private slots:
         // The name reply of preset 5, "Abc", with its checksum (56) off by one.
         faults.replaceReplies[0x15] = { QByteArray::fromHex("F00001740315000541626300 57F7") };
         sim->setFaults(faults);
-        QSignalSpy spy(axefx, SIGNAL(PresetNamePercent(int)));
-        QTimer::singleShot(60000, axefx, &AxeFX::requestStop);
+        QSignalSpy spy(axefx.get(), SIGNAL(PresetNamePercent(int)));
+        QTimer::singleShot(60000, axefx.get(), &AxeFX::requestStop);
         QVERIFY(!axefx->FillPresetNames());
         QVERIFY(!axefx->stopRequested());
         QCOMPARE(sim->requestCount(), 384);
@@ -125,15 +165,14 @@ private slots:
         QCOMPARE(sim->requestCount(), 0);
 
         axefx->clearStop();
-        connect(axefx, &AxeFX::CabNamePercent, axefx, [this](int percent) {
+        connect(axefx.get(), &AxeFX::CabNamePercent, axefx.get(), [this](int percent) {
             if (percent >= 10)
                 axefx->requestStop();
         });
         QVERIFY(!axefx->FillCabNames());
         // 100 * 24 / 232 is the first 10 %: the fill stops before cabinet 24.
         QCOMPARE(sim->requestCount(), 24);
-        const QVector<QString> names = cabNamesOf(sim->bank());
-        QCOMPARE(axefx->cabNames, names.mid(0, 24) + QVector<QString>(232 - 24));
+        QCOMPARE(axefx->cabNames, namesOf(sim->bank()).mid(0, 24) + QVector<QString>(232 - 24));
     }
 
     // A unit unplugged during a fill: the names read so far stay and the queries after it go
@@ -144,22 +183,81 @@ private slots:
         faults.closeAfterRequests = 2 + 10; // counted from the model query on
         sim->setFaults(faults);
         int sent = 0;
-        connect(&axefx->midiOut, &QRtMidiOut::dataOutMonitor, axefx, [&] {
+        connect(&axefx->midiOut, &QRtMidiOut::dataOutMonitor, axefx.get(), [&] {
             if (++sent == 12)
                 axefx->requestStop();
         });
-        QSignalSpy spy(axefx, SIGNAL(CabNamePercent(int)));
+        QSignalSpy spy(axefx.get(), SIGNAL(CabNamePercent(int)));
         QVERIFY(!axefx->FillCabNames());
         QVERIFY(!sim->isRunning());
         QCOMPARE(sent, 12);
-        QCOMPARE(axefx->cabNames, cabNamesOf(sim->bank()).mid(0, 10) + QVector<QString>(222));
+        QCOMPARE(axefx->cabNames, namesOf(sim->bank()).mid(0, 10) + QVector<QString>(222));
         QCOMPARE(spy.size(), 10);
     }
 
+    void presetCabs_data()
+    {
+        QTest::addColumn<int>("row");
+        for (int i = 0; i < int(std::size(kCabRows)); ++i)
+            QTest::newRow(kCabRows[i].name) << i;
+    }
+    void presetCabs()
+    {
+        QFETCH(int, row);
+        const auto& [name, blocks, b1, b2, faults, result, cabs, trail] = kCabRows[row];
+        Q_UNUSED(name)
+        sim->editBank([&](SimBank& bank) {
+            SimPreset p = bank.presets.at(kPreset);
+            p.grid.fill(0);
+            p.grid[0] = 106;
+            for (int i = 0; i < blocks.size(); ++i)
+                p.grid[5 + 12 * i] = quint16(blocks[i]);
+            p.cabBlocks[0] = b1;
+            p.cabBlocks[1] = b2;
+            bank.presets.replace(kPreset, p);
+        });
+        sim->setFaults(faults);
+
+        QList<int> out { 42 };
+        QCOMPARE(axefx->GetPresetCabs(kPreset, out), result);
+        QCOMPARE(out, QList<int> { 42 } + cabs);
+        QCOMPARE(sim->bank().currentPreset, kPreset);
+        if (*trail)
+            QCOMPARE(requestTrail(sim->requests()), "3C 20 " + QString(trail));
+
+        // Unanswered, the flags stay as they were.
+        const bool answered = !faults.unanswered.contains(0x20);
+        bool cab1 = false, cab2 = true;
+        QCOMPARE(axefx->GetCabsPresent(cab1, cab2), answered);
+        QCOMPARE(QVector<bool>({ cab1, cab2 }),
+            QVector<bool>({ answered && blocks.contains(108), !answered || blocks.contains(109) }));
+    }
+
+    // Infos and texts of a parameter the unit knows; an unknown one leaves the infos alone.
+    void parameters()
+    {
+        const QStringList strings { "MONO", "STEREO", "DUAL MONO" };
+        sim->editBank([&](SimBank& bank) {
+            bank.params = { SimParam { 106, 3, 0x7F0, { 1.0f, -2.5f, 0.0f, 0.5f }, strings },
+                SimParam { 106, 1, 0, {}, {} } };
+        });
+        param_infos infos;
+        infos.flags = 0x42;
+        QVERIFY(!axefx->AskForParameterInfos(106, 4, &infos));
+        QCOMPARE(int(infos.flags), 0x42);
+        QVERIFY(axefx->AskForParameterInfos(106, 3, &infos));
+        QCOMPARE(QVector<float>({ float(infos.flags), infos.wordAsFloat(1), infos.wordAsFloat(3) }),
+            QVector<float>({ 0xEF, -2.5f, 0.5f }));
+        QStringList list { "kept" };
+        QVERIFY(axefx->AskForParameterStrings(106, 1, list));
+        QVERIFY(axefx->AskForParameterStrings(106, 3, list));
+        QCOMPARE(list, QStringList { "kept" } + strings);
+    }
+
 private:
-    AxeFxSim* sim = nullptr;
-    AxeFX* axefx = nullptr;
+    std::unique_ptr<AxeFxSim> sim;
+    std::unique_ptr<AxeFX> axefx;
 };
 
-QTEST_GUILESS_MAIN(TestAxeFxCatalogue)
+QTEST_GUILESS_MAIN(TestAxeFxUnit)
 #include "tst_axefxcatalogue.moc"

@@ -4,8 +4,6 @@
 
 #include <QtTest>
 
-#include <climits>
-
 namespace {
 
 QRtMidiData bytes(const QByteArray& hex)
@@ -85,18 +83,6 @@ private slots:
             QCOMPARE(data.get14bit(row[1].toInt(), -99), row[3].toInt());
     }
 
-    void set14bit()
-    {
-        QRtMidiData midi = bytes("0000");
-        QVERIFY(!midi.set14bit(2, 300));
-        QVERIFY(midi.set14bit(1, 300 + 0x4000));
-        QCOMPARE(hex(midi.toByteArray()), "00022C");
-        QVERIFY(midi.set14bit(0, 1));
-        QCOMPARE(hex(midi.toByteArray()), "00012C");
-        QCOMPARE(int(bytes("7F7F02").sumOfSection(0, -1)), 0);
-        QCOMPARE(int(bytes("F0010203F7").sumOfSection(1, 3)), 6);
-    }
-
     // chunk size: the chunk sizes for ten bytes
     void split_data() { rows({ "4 4,4,2", "5 5,5", "9 9,1", "10 ", "11 ", "0 " }); }
     void split()
@@ -113,8 +99,16 @@ private slots:
         QCOMPARE(joined, sizes.isEmpty() ? QByteArray() : data);
     }
 
-    void copiesAndText()
+    void numbersCopiesAndText()
     {
+        QRtMidiData midi = bytes("0000");
+        QVERIFY(!midi.set14bit(2, 300));
+        QVERIFY(midi.set14bit(1, 300 + 0x4000));
+        QCOMPARE(hex(midi.toByteArray()), "00022C");
+        QVERIFY(midi.set14bit(0, 1));
+        QCOMPARE(hex(midi.toByteArray()), "00012C");
+        QCOMPARE(int(bytes("7F7F02").sumOfSection(0, -1)), 0);
+        QCOMPARE(int(bytes("F0010203F7").sumOfSection(1, 3)), 6);
         const std::vector<unsigned char> vector { 0xF0, 0x7F, 0xF7 };
         QCOMPARE(QRtMidiData(vector).toStdVector(0, -1), vector);
         QCOMPARE(bytes("F07E").at(2), quint8(0));
@@ -133,6 +127,11 @@ private slots:
         QCOMPARE(bytes("0a").toString(' '), QString("0A"));
         QCOMPARE(bytes("004142E9").toAsciiString(0, 4), QString::fromLatin1("\0AB\xE9", 4));
         QCOMPARE(bytes("004142E9").toAsciiString(3, 2), QString());
+        // Text given as a QByteArray is a pattern: XX for any byte, ended by a 00.
+        const QRtMidiData reply = bytes("F07E7F0602");
+        QVERIFY(reply.startsWith(QByteArray("F0 7E XX 06")) && !reply.startsWith(bytes("F07E")));
+        QVERIFY(reply.startsWith(QByteArray("F0\0ZZ", 5)));
+        QVERIFY(reply.startsWith(QRtMidiData(QByteArray("f07e"))));
     }
 
     // data needle: expression anywhere, at the start, bytes inside
@@ -151,15 +150,6 @@ private slots:
         QCOMPARE(midi.startsWith(needle), row[3] == "1");
         QCOMPARE(midi.contains(QByteArray::fromHex(needle)), row[4] == "1");
         QCOMPARE(midi.contains(bytes(needle)), row[4] == "1");
-    }
-
-    void startsWithTakesPatternText()
-    {
-        const QRtMidiData reply = bytes("F07E7F0602");
-        QVERIFY(reply.startsWith(QByteArray("F0 7E XX 06")));
-        QVERIFY(reply.startsWith(QByteArray("F0\0ZZ", 5)));
-        QVERIFY(reply.startsWith(QRtMidiData(QByteArray("f07e"))));
-        QVERIFY(!reply.startsWith(bytes("F07E")));
     }
 };
 

@@ -1,4 +1,5 @@
-// The manufacturer name table: names by ID key, and no name for a key without a row.
+// The manufacturer name table: names by ID key at both ends of the list, a name listed twice
+// or quoted, and no name for a key without a row.
 #include "qrtmidiidshash.h"
 
 #include <QtTest>
@@ -7,24 +8,13 @@ class TestQRtMidiIdsHash : public QObject {
     Q_OBJECT
 
 private slots:
-    void names_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QByteArray>("name");
-        QTest::newRow("first row") << 0x01 << QByteArray("Sequential Circuits");
-        QTest::newRow("41") << 0x41 << QByteArray("Roland");
-        QTest::newRow("40, listed twice") << 0x40 << QByteArray("Kawai");
-        QTest::newRow("00 01 74") << 0x174 << QByteArray("Fractal Audio");
-        QTest::newRow("00 20 7A, quoted") << 0x207A << QByteArray("\"MIDI-hardware\" R.Sowa");
-        QTest::newRow("last row") << 0x4003 << QByteArray("D&M Holdings Inc.");
-        QTest::newRow("30, no row") << 0x30 << QByteArray();
-        QTest::newRow("00 40 02, no row") << 0x4002 << QByteArray();
-    }
     void names()
     {
-        QFETCH(int, key);
-        QFETCH(QByteArray, name);
-        QCOMPARE(MidiNameToIds[key], name);
+        const QHash<int, QByteArray> rows { { 0x01, "Sequential Circuits" }, { 0x40, "Kawai" },
+            { 0x174, "Fractal Audio" }, { 0x207A, "\"MIDI-hardware\" R.Sowa" },
+            { 0x4003, "D&M Holdings Inc." }, { 0x30, "" }, { 0x4002, "" } };
+        for (auto row = rows.begin(); row != rows.end(); ++row)
+            QCOMPARE(MidiNameToIds[row.key()], row.value());
     }
 };
 

@@ -67,7 +67,7 @@ private slots:
         QCOMPARE(hex(QRtMidiData(text.constData())), row[1]);
     }
 
-    void textEdges()
+    void textEdgesAndArguments()
     {
         QRtMidiData data("F7");
         data.setText(nullptr);
@@ -77,49 +77,37 @@ private slots:
             QVERIFY(QRtMidiData::is0xHexStr(text));
         for (const char* text : { "0x", "x01", "00x1" })
             QVERIFY(!QRtMidiData::is0xHexStr(text));
+        // The format takes its arguments in order; vSetData appends.
+        data.setData("F0 VV MSTR CSTR P14 VV F7", 1, "02 03", "C", 300, 0x1234);
+        QCOMPARE(hex(data), QString("F001020343022C1234F7"));
+        QCOMPARE(hex(appendFormat(QRtMidiData("F0"), "7E VV", 9)), QString("F07E09"));
     }
 
-    // format | number | bytes
+    // format | argument: a number, or the string for MSTR and CSTR ("-" for null) | bytes | the
+    // debug lines, if any
     void format_data()
     {
         rows({ "F0 7E VV 06 02 F7|16|F07E100602F7", "F0 VV F7|-5|F000F7", "vv|65535|00FFFF",
             "VV|2147483647|7FFFFFFF", "f0 p14 f7|300|F0022CF7", "P14|16513|0101", "p14|-1|7F7F",
-            "F0  VV|1|F001", "F0 ZZ VV|1|F001", "1234 VV|1|123401" });
-    }
-    void format()
-    {
-        QFETCH(QStringList, row);
-        QRtMidiData data("11");
-        data.setData(row[0].toLatin1().constData(), row[1].toInt());
-        QCOMPARE(hex(data), row[2]);
-    }
-
-    // format | string ("-" for null) | bytes
-    void formatStrings_data()
-    {
-        rows({ "F0 MSTR F7|00 01 74|F0000174F7", "F0 CSTR F7|AB|F04142F7",
+            "F0  VV|1|F001", "F0 ZZ VV|1|F001", "1234 VV|1|123401",
+            "F0 MSTR F7|00 01 74|F0000174F7", "F0 CSTR F7|AB|F04142F7",
             "F0 MSTR 7E F7||F07EF7|" + kInvalidValue.arg("F0 MSTR 7E F7", "MSTR"),
             "f0 mstr f7|-|F0F7|" + kInvalidValue.arg("f0 mstr f7", "MSTR"),
             "F0 MSTR F7|ZZ|F0F7|" + kConversion + "ZZ|" + kInvalidValue.arg("F0 MSTR F7", "MSTR"),
             "F0 CSTR F7||F0F7|" + kInvalidValue.arg("F0 CSTR F7", "CSTR"),
             "F0 cstr F7|-|F0F7|" + kInvalidValue.arg("F0 cstr F7", "CSTR") });
     }
-    void formatStrings()
+    void format()
     {
         QFETCH(QStringList, row);
-        const QByteArray text = row[1].toLatin1();
+        const QByteArray format = row[0].toLatin1(), text = row[1].toLatin1();
         expectLog(row.mid(3));
-        QRtMidiData data("11 22");
-        data.setData(row[0].toLatin1().constData(), row[1] == "-" ? nullptr : text.constData());
+        QRtMidiData data("11");
+        if (format.toUpper().contains("STR"))
+            data.setData(format.constData(), row[1] == "-" ? nullptr : text.constData());
+        else
+            data.setData(format.constData(), row[1].toInt());
         QCOMPARE(hex(data), row[2]);
-    }
-
-    void formatTakesArgumentsInOrder()
-    {
-        QRtMidiData data;
-        data.setData("F0 VV MSTR CSTR P14 VV F7", 1, "02 03", "C", 300, 0x1234);
-        QCOMPARE(hex(data), QString("F001020343022C1234F7"));
-        QCOMPARE(hex(appendFormat(QRtMidiData("F0"), "7E VV", 9)), QString("F07E09"));
     }
 
     // pattern | data | anywhere | at the start
