@@ -6,15 +6,8 @@
 #include "scanoverlay.h"
 #include "simrequest.h"
 
-#include <QApplication>
-#include <QFileDialog>
-#include <QLabel>
-#include <QMenu>
-#include <QProgressBar>
-#include <QRadioButton>
-#include <QStatusBar>
-#include <QTableWidget>
 #include <QtTest>
+#include <QtWidgets>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -154,7 +147,6 @@ private slots:
 
 void TestMainWindow::formWithoutDevice()
 {
-    DialogAnswer answer;
     MainWindow w;
     auto* menu = w.findChild<QMenu*>(QStringLiteral("menuTollbook"));
     auto* table = w.findChild<QTableWidget*>(QStringLiteral("tableWidget"));
@@ -168,13 +160,6 @@ void TestMainWindow::formWithoutDevice()
     QCOMPARE(form,
         QStringList({ "Tollmark 1.2", "Tollbook", "Export as CSV", "-", "Refresh", "CabPresets",
             "PresetCabs" }));
-
-    // Esc while idle and a Refresh without a unit change nothing and open nothing.
-    QTest::keyClick(&w, Qt::Key_Escape);
-    w.refresh();
-    QVERIFY(overlayText(w).isEmpty());
-    QCOMPARE(table->rowCount(), 0);
-    QCOMPARE(answer.count, 0);
 }
 
 void TestMainWindow::completeScan()
@@ -225,9 +210,8 @@ void TestMainWindow::completeScan()
     QCOMPARE(values.count(0), 2);
     QCOMPARE(values.last(), 100);
 
-    const QChar separator = CsvExport::separatorFor(QLocale::system());
     QCOMPARE(answer.count, 1);
-    QCOMPARE(fileText(answer.fileName), bankCsv(bank, CrossReference::PresetCabs, separator));
+    QCOMPARE(fileText(answer.fileName), bankCsv(bank, CrossReference::PresetCabs));
     QCOMPARE(QSettings().value("LastFolder").toString(), dir.path());
     for (auto view : { CrossReference::PresetCabs, CrossReference::CabPresets }) {
         showView(w, view);
@@ -254,12 +238,8 @@ void TestMainWindow::stopDuringUsage()
     QVERIFY(sim.start());
     bool closed = true;
     QSettings().remove("geometry");
-    OnRequest stop(sim, SimRequest::ProgramChange, stopAt, [&] {
-        if (byClose)
-            closed = w.close();
-        else
-            QTest::keyClick(&w, Qt::Key_Escape);
-    });
+    OnRequest stop(sim, SimRequest::ProgramChange, stopAt,
+        [&] { byClose ? void(closed = w.close()) : QTest::keyClick(&w, Qt::Key_Escape); });
     DialogAnswer answer;
     w.refresh();
     QVERIFY(stop.done);

@@ -14,11 +14,7 @@ namespace {
 // tollmark-scan run to its end, keeping what it wrote.
 class Run : public QProcess {
 public:
-    explicit Run(const QStringList& arguments)
-    {
-        start(QStringLiteral(TOLLMARK_SCAN_PROGRAM), arguments);
-        waitForStarted();
-    }
+    explicit Run(const QStringList& arguments) { start(TOLLMARK_SCAN_PROGRAM, arguments); }
     // The exit status, or -1 when the program crashed or did not end in time.
     int finish()
     {
@@ -68,7 +64,6 @@ void TestTollmarkScan::endsBeforeScan_data()
     QTest::addColumn<QString>("says");
     QTest::newRow("help") << QStringList { "--help" } << false << 0 << "--keep-partial";
     QTest::newRow("unknown view") << QStringList { "--view", "tables" } << true << 64 << "tables";
-    QTest::newRow("-o without file") << QStringList { "-o" } << false << 64 << "^tollmark-scan: ";
     QTest::newRow("empty file name") << QStringList { "--output=" } << false << 64 << "empty";
     QTest::newRow("unknown option") << QStringList { "--views" } << false << 64 << "views";
     QTest::newRow("stray argument") << QStringList { "rig.csv" } << false << 64 << "rig.csv";
@@ -140,17 +135,11 @@ void TestTollmarkScan::scan()
     }
     QCOMPARE(run.finish(), interrupt ? 2 : 0);
     const int reached = interrupt ? sim.bank().currentPreset + 1 : -1;
-    if (interrupt) {
-        QVERIFY2(
-            run.lastErrorLine().startsWith("tollmark-scan: scan interrupted"), run.err.constData());
-        QVERIFY(reached > 1 && reached < bank.presetCount());
-    } else {
-        QCOMPARE(sim.bank().currentPreset, 0);
-    }
-    const auto csv = [&](int view) {
-        return bankCsv(
-            bank, CrossReference::View(view), CsvExport::separatorFor(QLocale::system()), reached);
-    };
+    QCOMPARE(run.lastErrorLine().startsWith("tollmark-scan: scan interrupted"), interrupt);
+    // A complete scan leaves the unit on preset 0; the interrupt came within the usage.
+    QVERIFY(
+        interrupt ? reached > 1 && reached < bank.presetCount() : sim.bank().currentPreset == 0);
+    const auto csv = [&](int view) { return bankCsv(bank, CrossReference::View(view), reached); };
     const QString expected = shows < 0 ? QString(older)
         : shows < 2                    ? csv(shows)
                     : csv(CrossReference::PresetCabs) + '\n' + csv(CrossReference::CabPresets);
