@@ -1,16 +1,37 @@
-// tollmark-scan run as a program: its command line, and against the simulated unit its CSV
-// (the window's export of the same bank), each way it can end with its exit status and one
-// line on standard error, and no half-written output.
+// tollmark-scan run as a program: the ways it ends before a scan (command line, port list, no
+// unit, unwritable output), each with its exit status and one line on standard error and the
+// unit left alone; and its scans of the simulated unit, complete or interrupted, with the CSV
+// (the window's export of the same bank) written whole, in part on request, or not at all.
 #include "axefxsim.h"
 #include "bankexport.h"
-#include "programrun.h"
 
 #include <QtTest>
 
+#include <csignal>
+
 namespace {
 
-const QString kProgram = QStringLiteral(TOLLMARK_SCAN_PROGRAM);
-const QChar separator = CsvExport::separatorFor(QLocale::system());
+// tollmark-scan run to its end, keeping what it wrote.
+class Run : public QProcess {
+public:
+    explicit Run(const QStringList& arguments) { start(TOLLMARK_SCAN_PROGRAM, arguments); }
+    // The exit status, or -1 when the program crashed or did not end in time.
+    int finish()
+    {
+        if (!waitForFinished(120000))
+            kill();
+        waitForFinished();
+        out = readAllStandardOutput();
+        err = readAllStandardError();
+        return exitStatus() == NormalExit ? exitCode() : -1;
+    }
+    // The program's own last line; libraries may write lines of their own before it.
+    QString lastErrorLine() const
+    {
+        return QString::fromLocal8Bit(err.trimmed().split('\n').last());
+    }
+    QByteArray out, err;
+};
 
 // Names that put the quoting to work, shown from preset 1.
 SimBank testBank()
@@ -22,153 +43,110 @@ SimBank testBank()
     return bank;
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestTollmarkScan : public QObject {
     Q_OBJECT
 
 private slots:
-    void commandLine_data();
-    void commandLine();
-    void completeScan_data();
-    void completeScan();
-    void interrupted_data();
-    void interrupted();
-    void unwritableOutput();
-    void noDeviceThenPorts();
-
-private:
-    QTemporaryDir scratch;
+    void endsBeforeScan_data();
+    void endsBeforeScan();
+    void scan_data();
+    void scan();
 };
 
-void TestTollmarkScan::commandLine_data()
+// "@" in the arguments and the text stands for an empty folder of the row's own.
+void TestTollmarkScan::endsBeforeScan_data()
 {
     QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("unit");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("says");
-    QTest::newRow("help") << QStringList { "--help" } << 0 << "--keep-partial";
-    QTest::newRow("unknown view") << QStringList { "--view", "tables" } << 64 << "tables";
-    QTest::newRow("-o without file") << QStringList { "-o" } << 64 << "tollmark-scan: ";
-    QTest::newRow("empty file name") << QStringList { "--output=" } << 64 << "empty";
-    QTest::newRow("unknown option") << QStringList { "--views" } << 64 << "views";
-    QTest::newRow("stray argument") << QStringList { "rig.csv" } << 64 << "rig.csv";
+    QTest::newRow("help") << QStringList { "--help" } << false << 0 << "--keep-partial";
+    QTest::newRow("unknown view") << QStringList { "--view", "tables" } << true << 64 << "tables";
+    QTest::newRow("empty file name") << QStringList { "--output=" } << false << 64 << "empty";
+    QTest::newRow("unknown option") << QStringList { "--views" } << false << 64 << "views";
+    QTest::newRow("stray argument") << QStringList { "rig.csv" } << false << 64 << "rig.csv";
+    // The unit's output is where the program reads from, and the other way round.
+    QTest::newRow("port list") << QStringList { "--list-ports" } << true << 0
+                               << "^Input ports:\n(  .*\n)*  .*AXE-FX II MIDI Out\n"
+                                  "Output ports:\n(  .*\n)*  .*AXE-FX II MIDI In\n";
+    QTest::newRow("no unit") << QStringList { "-o", "@/rig.csv" } << false << 1
+                             << "^tollmark-scan: no AxeFx found";
+    // Known before the scan: the unit hears nothing.
+    QTest::newRow("missing folder")
+        << QStringList { "-o", "@/no/rig.csv" } << true << 3 << "rig\\.csv";
+    QTest::newRow("folder") << QStringList { "--output", "@" } << true << 3 << "@";
 }
 
-void TestTollmarkScan::commandLine()
+void TestTollmarkScan::endsBeforeScan()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(bool, unit);
     QFETCH(int, status);
     QFETCH(QString, says);
-    ProgramRun run(kProgram, arguments);
-    QCOMPARE(run.finish(), status);
-    QVERIFY2(
-        QString::fromLocal8Bit(status ? run.err : run.out).contains(says), run.err.constData());
-}
-
-void TestTollmarkScan::completeScan_data()
-{
-    QTest::addColumn<QString>("view");
-    QTest::addColumn<bool>("toFile");
-    QTest::newRow("both to standard output") << "both" << false;
-    QTest::newRow("cabinets to a file") << "cabs" << true;
-}
-
-void TestTollmarkScan::completeScan()
-{
-    QFETCH(QString, view);
-    QFETCH(bool, toFile);
-    const SimBank bank = testBank();
-    AxeFxSim sim(bank);
-    QVERIFY(sim.start());
-    const QString path = scratch.filePath(QStringLiteral("rig.csv"));
-    QFile old(path);
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("an older table, longer than nothing\n");
-    old.close();
-
-    ProgramRun run(kProgram,
-        QStringList { "--view", view } + (toFile ? QStringList { "-o", path } : QStringList()));
-    QVERIFY2(run.finish() == 0, run.err.constData());
-    QString expected = bankCsv(bank, CrossReference::CabPresets, separator);
-    if (!toFile)
-        expected.prepend(bankCsv(bank, CrossReference::PresetCabs, separator) + '\n');
-    QCOMPARE(QString::fromLocal8Bit(toFile ? fileBytes(path) : run.out), expected);
-    QCOMPARE(run.out.isEmpty(), toFile);
-    QCOMPARE(sim.bank().currentPreset, 0);
-}
-
-void TestTollmarkScan::interrupted_data()
-{
-    QTest::addColumn<bool>("keepPartial");
-    QTest::newRow("nothing written") << false;
-    QTest::newRow("--keep-partial") << true;
-}
-
-void TestTollmarkScan::interrupted()
-{
-    QFETCH(bool, keepPartial);
-    const SimBank bank = testBank();
-    AxeFxSim sim(bank);
-    QVERIFY(sim.start());
-    const QString path = scratch.filePath(QStringLiteral("interrupted.csv"));
-    QFile::remove(path);
-    ProgramRun run(kProgram, { "-o", path, keepPartial ? "--keep-partial" : "--view=presets" });
-    // Into the cabinet usage: the search, the display offset and every name, then a few presets.
-    QVERIFY(sim.waitForRequests(3 + bank.cabCount() + bank.presetCount() + 20, 120000));
-    run.interrupt();
-    QCOMPARE(run.finish(), 2);
-    QVERIFY2(
-        run.lastErrorLine().startsWith("tollmark-scan: scan interrupted"), run.err.constData());
-    const int reached = sim.bank().currentPreset;
-    QVERIFY(reached > 0 && reached < bank.presetCount() - 1);
-    if (!keepPartial) {
-        QVERIFY(!QFile::exists(path));
-        return;
-    }
-    // Every preset, those the scan reached with their cabinets and the rest without.
-    QCOMPARE(QString::fromLocal8Bit(fileBytes(path)),
-        bankCsv(bank, CrossReference::PresetCabs, separator, reached + 1));
-}
-
-void TestTollmarkScan::unwritableOutput()
-{
-    AxeFxSim sim(testBank());
-    QVERIFY(sim.start());
-    for (const QString& path : { scratch.filePath("no/such/folder/rig.csv"), scratch.path() }) {
-        ProgramRun run(kProgram, { "--output", path });
-        QCOMPARE(run.finish(), 3);
-        QVERIFY2(run.lastErrorLine().contains(QDir(path).dirName()), run.err.constData());
-    }
-    // Known before the scan: the unit heard nothing.
-    QCOMPARE(sim.requestCount(), 0);
-}
-
-void TestTollmarkScan::noDeviceThenPorts()
-{
-    const QString path = scratch.filePath(QStringLiteral("none.csv"));
-    ProgramRun none(kProgram, { "-o", path });
-    QCOMPARE(none.finish(), 1);
-    QVERIFY2(
-        none.lastErrorLine().startsWith("tollmark-scan: no AxeFx found"), none.err.constData());
-    QVERIFY(!QFile::exists(path));
-
     AxeFxSim sim;
-    QVERIFY(sim.start());
-    ProgramRun ports(kProgram, { "--list-ports" });
-    QCOMPARE(ports.finish(), 0);
-    // The unit's output is where the program reads from, and the other way round.
-    const QString out = QString::fromLocal8Bit(ports.out);
-    const int outputs = out.indexOf("Output ports:");
-    QVERIFY2(out.startsWith("Input ports:") && outputs > 0, qPrintable(out));
-    QVERIFY(out.indexOf(sim.portNames().output) < outputs);
-    QVERIFY(out.indexOf(sim.portNames().input) > outputs);
+    QVERIFY(!unit || sim.start());
+    QTemporaryDir dir;
+    Run run(arguments.replaceInStrings("@", dir.path()));
+    QCOMPARE(run.finish(), status);
+    const QString text = status ? run.lastErrorLine() : QString::fromLocal8Bit(run.out);
+    says.replace("@", QRegularExpression::escape(dir.path()));
+    QVERIFY2(text.contains(QRegularExpression(says)), qPrintable(run.out + run.err));
     QCOMPARE(sim.requestCount(), 0);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList());
+}
+
+void TestTollmarkScan::scan_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("interrupt");
+    QTest::addColumn<int>("shows"); // a view, 2 for both, -1 for the older file as it was
+    QTest::newRow("both to standard output") << QStringList { "--view", "both" } << false << 2;
+    QTest::newRow("cabinets over an older file") << QStringList { "--view", "cabs", "-o",
+        "@/rig.csv" } << false << int(CrossReference::CabPresets);
+    QTest::newRow("interrupted") << QStringList { "-o", "@/rig.csv", "--view=presets" } << true
+                                 << -1;
+    // Every preset, those the scan reached with their cabinets and the rest without.
+    QTest::newRow("interrupted, --keep-partial") << QStringList { "-o", "@/rig.csv",
+        "--keep-partial" } << true << int(CrossReference::PresetCabs);
+}
+
+void TestTollmarkScan::scan()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, interrupt);
+    QFETCH(int, shows);
+    const SimBank bank = testBank();
+    AxeFxSim sim(bank);
+    QVERIFY(sim.start());
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("rig.csv")));
+    const QByteArray older = "an older table, longer than nothing\n";
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(older) == older.size());
+    file.close();
+
+    Run run(arguments.replaceInStrings("@", dir.path()));
+    if (interrupt) {
+        // Into the cabinet usage: the search, the display offset and every name, then a few.
+        QVERIFY(sim.waitForRequests(3 + bank.cabCount() + bank.presetCount() + 20, 120000));
+        ::kill(pid_t(run.processId()), SIGINT);
+    }
+    QCOMPARE(run.finish(), interrupt ? 2 : 0);
+    const int reached = interrupt ? sim.bank().currentPreset + 1 : -1;
+    QCOMPARE(run.lastErrorLine().startsWith("tollmark-scan: scan interrupted"), interrupt);
+    // A complete scan leaves the unit on preset 0; the interrupt came within the usage.
+    QVERIFY(
+        interrupt ? reached > 1 && reached < bank.presetCount() : sim.bank().currentPreset == 0);
+    const auto csv = [&](int view) { return bankCsv(bank, CrossReference::View(view), reached); };
+    const QString expected = shows < 0 ? QString(older)
+        : shows < 2                    ? csv(shows)
+                    : csv(CrossReference::PresetCabs) + '\n' + csv(CrossReference::CabPresets);
+    const bool toFile = arguments.contains("-o");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromLocal8Bit(toFile ? file.readAll() : run.out), expected);
+    QCOMPARE(run.out.isEmpty(), toFile);
 }
 
 QTEST_GUILESS_MAIN(TestTollmarkScan)

@@ -12,9 +12,6 @@
 
 class BankCatalogue : public Catalogue {
 public:
-    explicit BankCatalogue(const SimBank& bank)
-        : bank(bank)
-    { }
     int presetCount() const override { return bank.presetCount(); }
     int cabCount() const override { return bank.cabCount(); }
     int displayOffset() const override { return bank.displayOffset; }
@@ -38,15 +35,17 @@ inline QVector<CrossReference::Row> bankRows(
     CrossReference::startScan(presetCabs, cabPresets, bank.presetCount(), bank.cabCount());
     for (int p = 0; p < (presetsRead < 0 ? bank.presetCount() : presetsRead); ++p)
         CrossReference::addPreset(presetCabs, cabPresets, p, bank.expectedCabs(p));
-    const BankCatalogue names(bank);
+    BankCatalogue names;
+    names.bank = bank;
     return CrossReference(names, presetCabs, cabPresets).rows(view, CrossReference::Full);
 }
 
-inline QString bankCsv(
-    const SimBank& bank, CrossReference::View view, QChar separator, int presetsRead = -1)
+// As the window and the scanner write it, with the separator of the system's locale.
+inline QString bankCsv(const SimBank& bank, CrossReference::View view, int presetsRead = -1)
 {
     QString text;
     QTextStream out(&text);
+    const QChar separator = CsvExport::separatorFor(QLocale::system());
     CsvExport::write(out, view, bankRows(bank, view, presetsRead), separator);
     out.flush();
     return text;
