@@ -202,7 +202,9 @@ void TestMainWindow::completeScan()
         requests << QStringLiteral("name %1").arg(p);
     for (int p = 0; p < bank.presetCount(); ++p)
         requests << QStringLiteral("pc %1").arg(p) << "usage";
-    QCOMPARE(trail(sim.requests()), requests << "pc 0");
+    requests << "pc 0";
+    // The last program change is sent without a reply to wait for: it may still be on its way.
+    QTRY_COMPARE(trail(sim.requests()), requests);
 
     QCOMPARE(phases,
         QStringList({ "Asking for\nCab names...", "Asking for\nPreset names...",
@@ -266,6 +268,9 @@ void TestMainWindow::stopInNamesKeepsTheResult()
     MainWindow w;
     QCOMPARE(answer.count, 1);
 
+    // The start-up scan's last request has no reply; cleared before it lands, it would lead
+    // the next trail.
+    QTRY_VERIFY(trail(sim.requests()).endsWith(QStringLiteral("pc 0")));
     sim.clearRequests();
     // Esc once the first cabinet name is in: the bar leaves the 100 of the last scan.
     connect(w.statusBar()->findChild<QProgressBar*>(), &QProgressBar::valueChanged, this, [&] {
