@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <utility>
+
 namespace {
 
 // A client whose port list and failures the test sets.
@@ -20,10 +22,7 @@ public:
     }
     void openVirtualPort(const std::string&) override { }
     unsigned int getPortCount() override { return unsigned(ports.size()); }
-    std::string getPortName(unsigned int number) override
-    {
-        return ports.value(int(number)).toStdString();
-    }
+    std::string getPortName(unsigned int n) override { return ports.value(int(n)).toStdString(); }
     void closePort() override { opened = -1; }
     bool isPortOpen() const override { return opened != -1; }
     void setErrorCallback(RtMidiErrorCallback, void*) override { }
@@ -38,7 +37,7 @@ class ScriptedPort : public QRtMidi {
 public:
     ~ScriptedPort() override { destoryRtMidiDev(); }
     ScriptedMidi* midi = nullptr;
-    bool serviceAvailable = true;
+    bool available = true;
     bool failSetup = false;
     unsigned int option = 0;
     int stops = 0;
@@ -52,17 +51,8 @@ protected:
             throw RtMidiError("cannot listen", RtMidiError::DRIVER_ERROR);
     }
     RtMidi* getRtMidi() const override { return midi; }
-    bool createRtMidiDev() override
-    {
-        if (serviceAvailable)
-            midi = new ScriptedMidi;
-        return midi;
-    }
-    void destoryRtMidiDev() override
-    {
-        delete midi;
-        midi = nullptr;
-    }
+    bool createRtMidiDev() override { return (midi = available ? new ScriptedMidi : nullptr); }
+    void destoryRtMidiDev() override { delete std::exchange(midi, nullptr); }
 };
 
 const QString kNotFound = QStringLiteral("open  - Port Name \"%1\" was not found");
@@ -74,135 +64,111 @@ class TestQRtMidiPorts : public QObject {
     Q_OBJECT
 
 private slots:
-    void table();
-    void open_data();
-    void open();
-    void libraryError_data();
-    void libraryError();
-    void closeReopenAndRebuild();
-};
+    // No client without a service; port-number order, a name reported twice maps to its higher
+    // number, letter case kept.
+    void table()
+    {
+        ScriptedPort port;
+        port.available = false;
+        QVERIFY(!port.init());
+        QVERIFY(!port.isOk());
+        QCOMPARE(port.getPortCount(), 0u);
+        port.available = true;
+        QVERIFY(port.init());
+        port.midi->ports = kPorts + QStringList { "alpha" };
+        QVERIFY(port.update());
+        QCOMPARE(port.getPortNames(), (QStringList { "Hub", "Zeta", "Alpha", "alpha" }));
+        QCOMPARE(port.getPortCount(), 5u);
+        QVERIFY(port.open("Zeta", 7));
+        QCOMPARE(port.midi->opened, 2);
+        QCOMPARE(port.option, 7u);
+        QCOMPARE(port.midi->ownName, std::string("RtMidi"));
+    }
 
-// No client without a service; port-number order, a name reported twice maps to its higher
-// number, letter case kept.
-void TestQRtMidiPorts::table()
-{
-    ScriptedPort port;
-    port.serviceAvailable = false;
-    QVERIFY(!port.init());
-    QVERIFY(!port.isOk());
-    QCOMPARE(port.getPortCount(), 0u);
-    port.serviceAvailable = true;
-    QVERIFY(port.init());
-    port.midi->ports = kPorts + QStringList { "alpha" };
-    QVERIFY(port.update());
-    QCOMPARE(port.getPortNames(), (QStringList { "Hub", "Zeta", "Alpha", "alpha" }));
-    QCOMPARE(port.getPortCount(), 5u);
-    QVERIFY(port.open("Zeta", 7));
-    QCOMPARE(port.midi->opened, 2);
-    QCOMPARE(port.option, 7u);
-    QCOMPARE(port.midi->ownName, std::string("RtMidi"));
-}
+    // A failure in the library's open or in the setup after it closes the port again.
+    void open_data()
+    {
+        QTest::addColumn<bool>("initialized");
+        QTest::addColumn<QStringList>("portsAtOpen");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("error");
+        const auto row = [](const char* row, bool initialized, QStringList ports, QString name,
+                             int failure, QString error) {
+            QTest::newRow(row) << initialized << ports << name << failure << error;
+        };
+        row("before init", false, kPorts, "Hub", 0, "Can't open, not initialized");
+        row("no name selected", true, kPorts, "", 0, "Can't open, no port selected");
+        row("unknown", true, kPorts, "Nowhere", 0, kNotFound.arg("Nowhere"));
+        row("gone since the table was built", true, { "Zeta", "Hub" }, "Alpha", 0,
+            kNotFound.arg("Alpha"));
+        row("number now another port", true, { "Zeta", "Alpha" }, "Hub", 0, kNotFound.arg("Hub"));
+        row("in the library's open", true, kPorts, "Hub", 1, "open : cannot connect");
+        row("in the setup after it", true, kPorts, "Hub", 2, "open : cannot listen");
+        row("opens", true, kPorts, "Hub", 0, "");
+    }
 
-void TestQRtMidiPorts::open_data()
-{
-    QTest::addColumn<bool>("initialized");
-    QTest::addColumn<QStringList>("portsAtOpen");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("before init") << false << kPorts << "Hub"
-                                 << "Can't open, not initialized";
-    QTest::newRow("no name selected") << true << kPorts << ""
-                                      << "Can't open, no port selected";
-    QTest::newRow("unknown") << true << kPorts << "Nowhere" << kNotFound.arg("Nowhere");
-    QTest::newRow("letter case") << true << kPorts << "hub" << kNotFound.arg("hub");
-    QTest::newRow("gone since the table was built")
-        << true << QStringList { "Zeta", "Hub" } << "Alpha" << kNotFound.arg("Alpha");
-    QTest::newRow("number now another port")
-        << true << QStringList { "Zeta", "Alpha" } << "Hub" << kNotFound.arg("Hub");
-    QTest::newRow("opens") << true << kPorts << "Hub"
-                           << "";
-}
+    void open()
+    {
+        QFETCH(bool, initialized);
+        QFETCH(QStringList, portsAtOpen);
+        QFETCH(QString, name);
+        QFETCH(int, failure);
+        QFETCH(QString, error);
+        ScriptedPort port;
+        if (initialized) {
+            QVERIFY(port.init());
+            port.midi->ports = kPorts;
+            QVERIFY(port.update());
+            port.midi->ports = portsAtOpen;
+            port.midi->failOpen = failure == 1;
+            port.failSetup = failure == 2;
+        }
+        if (failure)
+            QTest::ignoreMessage(QtDebugMsg, qPrintable("RtMidi Open Error: " + error.mid(7)));
+        QCOMPARE(port.open(name, 0), error.isEmpty());
+        QCOMPARE(port.isOpen(), error.isEmpty());
+        QCOMPARE(port.getLastErrorString(), error);
+        QCOMPARE(port.stops, failure ? 1 : 0);
+        if (initialized)
+            QCOMPARE(port.midi->opened, error.isEmpty() ? 1 : -1);
+    }
 
-void TestQRtMidiPorts::open()
-{
-    QFETCH(bool, initialized);
-    QFETCH(QStringList, portsAtOpen);
-    QFETCH(QString, name);
-    QFETCH(QString, error);
-    ScriptedPort port;
-    if (initialized) {
+    // close() keeps the selected name; a failed open closes the port open before; update() keeps
+    // the open port and sees new ones; init() forgets both.
+    void closeReopenAndRebuild()
+    {
+        ScriptedPort port;
         QVERIFY(port.init());
         port.midi->ports = kPorts;
         QVERIFY(port.update());
-        port.midi->ports = portsAtOpen;
+        QVERIFY(!port.open("Late", 0));
+        port.midi->ports << "Late";
+        QVERIFY(port.update());
+        QVERIFY(port.open(QString(), 0));
+        QCOMPARE(port.midi->opened, 4);
+
+        port.close();
+        QVERIFY(!port.isOpen());
+        QCOMPARE(port.midi->opened, -1);
+        QCOMPARE(port.stops, 1);
+        QVERIFY(port.open(QString(), 0));
+        QVERIFY(!port.open("Nowhere", 0));
+        QCOMPARE(port.midi->opened, -1);
+        QCOMPARE(port.stops, 2);
+
+        QVERIFY(port.open("Hub", 0));
+        port.midi->ports.prepend("New");
+        QVERIFY(port.update());
+        QVERIFY(port.isOpen());
+        QCOMPARE(port.getPortNames().first(), QString("New"));
+
+        QVERIFY(port.init());
+        QVERIFY(!port.isOpen());
+        QVERIFY(!port.open(QString(), 0));
+        QCOMPARE(port.getLastErrorString(), QString("Can't open, no port selected"));
     }
-    QCOMPARE(port.open(name, 0), error.isEmpty());
-    QCOMPARE(port.isOpen(), error.isEmpty());
-    QCOMPARE(port.getLastErrorString(), error);
-    if (initialized)
-        QCOMPARE(port.midi->opened, error.isEmpty() ? 1 : -1);
-}
-
-void TestQRtMidiPorts::libraryError_data()
-{
-    QTest::addColumn<bool>("failSetup");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("in the library's open") << false << "cannot connect";
-    QTest::newRow("in the setup after it") << true << "cannot listen";
-}
-
-void TestQRtMidiPorts::libraryError()
-{
-    QFETCH(bool, failSetup);
-    QFETCH(QString, message);
-    ScriptedPort port;
-    QVERIFY(port.init());
-    port.midi->ports = kPorts;
-    QVERIFY(port.update());
-    port.midi->failOpen = !failSetup;
-    port.failSetup = failSetup;
-    QTest::ignoreMessage(QtDebugMsg, qPrintable("RtMidi Open Error: " + message));
-    QVERIFY(!port.open("Hub", 0));
-    QVERIFY(!port.isOpen());
-    QCOMPARE(port.midi->opened, -1);
-    QCOMPARE(port.stops, 1);
-    QCOMPARE(port.getLastErrorString(), "open : " + message);
-}
-
-// close() keeps the selected name; a failed open closes the port open before; update() keeps
-// the open port and sees new ones; init() forgets both.
-void TestQRtMidiPorts::closeReopenAndRebuild()
-{
-    ScriptedPort port;
-    QVERIFY(port.init());
-    port.midi->ports = kPorts;
-    QVERIFY(port.update());
-    QVERIFY(!port.open("Late", 0));
-    port.midi->ports << "Late";
-    QVERIFY(port.update());
-    QVERIFY(port.open(QString(), 0));
-    QCOMPARE(port.midi->opened, 4);
-
-    port.close();
-    QVERIFY(!port.isOpen());
-    QCOMPARE(port.midi->opened, -1);
-    QCOMPARE(port.stops, 1);
-    QVERIFY(port.open(QString(), 0));
-    QVERIFY(!port.open("Nowhere", 0));
-    QCOMPARE(port.midi->opened, -1);
-    QCOMPARE(port.stops, 2);
-
-    QVERIFY(port.open("Hub", 0));
-    port.midi->ports.prepend("New");
-    QVERIFY(port.update());
-    QVERIFY(port.isOpen());
-    QCOMPARE(port.getPortNames().first(), QString("New"));
-
-    QVERIFY(port.init());
-    QVERIFY(!port.isOpen());
-    QVERIFY(!port.open(QString(), 0));
-    QCOMPARE(port.getLastErrorString(), QString("Can't open, no port selected"));
-}
+};
 
 QTEST_GUILESS_MAIN(TestQRtMidiPorts)
 #include "tst_qrtmidiports.moc"

@@ -8,14 +8,10 @@
 #include <RtMidi.h>
 
 #include <QDeadlineTimer>
-#include <QList>
 #include <QMutex>
-#include <QMutexLocker>
-#include <QString>
 #include <QWaitCondition>
 
 #include <memory>
-#include <vector>
 
 class MidiPeer {
 public:
@@ -23,28 +19,34 @@ public:
 
     MidiPeer()
     {
-        std::string error;
-        input.reset(qrtCreateMidiIn("Test Peer In", 0, &error));
-        output.reset(qrtCreateMidiOut("Test Peer Out", &error));
-        errorText = QString::fromStdString(error);
-        if (!input || !output)
-            return;
+        std::string text;
+        input.reset(qrtCreateMidiIn("Test Peer In", 0, &text));
+        output.reset(qrtCreateMidiOut("Test Peer Out", &text));
         try {
+            if (!input || !output)
+                throw RtMidiError(text);
             input->openVirtualPort("Peer In");
             input->setCallback(&MidiPeer::onMessage, this);
             input->ignoreTypes(false, false, false);
             output->openVirtualPort("Peer Out");
         } catch (const RtMidiError& e) {
-            errorText = QString::fromStdString(e.getMessage());
+            text = e.getMessage();
         }
+        error = QString::fromStdString(text);
     }
 
-    bool isOk() const { return input && output && errorText.isEmpty(); }
-    QString error() const { return errorText; }
-
-    /// The full names under which the port layer sees the peer's input and output.
-    QString inputPortName() { return findPortName(*output, "Peer In"); }
-    QString outputPortName() { return findPortName(*input, "Peer Out"); }
+    // The full name ("client:port") under which the port layer sees the peer's output port,
+    // or its input port.
+    QString portName(bool peerOutput)
+    {
+        RtMidi& device = peerOutput ? static_cast<RtMidi&>(*input) : *output;
+        const QString port = peerOutput ? ":Peer Out" : ":Peer In";
+        for (unsigned int number = 0; number < device.getPortCount(); ++number) {
+            if (QString::fromStdString(device.getPortName(number)).endsWith(port))
+                return QString::fromStdString(device.getPortName(number));
+        }
+        return QString();
+    }
 
     void send(const QRtMidiData& message)
     {
@@ -52,8 +54,7 @@ public:
         output->sendMessage(bytes.data(), bytes.size());
     }
 
-    /// The messages received once at least `count` have come, or those there are after
-    /// kWaitMs.
+    // The messages received once at least `count` have come, or those there are after kWaitMs.
     QList<QRtMidiData> waitForCount(int count)
     {
         QDeadlineTimer deadline(kWaitMs);
@@ -61,6 +62,8 @@ public:
         while (messages.size() < count && arrived.wait(&lock, deadline)) { }
         return messages;
     }
+
+    QString error;
 
 private:
     static void onMessage(double, std::vector<unsigned char>* message, void* userData)
@@ -71,21 +74,9 @@ private:
         peer->arrived.wakeAll();
     }
 
-    // The service puts its client's name before a port's ("client:port").
-    static QString findPortName(RtMidi& device, const QString& port)
-    {
-        for (unsigned int number = 0; number < device.getPortCount(); ++number) {
-            const QString name = QString::fromStdString(device.getPortName(number));
-            if (name.endsWith(QLatin1Char(':') + port))
-                return name;
-        }
-        return QString();
-    }
-
     QMutex lock;
     QWaitCondition arrived;
     QList<QRtMidiData> messages;
-    QString errorText;
     std::unique_ptr<RtMidiIn, QRtMidiInDeleter> input;
     std::unique_ptr<RtMidiOut, QRtMidiOutDeleter> output;
 };
