@@ -1,13 +1,17 @@
-// Both ports against the test peer on a real server: the output port sending without a
+// Both ports against a test peer on a real server: the output port sending without a
 // client, an empty buffer, hex text, and messages cut into pieces with pauses, each announced
 // on dataOutMonitor(); a round trip into the input port across a close and reopen; and the
 // choice of service when none can be reached.
-#include "midipeer.h"
+#include "qrtmidiapi.h"
 #include "qrtmidiin.h"
 #include "qrtmidiout.h"
 
+#include <RtMidi.h>
+
 #include <QElapsedTimer>
 #include <QtTest>
+
+#include <optional>
 
 using Messages = QList<QRtMidiData>;
 
@@ -16,25 +20,83 @@ char* toString(const QRtMidiData& data)
     return QTest::toString(data.toString(' '));
 }
 
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+// The ports' counterpart: a virtual input and output port on the service the port layer
+// chooses, keeping what it receives and sending what a test gives it.
+class Peer {
+public:
+    Peer()
+    {
+        std::string text;
+        input.reset(qrtCreateMidiIn("Test Peer In", 1000, &text));
+        output.reset(qrtCreateMidiOut("Test Peer Out", &text));
+        try {
+            if (!input || !output)
+                throw RtMidiError(text);
+            input->openVirtualPort("Peer In");
+            input->ignoreTypes(false, false, false);
+            output->openVirtualPort("Peer Out");
+        } catch (const RtMidiError& e) {
+            error = QString::fromStdString(e.getMessage());
+        }
+    }
+
+    // The full name ("client:port") under which the port layer sees the peer's output or
+    // input port.
+    QString portName(bool peerOutput)
+    {
+        RtMidi& device = peerOutput ? static_cast<RtMidi&>(*input) : *output;
+        for (unsigned int number = 0; number < device.getPortCount(); ++number) {
+            const QString name = QString::fromStdString(device.getPortName(number));
+            if (name.endsWith(peerOutput ? ":Peer Out" : ":Peer In"))
+                return name;
+        }
+        return QString();
+    }
+
+    void send(const QRtMidiData& message)
+    {
+        const std::vector<unsigned char> bytes = message.toStdVector(0, -1);
+        output->sendMessage(bytes.data(), bytes.size());
+    }
+
+    // Everything received so far.
+    Messages received()
+    {
+        for (std::vector<unsigned char> bytes; input->getMessage(&bytes), !bytes.empty();)
+            messages << QRtMidiData(bytes);
+        return messages;
+    }
+
+    QString error;
+
+private:
+    Messages messages;
+    std::unique_ptr<RtMidiIn, QRtMidiInDeleter> input;
+    std::unique_ptr<RtMidiOut, QRtMidiOutDeleter> output;
+};
+
+} // namespace
+
 class TestQRtMidiOut : public QObject {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        peer = new MidiPeer;
-        QVERIFY2(peer->error.isEmpty(), qPrintable(peer->error));
-        port = new QRtMidiOut;
-        monitor = new QSignalSpy(port, &QRtMidiOut::dataOutMonitor);
+        QVERIFY2(peer.emplace().error.isEmpty(), qPrintable(peer->error));
+        monitor.emplace(&port.emplace(), &QRtMidiOut::dataOutMonitor);
         QVERIFY(port->init());
         QVERIFY(port->open(peer->portName(false), 0));
     }
-
     void cleanup()
     {
-        delete monitor;
-        delete port;
-        delete peer;
+        monitor.reset();
+        port.reset();
+        peer.reset();
     }
 
     void withoutClient()
@@ -51,8 +113,8 @@ private slots:
         port->dataOut(QRtMidiData());
         port->dataOut(QStringLiteral("F0 7E 7F 06 01 F7"));
         port->dataOut("90 40 7F");
-        QCOMPARE(peer->waitForCount(2),
-            (Messages { QRtMidiData("F07E7F0601F7"), QRtMidiData("90407F") }));
+        const Messages expected { QRtMidiData("F07E7F0601F7"), QRtMidiData("90407F") };
+        QTRY_COMPARE_WITH_TIMEOUT(peer->received(), expected, kWaitMs);
         QCOMPARE(monitor->count(), 3);
     }
 
@@ -78,7 +140,7 @@ private slots:
         port->dataOutSplit(data, maxMsg, delayMs);
         const qint64 elapsed = clock.elapsed();
         const Messages expected = pieces == 1 ? Messages { data } : data.split(maxMsg);
-        QCOMPARE(peer->waitForCount(pieces), expected);
+        QTRY_COMPARE_WITH_TIMEOUT(peer->received(), expected, kWaitMs);
         QCOMPARE(monitor->count(), pieces);
         for (int i = 0; i < pieces; ++i)
             QCOMPARE(monitor->at(i).at(0).value<QRtMidiData>(), expected.at(i));
@@ -99,7 +161,7 @@ private slots:
         for (int round = 0; round < 2; ++round) {
             for (const QRtMidiData& message : sent)
                 peer->send(message);
-            QTRY_COMPARE_WITH_TIMEOUT(in.pendingCount(), sent.size(), MidiPeer::kWaitMs);
+            QTRY_COMPARE_WITH_TIMEOUT(in.pendingCount(), sent.size(), kWaitMs);
             for (const QRtMidiData& message : sent) {
                 QRtMidiData taken;
                 QVERIFY(in.takeMessage(taken));
@@ -130,9 +192,9 @@ private slots:
     }
 
 private:
-    MidiPeer* peer = nullptr;
-    QRtMidiOut* port = nullptr;
-    QSignalSpy* monitor = nullptr;
+    std::optional<Peer> peer;
+    std::optional<QRtMidiOut> port;
+    std::optional<QSignalSpy> monitor;
 };
 
 QTEST_GUILESS_MAIN(TestQRtMidiOut)
