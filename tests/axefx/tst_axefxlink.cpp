@@ -5,7 +5,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include <memory>
+#include <optional>
 
 class TestAxeFxLink : public QObject {
     Q_OBJECT
@@ -13,8 +13,8 @@ class TestAxeFxLink : public QObject {
 private slots:
     void init()
     {
-        sim = std::make_unique<AxeFxSim>();
-        axefx = std::make_unique<AxeFX>();
+        sim.emplace();
+        axefx.emplace();
     }
     void cleanup()
     {
@@ -22,53 +22,44 @@ private slots:
         sim.reset();
     }
 
-    void portNames_data()
+    void discovery_data()
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("output");
-        QTest::addColumn<bool>("found");
-        QTest::newRow("unit names") << "AXE-FX II MIDI In" << QString("AXE-FX II MIDI Out") << true;
-        QTest::newRow("any letter case") << "my aXe in" << QString("Axe Out") << true;
-        QTest::newRow("letters apart") << "A X E In" << QString("A X E Out") << false;
-        QTest::newRow("only the output matches") << "Box In" << QString("AXE Out") << false;
-        QTest::newRow("only the input matches") << "AXE In" << QString("Box Out") << false;
-    }
-
-    // The client's name is in every port name; a neutral one leaves the port names to decide.
-    void portNames()
-    {
-        QFETCH(QString, input);
-        QFETCH(QString, output);
-        QFETCH(bool, found);
-        sim->setPortNames({ "Rig", input, output });
-        QCOMPARE(connectToSim(*sim, *axefx), found);
-        QCOMPARE(axefx->midiOut.isOpen(), found);
-        QCOMPARE(axefx->midiIn.isOpen(), found);
-        QCOMPARE(requestTrail(sim->requests()), found ? QString("00 35") : QString());
-    }
-
-    void discoveryReplies_data()
-    {
         QTest::addColumn<quint8>("unanswered");
         QTest::addColumn<QByteArray>("modelReply");
         QTest::addColumn<int>("deviceOffset");
         QTest::addColumn<bool>("found");
         QTest::addColumn<int>("model");
         QTest::addColumn<int>("offset");
+        const auto row
+            = [](const char* name, QString in, QString out, quint8 unanswered, QByteArray reply,
+                  int deviceOffset, bool found, int model, int offset) {
+                  QTest::newRow(name) << in << out << unanswered << reply << deviceOffset << found
+                                      << model << offset;
+              };
         const QByteArray none, model0 = simReply(0x00, 0x64, QByteArray::fromHex("0A03"));
-        QTest::newRow("model query unanswered") << quint8(0x00) << none << 1 << false << 0 << 1;
-        QTest::newRow("model byte 0") << quint8(0xFF) << model0 << 1 << true << 0 << 1;
-        QTest::newRow("offset 0") << quint8(0xFF) << none << 0 << true << 3 << 0;
-        QTest::newRow("offset query unanswered") << quint8(0x35) << none << 0 << true << 3 << 1;
+        const QString in = "AXE-FX II MIDI In", out = "AXE-FX II MIDI Out";
+        row("any letter case, offset 0", "my aXe in", "Axe Out", 0xFF, none, 0, true, 3, 0);
+        row("letters apart", "A X E In", "A X E Out", 0xFF, none, 1, false, 0, 1);
+        row("only the output matches", "Box In", "AXE Out", 0xFF, none, 1, false, 0, 1);
+        row("only the input matches", "AXE In", "Box Out", 0xFF, none, 1, false, 0, 1);
+        row("model query unanswered", in, out, 0x00, none, 1, false, 0, 1);
+        row("model byte 0", in, out, 0xFF, model0, 1, true, 0, 1);
+        row("offset query unanswered", in, out, 0x35, none, 0, true, 3, 1);
     }
 
+    // The client's name is in every port name; a neutral one leaves the port names to decide.
     // The display offset starts at 1 here, so that each outcome differs from it.
-    void discoveryReplies()
+    void discovery()
     {
+        QFETCH(QString, input);
+        QFETCH(QString, output);
         QFETCH(quint8, unanswered);
         QFETCH(QByteArray, modelReply);
         QFETCH(int, deviceOffset);
         QFETCH(int, model);
+        sim->setPortNames({ "Rig", input, output });
         sim->editBank([&](SimBank& bank) { bank.displayOffset = quint8(deviceOffset); });
         SimFaults faults;
         faults.unanswered = { unanswered };
@@ -141,7 +132,7 @@ private slots:
         QFETCH(int, atLeastMs);
         QFETCH(int, belowMs);
         QVERIFY(connectWith({ 0x35 }, tempoMs, noiseMs));
-        QTimer::singleShot(streamMs, sim.get(), [&] { sim->setFaults(SimFaults()); });
+        QTimer::singleShot(streamMs, &*sim, [&] { sim->setFaults(SimFaults()); });
         QElapsedTimer clock;
         clock.start();
         QVERIFY(!axefx->ReadDisplayOffset());
@@ -201,8 +192,8 @@ private:
         return found;
     }
 
-    std::unique_ptr<AxeFxSim> sim;
-    std::unique_ptr<AxeFX> axefx;
+    std::optional<AxeFxSim> sim;
+    std::optional<AxeFX> axefx;
 };
 
 QTEST_GUILESS_MAIN(TestAxeFxLink)

@@ -15,11 +15,6 @@
 
 using Messages = QList<QRtMidiData>;
 
-char* toString(const QRtMidiData& data)
-{
-    return QTest::toString(data.toString(' '));
-}
-
 namespace {
 
 constexpr int kWaitMs = 5000;
@@ -99,15 +94,9 @@ private slots:
         peer.reset();
     }
 
-    void withoutClient()
-    {
-        port->destroy();
-        port->dataOut(QRtMidiData("F8"));
-        QCOMPARE(monitor->count(), 0);
-    }
-
-    // The empty buffer reaches nobody: the next message is the first the peer sees.
-    void emptyBufferAndHexText()
+    // The empty buffer reaches nobody: the next message is the first the peer sees. Without a
+    // client nothing is sent or announced.
+    void dataOut()
     {
         QTest::ignoreMessage(QtWarningMsg, "QRtMidiOut::dataOut: an empty message is not sent");
         port->dataOut(QRtMidiData());
@@ -115,6 +104,9 @@ private slots:
         port->dataOut("90 40 7F");
         const Messages expected { QRtMidiData("F07E7F0601F7"), QRtMidiData("90407F") };
         QTRY_COMPARE_WITH_TIMEOUT(peer->received(), expected, kWaitMs);
+        QCOMPARE(monitor->count(), 3);
+        port->destroy();
+        port->dataOut(QRtMidiData("F8"));
         QCOMPARE(monitor->count(), 3);
     }
 
@@ -162,11 +154,10 @@ private slots:
             for (const QRtMidiData& message : sent)
                 peer->send(message);
             QTRY_COMPARE_WITH_TIMEOUT(in.pendingCount(), sent.size(), kWaitMs);
-            for (const QRtMidiData& message : sent) {
-                QRtMidiData taken;
-                QVERIFY(in.takeMessage(taken));
-                QCOMPARE(taken, message);
-            }
+            Messages taken;
+            for (QRtMidiData m; in.takeMessage(m);)
+                taken << m;
+            QCOMPARE(taken, sent);
             QCOMPARE(in.getLastData(), sent.last());
             in.close();
             QVERIFY(!in.isOpen());
@@ -175,20 +166,16 @@ private slots:
         QCOMPARE(dataIn.count(), 2 * sent.size());
     }
 
-    // With no server to reach, both directions report the library's complaint instead of a
-    // client.
+    // With no server to reach, the library's complaint comes instead of a client.
     void unreachableService()
     {
         const QByteArray server = qgetenv("JACK_DEFAULT_SERVER");
         qputenv("JACK_DEFAULT_SERVER", "tollmark-no-such-server");
-        std::string inError, outError;
-        std::unique_ptr<RtMidiIn, QRtMidiInDeleter> in(qrtCreateMidiIn("Unreachable", 1, &inError));
-        std::unique_ptr<RtMidiOut, QRtMidiOutDeleter> out(
-            qrtCreateMidiOut("Unreachable", &outError));
+        std::string error;
+        std::unique_ptr<RtMidiOut, QRtMidiOutDeleter> out(qrtCreateMidiOut("Unreachable", &error));
         qputenv("JACK_DEFAULT_SERVER", server);
-        QVERIFY(!in && !out);
-        QVERIFY2(QString::fromStdString(inError).contains("JACK"), inError.c_str());
-        QVERIFY2(QString::fromStdString(outError).contains("JACK"), outError.c_str());
+        QVERIFY(!out);
+        QVERIFY2(QString::fromStdString(error).contains("JACK"), error.c_str());
     }
 
 private:
