@@ -4,7 +4,6 @@
 #include "axefx.h"
 #include "axefxsim.h"
 
-#include <QByteArray>
 #include <QtTest>
 
 // Starts the unit and finds it; false with a test failure message when either fails.
