@@ -11,6 +11,7 @@ class TestAxeFxLink : public QObject {
     Q_OBJECT
 
 private slots:
+    // The link of the test before goes before the unit it talks to.
     void init()
     {
         axefx.reset();

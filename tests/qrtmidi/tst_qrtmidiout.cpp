@@ -64,6 +64,7 @@ class TestQRtMidiOut : public QObject {
     Q_OBJECT
 
 private slots:
+    // The port of the test before goes before the peer it is connected to.
     void init()
     {
         monitor.reset();
