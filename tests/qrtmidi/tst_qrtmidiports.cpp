@@ -106,8 +106,8 @@ private slots:
 
     // No client without a service, and nothing to open; port-number order, a name reported
     // twice maps to its higher number, letter case kept. A failed open closes the port open
-    // before and keeps the name it was given; close() keeps the selected name; update() keeps
-    // the open port and sees new ones; init() forgets both.
+    // before and keeps the name it was given, whose error the next open clears; close() keeps the
+    // selected name; update() keeps the open port and sees new ones; init() forgets both.
     void lifeCycle()
     {
         ScriptedPort port;
@@ -138,6 +138,9 @@ private slots:
         QCOMPARE(port.midi->opened, -1);
         QCOMPARE(port.stops, 2);
         QVERIFY(port.open(QString(), 0));
+        QVERIFY(!port.open("Nowhere", 0));
+        QVERIFY(port.open("Late", 0));
+        QCOMPARE(port.getLastErrorString(), QString());
         port.midi->ports.prepend("New");
         QVERIFY(port.update());
         QVERIFY(port.isOpen());
