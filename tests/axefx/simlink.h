@@ -4,30 +4,23 @@
 #include "axefx.h"
 #include "axefxsim.h"
 
-#include <QByteArray>
 #include <QtTest>
 
 // Starts the unit and finds it; false with a test failure message when either fails.
 inline bool connectToSim(AxeFxSim& sim, AxeFX& axefx)
 {
     QString error;
-    if (!sim.start(&error)) {
-        qWarning() << "simulator did not start:" << error;
-        return false;
-    }
-    return axefx.findAxeFx();
+    if (sim.start(&error))
+        return axefx.findAxeFx();
+    qWarning() << "simulator did not start:" << error;
+    return false;
 }
 
 // A reply frame as the unit writes it; the readers do not check the checksum, so 00 stands.
 inline QByteArray simReply(quint8 model, quint8 function, const QByteArray& payload)
 {
-    QByteArray m = QByteArray::fromHex("F000 0174");
-    m += char(model);
-    m += char(function);
-    m += payload;
-    m += char(0x00);
-    m += char(0xF7);
-    return m;
+    return QByteArray::fromHex("F0000174") + char(model) + char(function) + payload
+        + QByteArray::fromHex("00F7");
 }
 
 // Function and, for parameter value queries, parameter of each recorded request, such as

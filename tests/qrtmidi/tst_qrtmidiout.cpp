@@ -1,127 +1,170 @@
-// The output port against the test peer: sending without a client, an empty buffer, hex
-// text, and messages cut into pieces with pauses, each announced on dataOutMonitor(); and
-// the choice of service when none can be reached.
-#include "midipeer.h"
+// Both ports against a test peer on a real server: the output port sending without a
+// client, an empty buffer, hex text, and messages cut into pieces with pauses, each announced
+// on dataOutMonitor(); a round trip into the input port across a close and reopen; and the
+// choice of service when none can be reached.
+#include "qrtmidiapi.h"
+#include "qrtmidiin.h"
 #include "qrtmidiout.h"
+
+#include <RtMidi.h>
 
 #include <QElapsedTimer>
 #include <QtTest>
 
-char* toString(const QRtMidiData& data)
-{
-    return QTest::toString(data.toString(' '));
-}
+#include <optional>
+
+using Messages = QList<QRtMidiData>;
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+// The ports' counterpart: a virtual input and output port on the service the port layer
+// chooses, keeping what it receives and sending what a test gives it.
+class Peer {
+public:
+    Peer()
+    {
+        std::string text;
+        input.reset(qrtCreateMidiIn("Test Peer In", 1000, &text));
+        output.reset(qrtCreateMidiOut("Test Peer Out", &text));
+        error = QString::fromStdString(text);
+        if (!input || !output)
+            return;
+        input->openVirtualPort("Peer In");
+        input->ignoreTypes(false, false, false);
+        output->openVirtualPort("Peer Out");
+    }
+
+    void send(const QRtMidiData& message)
+    {
+        const std::vector<unsigned char> bytes = message.toStdVector(0, -1);
+        output->sendMessage(bytes.data(), bytes.size());
+    }
+
+    // Everything received so far.
+    Messages received()
+    {
+        for (std::vector<unsigned char> bytes; input->getMessage(&bytes), !bytes.empty();)
+            messages << QRtMidiData(bytes);
+        return messages;
+    }
+
+    QString error;
+
+private:
+    Messages messages;
+    std::unique_ptr<RtMidiIn, QRtMidiInDeleter> input;
+    std::unique_ptr<RtMidiOut, QRtMidiOutDeleter> output;
+};
+
+} // namespace
 
 class TestQRtMidiOut : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void withoutClient();
-    void emptyBufferIsNotSent();
-    void hexText();
-    void split_data();
-    void split();
-    void unreachableService();
+    // The port of the test before goes before the peer it is connected to.
+    void init()
+    {
+        monitor.reset();
+        port.reset();
+        QVERIFY2(peer.emplace().error.isEmpty(), qPrintable(peer->error));
+        monitor.emplace(&port.emplace(), &QRtMidiOut::dataOutMonitor);
+        QVERIFY(port->init());
+        QVERIFY(
+            port->open(port->getPortNames().filter(QRegularExpression(":Peer In$")).value(0), 0));
+    }
+
+    // The empty buffer reaches nobody: the next message is the first the peer sees. Without a
+    // client nothing is sent or announced.
+    void dataOut()
+    {
+        QTest::ignoreMessage(QtWarningMsg, "QRtMidiOut::dataOut: an empty message is not sent");
+        port->dataOut(QRtMidiData());
+        port->dataOut(QStringLiteral("F0 7E 7F 06 01 F7"));
+        port->dataOut("90 40 7F");
+        const Messages expected { QRtMidiData("F07E7F0601F7"), QRtMidiData("90407F") };
+        QTRY_COMPARE_WITH_TIMEOUT(peer->received(), expected, kWaitMs);
+        QCOMPARE(monitor->count(), 3);
+        port->destroy();
+        port->dataOut(QRtMidiData("F8"));
+        QCOMPARE(monitor->count(), 3);
+    }
+
+    void split_data()
+    {
+        QTest::addColumn<int>("maxMsg");
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<int>("pieces");
+        QTest::newRow("three pieces, paused") << 3 << 50 << 3;
+        QTest::newRow("fits in one") << 9 << 50 << 1;
+        QTest::newRow("no limit") << 0 << 50 << 1;
+    }
+
+    // Three note messages in one buffer; the pieces arrive as messages of their own, in order.
+    void split()
+    {
+        QFETCH(int, maxMsg);
+        QFETCH(int, delayMs);
+        QFETCH(int, pieces);
+        const QRtMidiData data("90 40 7F 90 41 7F 90 42 7F");
+        QElapsedTimer clock;
+        clock.start();
+        port->dataOutSplit(data, maxMsg, delayMs);
+        const qint64 elapsed = clock.elapsed();
+        const Messages expected = pieces == 1 ? Messages { data } : data.split(maxMsg);
+        QTRY_COMPARE_WITH_TIMEOUT(peer->received(), expected, kWaitMs);
+        QCOMPARE(monitor->count(), pieces);
+        for (int i = 0; i < pieces; ++i)
+            QCOMPARE(monitor->at(i).at(0).value<QRtMidiData>(), expected.at(i));
+        QVERIFY(pieces == 1 || elapsed >= pieces * delayMs);
+    }
+
+    // Every kind of message arrives once, whole and in order, also after closing and reopening
+    // the port (its client stays; the connection is made again).
+    void inputRoundTrip()
+    {
+        QRtMidiIn in;
+        QSignalSpy dataIn(&in, &QRtMidiIn::dataIn);
+        QVERIFY(in.init());
+        QVERIFY(in.open(in.getPortNames().filter(QRegularExpression(":Peer Out$")).value(0), 0));
+        const Messages sent { QRtMidiData("90 40 7F"), QRtMidiData("F8"), QRtMidiData("FE"),
+            QRtMidiData("F1 23"),
+            QRtMidiData(QStringLiteral("F0") + QString(3000, '1') + QStringLiteral("F7")) };
+        for (int round = 0; round < 2; ++round) {
+            for (const QRtMidiData& message : sent)
+                peer->send(message);
+            QTRY_COMPARE_WITH_TIMEOUT(in.pendingCount(), sent.size(), kWaitMs);
+            Messages taken;
+            for (QRtMidiData m; in.takeMessage(m);)
+                taken << m;
+            QCOMPARE(taken, sent);
+            QCOMPARE(in.getLastData(), sent.last());
+            in.close();
+            QVERIFY(!in.isOpen());
+            QVERIFY(in.open(QString(), 0));
+        }
+        QCOMPARE(dataIn.count(), 2 * sent.size());
+    }
+
+    // With no server to reach, the library's complaint comes instead of a client.
+    void unreachableService()
+    {
+        const QByteArray server = qgetenv("JACK_DEFAULT_SERVER");
+        qputenv("JACK_DEFAULT_SERVER", "tollmark-no-such-server");
+        std::string error;
+        std::unique_ptr<RtMidiOut, QRtMidiOutDeleter> out(qrtCreateMidiOut("Unreachable", &error));
+        qputenv("JACK_DEFAULT_SERVER", server);
+        QVERIFY(!out);
+        QVERIFY2(QString::fromStdString(error).contains("JACK"), error.c_str());
+    }
 
 private:
-    MidiPeer* peer = nullptr;
-    QRtMidiOut* port = nullptr;
-    QSignalSpy* monitor = nullptr;
+    std::optional<Peer> peer;
+    std::optional<QRtMidiOut> port;
+    std::optional<QSignalSpy> monitor;
 };
-
-void TestQRtMidiOut::init()
-{
-    peer = new MidiPeer;
-    QVERIFY2(peer->isOk(), qPrintable(peer->error()));
-    port = new QRtMidiOut;
-    monitor = new QSignalSpy(port, &QRtMidiOut::dataOutMonitor);
-    QVERIFY(port->init());
-    QVERIFY(port->open(peer->inputPortName(), 0));
-}
-
-void TestQRtMidiOut::cleanup()
-{
-    delete monitor;
-    delete port;
-    delete peer;
-}
-
-void TestQRtMidiOut::withoutClient()
-{
-    port->destroy();
-    port->dataOut(QRtMidiData("F8"));
-    QCOMPARE(monitor->count(), 0);
-}
-
-// Nothing reaches the peer: the next message is the first it sees.
-void TestQRtMidiOut::emptyBufferIsNotSent()
-{
-    QTest::ignoreMessage(QtWarningMsg, "QRtMidiOut::dataOut: an empty message is not sent");
-    port->dataOut(QRtMidiData());
-    port->dataOut(QRtMidiData("FE"));
-    QCOMPARE(peer->waitForCount(1), QList<QRtMidiData> { QRtMidiData("FE") });
-    QCOMPARE(monitor->count(), 2);
-}
-
-void TestQRtMidiOut::hexText()
-{
-    port->dataOut(QStringLiteral("F0 7E 7F 06 01 F7"));
-    port->dataOut("90 40 7F");
-    const QList<QRtMidiData> expected { QRtMidiData("F07E7F0601F7"), QRtMidiData("90407F") };
-    QCOMPARE(peer->waitForCount(2), expected);
-    QCOMPARE(monitor->count(), 2);
-}
-
-void TestQRtMidiOut::split_data()
-{
-    QTest::addColumn<int>("maxMsg");
-    QTest::addColumn<int>("delayMs");
-    QTest::addColumn<int>("pieces");
-    QTest::newRow("three pieces, paused") << 3 << 50 << 3;
-    QTest::newRow("uneven last piece") << 4 << 0 << 3;
-    QTest::newRow("fits in one") << 9 << 50 << 1;
-    QTest::newRow("no limit") << 0 << 50 << 1;
-}
-
-// Three note messages in one buffer; the pieces arrive as messages of their own, in order.
-void TestQRtMidiOut::split()
-{
-    QFETCH(int, maxMsg);
-    QFETCH(int, delayMs);
-    QFETCH(int, pieces);
-    const QRtMidiData data("90 40 7F 90 41 7F 90 42 7F");
-    QElapsedTimer clock;
-    clock.start();
-    port->dataOutSplit(data, maxMsg, delayMs);
-    const qint64 elapsed = clock.elapsed();
-    const QList<QRtMidiData> expected
-        = pieces == 1 ? QList<QRtMidiData> { data } : data.split(maxMsg);
-    QCOMPARE(expected.size(), pieces);
-    QCOMPARE(peer->waitForCount(pieces), expected);
-    QCOMPARE(monitor->count(), pieces);
-    for (int i = 0; i < pieces; ++i)
-        QCOMPARE(monitor->at(i).at(0).value<QRtMidiData>(), expected.at(i));
-    if (pieces > 1)
-        QVERIFY(elapsed >= pieces * delayMs);
-}
-
-// With no server to reach, both directions report the library's complaint instead of a
-// client.
-void TestQRtMidiOut::unreachableService()
-{
-    const QByteArray server = qgetenv("JACK_DEFAULT_SERVER");
-    qputenv("JACK_DEFAULT_SERVER", "tollmark-no-such-server");
-    std::string inError;
-    std::string outError;
-    std::unique_ptr<RtMidiIn, QRtMidiInDeleter> in(qrtCreateMidiIn("Unreachable", 1, &inError));
-    std::unique_ptr<RtMidiOut, QRtMidiOutDeleter> out(qrtCreateMidiOut("Unreachable", &outError));
-    qputenv("JACK_DEFAULT_SERVER", server);
-    QVERIFY(!in && !out);
-    QVERIFY2(QString::fromStdString(inError).contains("JACK"), inError.c_str());
-    QVERIFY2(QString::fromStdString(outError).contains("JACK"), outError.c_str());
-}
 
 QTEST_GUILESS_MAIN(TestQRtMidiOut)
 #include "tst_qrtmidiout.moc"

@@ -6,24 +6,22 @@
 
 #include <QtTest>
 
+#include <utility>
+
 namespace {
 
 // A client whose port list and failures the test sets.
 class ScriptedMidi : public RtMidi {
 public:
-    void openPort(unsigned int number, const std::string& name) override
+    void openPort(unsigned int number, const std::string&) override
     {
         if (failOpen)
             throw RtMidiError("cannot connect", RtMidiError::DRIVER_ERROR);
         opened = int(number);
-        ownName = name;
     }
     void openVirtualPort(const std::string&) override { }
     unsigned int getPortCount() override { return unsigned(ports.size()); }
-    std::string getPortName(unsigned int number) override
-    {
-        return ports.value(int(number)).toStdString();
-    }
+    std::string getPortName(unsigned int n) override { return ports.value(int(n)).toStdString(); }
     void closePort() override { opened = -1; }
     bool isPortOpen() const override { return opened != -1; }
     void setErrorCallback(RtMidiErrorCallback, void*) override { }
@@ -31,14 +29,13 @@ public:
     QStringList ports;
     bool failOpen = false;
     int opened = -1;
-    std::string ownName;
 };
 
 class ScriptedPort : public QRtMidi {
 public:
     ~ScriptedPort() override { destoryRtMidiDev(); }
     ScriptedMidi* midi = nullptr;
-    bool serviceAvailable = true;
+    bool available = true;
     bool failSetup = false;
     unsigned int option = 0;
     int stops = 0;
@@ -52,17 +49,8 @@ protected:
             throw RtMidiError("cannot listen", RtMidiError::DRIVER_ERROR);
     }
     RtMidi* getRtMidi() const override { return midi; }
-    bool createRtMidiDev() override
-    {
-        if (serviceAvailable)
-            midi = new ScriptedMidi;
-        return midi;
-    }
-    void destoryRtMidiDev() override
-    {
-        delete midi;
-        midi = nullptr;
-    }
+    bool createRtMidiDev() override { return (midi = available ? new ScriptedMidi : nullptr); }
+    void destoryRtMidiDev() override { delete std::exchange(midi, nullptr); }
 };
 
 const QString kNotFound = QStringLiteral("open  - Port Name \"%1\" was not found");
@@ -74,135 +62,95 @@ class TestQRtMidiPorts : public QObject {
     Q_OBJECT
 
 private slots:
-    void table();
-    void open_data();
-    void open();
-    void libraryError_data();
-    void libraryError();
-    void closeReopenAndRebuild();
-};
+    // A failure in the library's open or in the setup after it closes the port again.
+    void open_data()
+    {
+        QTest::addColumn<QStringList>("portsAtOpen");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("error");
+        const auto row
+            = [](const char* row, QStringList ports, QString name, int failure, QString error) {
+                  QTest::newRow(row) << ports << name << failure << error;
+              };
+        row("no name selected", kPorts, "", 0, "Can't open, no port selected");
+        row("unknown", kPorts, "Nowhere", 0, kNotFound.arg("Nowhere"));
+        row("gone since the table was built", { "Zeta", "Hub" }, "Alpha", 0,
+            kNotFound.arg("Alpha"));
+        row("number now another port", { "Zeta", "Alpha" }, "Hub", 0, kNotFound.arg("Hub"));
+        row("in the library's open", kPorts, "Hub", 1, "open : cannot connect");
+        row("in the setup after it", kPorts, "Hub", 2, "open : cannot listen");
+    }
 
-// No client without a service; port-number order, a name reported twice maps to its higher
-// number, letter case kept.
-void TestQRtMidiPorts::table()
-{
-    ScriptedPort port;
-    port.serviceAvailable = false;
-    QVERIFY(!port.init());
-    QVERIFY(!port.isOk());
-    QCOMPARE(port.getPortCount(), 0u);
-    port.serviceAvailable = true;
-    QVERIFY(port.init());
-    port.midi->ports = kPorts + QStringList { "alpha" };
-    QVERIFY(port.update());
-    QCOMPARE(port.getPortNames(), (QStringList { "Hub", "Zeta", "Alpha", "alpha" }));
-    QCOMPARE(port.getPortCount(), 5u);
-    QVERIFY(port.open("Zeta", 7));
-    QCOMPARE(port.midi->opened, 2);
-    QCOMPARE(port.option, 7u);
-    QCOMPARE(port.midi->ownName, std::string("RtMidi"));
-}
-
-void TestQRtMidiPorts::open_data()
-{
-    QTest::addColumn<bool>("initialized");
-    QTest::addColumn<QStringList>("portsAtOpen");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("before init") << false << kPorts << "Hub"
-                                 << "Can't open, not initialized";
-    QTest::newRow("no name selected") << true << kPorts << ""
-                                      << "Can't open, no port selected";
-    QTest::newRow("unknown") << true << kPorts << "Nowhere" << kNotFound.arg("Nowhere");
-    QTest::newRow("letter case") << true << kPorts << "hub" << kNotFound.arg("hub");
-    QTest::newRow("gone since the table was built")
-        << true << QStringList { "Zeta", "Hub" } << "Alpha" << kNotFound.arg("Alpha");
-    QTest::newRow("number now another port")
-        << true << QStringList { "Zeta", "Alpha" } << "Hub" << kNotFound.arg("Hub");
-    QTest::newRow("opens") << true << kPorts << "Hub"
-                           << "";
-}
-
-void TestQRtMidiPorts::open()
-{
-    QFETCH(bool, initialized);
-    QFETCH(QStringList, portsAtOpen);
-    QFETCH(QString, name);
-    QFETCH(QString, error);
-    ScriptedPort port;
-    if (initialized) {
+    void open()
+    {
+        QFETCH(QStringList, portsAtOpen);
+        QFETCH(QString, name);
+        QFETCH(int, failure);
+        QFETCH(QString, error);
+        ScriptedPort port;
         QVERIFY(port.init());
         port.midi->ports = kPorts;
         QVERIFY(port.update());
         port.midi->ports = portsAtOpen;
-    }
-    QCOMPARE(port.open(name, 0), error.isEmpty());
-    QCOMPARE(port.isOpen(), error.isEmpty());
-    QCOMPARE(port.getLastErrorString(), error);
-    if (initialized)
+        port.midi->failOpen = failure == 1;
+        port.failSetup = failure == 2;
+        if (failure)
+            QTest::ignoreMessage(QtDebugMsg, qPrintable("RtMidi Open Error: " + error.mid(7)));
+        QCOMPARE(port.open(name, 0), error.isEmpty());
+        QCOMPARE(port.isOpen(), error.isEmpty());
+        QCOMPARE(port.getLastErrorString(), error);
+        QCOMPARE(port.stops, failure ? 1 : 0);
         QCOMPARE(port.midi->opened, error.isEmpty() ? 1 : -1);
-}
+    }
 
-void TestQRtMidiPorts::libraryError_data()
-{
-    QTest::addColumn<bool>("failSetup");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("in the library's open") << false << "cannot connect";
-    QTest::newRow("in the setup after it") << true << "cannot listen";
-}
-
-void TestQRtMidiPorts::libraryError()
-{
-    QFETCH(bool, failSetup);
-    QFETCH(QString, message);
-    ScriptedPort port;
-    QVERIFY(port.init());
-    port.midi->ports = kPorts;
-    QVERIFY(port.update());
-    port.midi->failOpen = !failSetup;
-    port.failSetup = failSetup;
-    QTest::ignoreMessage(QtDebugMsg, qPrintable("RtMidi Open Error: " + message));
-    QVERIFY(!port.open("Hub", 0));
-    QVERIFY(!port.isOpen());
-    QCOMPARE(port.midi->opened, -1);
-    QCOMPARE(port.stops, 1);
-    QCOMPARE(port.getLastErrorString(), "open : " + message);
-}
-
-// close() keeps the selected name; a failed open closes the port open before; update() keeps
-// the open port and sees new ones; init() forgets both.
-void TestQRtMidiPorts::closeReopenAndRebuild()
-{
-    ScriptedPort port;
-    QVERIFY(port.init());
-    port.midi->ports = kPorts;
-    QVERIFY(port.update());
-    QVERIFY(!port.open("Late", 0));
-    port.midi->ports << "Late";
-    QVERIFY(port.update());
-    QVERIFY(port.open(QString(), 0));
-    QCOMPARE(port.midi->opened, 4);
-
-    port.close();
-    QVERIFY(!port.isOpen());
-    QCOMPARE(port.midi->opened, -1);
-    QCOMPARE(port.stops, 1);
-    QVERIFY(port.open(QString(), 0));
-    QVERIFY(!port.open("Nowhere", 0));
-    QCOMPARE(port.midi->opened, -1);
-    QCOMPARE(port.stops, 2);
-
-    QVERIFY(port.open("Hub", 0));
-    port.midi->ports.prepend("New");
-    QVERIFY(port.update());
-    QVERIFY(port.isOpen());
-    QCOMPARE(port.getPortNames().first(), QString("New"));
-
-    QVERIFY(port.init());
-    QVERIFY(!port.isOpen());
-    QVERIFY(!port.open(QString(), 0));
-    QCOMPARE(port.getLastErrorString(), QString("Can't open, no port selected"));
-}
+    // No client without a service, and nothing to open; port-number order, a name reported
+    // twice maps to its higher number, letter case kept. A failed open closes the port open
+    // before and keeps the name it was given, whose error the next open clears; close() keeps the
+    // selected name; update() keeps the open port and sees new ones; init() forgets both.
+    void lifeCycle()
+    {
+        ScriptedPort port;
+        port.available = false;
+        QVERIFY(!port.init());
+        QVERIFY(!port.isOk());
+        QCOMPARE(port.getPortCount(), 0u);
+        QVERIFY(!port.open("Hub", 0));
+        QCOMPARE(port.getLastErrorString(), QString("Can't open, not initialized"));
+        port.available = true;
+        QVERIFY(port.init());
+        port.midi->ports = kPorts + QStringList { "alpha" };
+        QVERIFY(port.update());
+        QCOMPARE(port.getPortNames(), (QStringList { "Hub", "Zeta", "Alpha", "alpha" }));
+        QCOMPARE(port.getPortCount(), 5u);
+        QVERIFY(port.open("Zeta", 7));
+        QCOMPARE(port.midi->opened, 2);
+        QCOMPARE(port.option, 7u);
+        QVERIFY(!port.open("Late", 0));
+        QCOMPARE(port.midi->opened, -1);
+        QCOMPARE(port.stops, 1);
+        port.midi->ports << "Late";
+        QVERIFY(port.update());
+        QVERIFY(port.open(QString(), 0));
+        QCOMPARE(port.midi->opened, 5);
+        port.close();
+        QVERIFY(!port.isOpen());
+        QCOMPARE(port.midi->opened, -1);
+        QCOMPARE(port.stops, 2);
+        QVERIFY(port.open(QString(), 0));
+        QVERIFY(!port.open("Nowhere", 0));
+        QVERIFY(port.open("Late", 0));
+        QCOMPARE(port.getLastErrorString(), QString());
+        port.midi->ports.prepend("New");
+        QVERIFY(port.update());
+        QVERIFY(port.isOpen());
+        QCOMPARE(port.getPortNames().first(), QString("New"));
+        QVERIFY(port.init());
+        QVERIFY(!port.isOpen());
+        QVERIFY(!port.open(QString(), 0));
+        QCOMPARE(port.getLastErrorString(), QString("Can't open, no port selected"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestQRtMidiPorts)
 #include "tst_qrtmidiports.moc"
