@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The catalogue of a scan of the AxeFx: the names the device link has read, labelled and
 // counted in the layout the scan was read with, and the display offset it read.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The names and numbers a cross-reference view is labelled with: the device's counts, its
 // preset and cabinet names, and the offset that turns a preset index into the number shown.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "crossreference.h"
 
 #include "catalogue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two cross-reference views of a scan, "Preset -> Cabs" and "Cab -> Presets": how the scan
 // fills the two result vectors, and the texts of the rows that the table and the exports show.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "csvexport.h"
 
 #include "wholefile.h"

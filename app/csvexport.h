@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes a cross-reference view as delimited text that spreadsheets read back cell for cell.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application's one window: scans the AxeFx, shows which cabinets each preset uses or
 // which presets use each cabinet, and exports that table.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pdfexport.h"
 
 #include "wholefile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders a cross-reference view into a PDF document: a title, the date, the device's counts
 // and the two-column table, across as many pages as it needs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scaninterrupt.h"
 
 #include <QSocketNotifier>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Turns SIGINT into a Qt signal: the handler only writes a byte to a pipe, and a socket
 // notifier on the pipe's other end emits interrupted() from the event loop, where stopping
 // a scan is safe. A second Ctrl-C ends the program at once, as without the watch.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scanjob.h"
 
 #include "axefx.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scan of an AxeFx, the one sequence that the window and tollmark-scan both run: find the
 // unit (or see that it still answers, else search again), read its display offset, its
 // cabinet and preset names and the cabinets every preset uses, and leave it on preset 0.

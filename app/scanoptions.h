@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line of tollmark-scan: which views to write, where to, and what else to do
 // instead of a scan.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The panel shown over the main window while a scan runs: a large status text above a
 // progress bar that follows the status bar's.
 #pragma once

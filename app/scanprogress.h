@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shows a scan's progress on a stream: a bar redrawn in place on a terminal, otherwise one
 // line per change of the percentage, so a log file gets plain figures.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tollmark-scan: the window's scan from the command line, writing the cross-reference tables
 // as the window's CSV export does.
 #include "axefx.h"

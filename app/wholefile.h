@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes a file whole or not at all: the content goes to a new file beside it, which takes
 // the old one's place only once every byte of it was written.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "axefx.h"
 
 #include <RtMidi.h>

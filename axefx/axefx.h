@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's link to an AxeFx: finds it among the MIDI ports, sends its SysEx requests one
 // at a time and waits for each reply without blocking the window, and reads the name
 // catalogues and the cabinets each preset uses.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The AxeFx SysEx frame: checksum, number encodings and the request messages,
 // built into fixed buffers so that sending a request allocates nothing here.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "axefxreply.h"
 
 #include "axefxmessage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finding AxeFx replies among incoming messages and reading their fields. Pure byte work:
 // every reader stays inside the bytes it is given and reports a reply too short as none.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "benchstats.h"
 
 #include <QEventLoop>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small measuring helpers for the benchmarks: the process's CPU clock and percentiles.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tollmark-closestress: opens and closes the program's port pair against the simulated unit
 // again and again, with the unit's messages flowing while the ports close, and counts the
 // cycles that crashed or hung. Run it on a private JACK server (scripts/with-jack).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tollmark-bench: full scans through AxeFX against the simulated unit next to a raw RtMidi
 // loop with the same requests, scan scaling over bank sizes and device latencies, and the
 // time to build both cross-reference views and write them as CSV. Run it on a JACK server

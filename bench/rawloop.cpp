@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "rawloop.h"
 
 #include "benchstats.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The yardstick: the same requests sent straight through RtMidi, each reply awaited on a
 // condition variable that the input callback signals; nothing else between reply and request.
 #pragma once

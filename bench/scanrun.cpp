@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scanrun.h"
 
 #include "benchstats.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A scan through AxeFX as the main window runs it (names, then the cabinets of every preset,
 // then preset 0), with a probe on the link's ports that records each request handed to the
 // MIDI library and the program's reaction time from a reply's arrival to the next request.

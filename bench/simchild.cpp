@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simchild.h"
 
 #include "axefxsim.h"

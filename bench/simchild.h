@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated unit in a child process of its own, so that neither its CPU time nor its
 // threads count against the scanning process whose costs the benchmarks measure.
 #pragma once

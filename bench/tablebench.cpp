@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tablebench.h"
 
 #include "benchstats.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times what follows a scan: entering every preset in both result vectors, building the rows
 // of both cross-reference views and writing each view as a CSV file.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # TOLLMARK_FUZZ adds the libFuzzer binaries of fuzz/ (clang only). Every target of such a tree
 # gets libFuzzer's coverage instrumentation, so that the fuzzers see into the project's own
 # libraries and not only into their entry points.

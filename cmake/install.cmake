@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Where Tollmark goes on a system: both programs, the desktop entry, icon, AppStream metainfo
 # and man pages, and the Debian package built from them (cpack -G DEB).
 include(GNUInstallDirs)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # TOLLMARK_SANITIZE=address,undefined builds everything with those sanitizers, and with the
 # standard library's cheap checks of bounds and preconditions (not its debug mode, which
 # changes the library's ABI).

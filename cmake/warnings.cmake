@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Warnings are per target, so third-party code and generated sources stay out of it.
 option(TOLLMARK_WERROR "Treat warnings as errors" OFF)
 

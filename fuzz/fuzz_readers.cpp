@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every reader of outside input behind one entry point: the first byte chooses the reader, the
 // rest is its input (fuzz/make-seeds writes seeds in each layout). Beyond not crashing, each
 // reader keeps the promises checked here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the fuzz target's readers share: typed values read off the fuzzer's bytes, a check that
 // aborts (so that libFuzzer and the replay runner both count a broken promise as a finding),
 // and quiet Qt diagnostics (TOLLMARK_FUZZ_VERBOSE=1 prints them).

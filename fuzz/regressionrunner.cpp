@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replays saved inputs through the fuzz target's entry point, for builds without libFuzzer:
 // each argument is a directory of inputs. A finding aborts, as it does under the fuzzer; an
 // empty replay fails, since then nothing was checked.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qrtmidi.h"
 
 #include "qrtmidijack.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The common base of the MIDI input and output ports: one RtMidi client, the table of the
 // ports it reports, opening one of them by name, and the text of the last failure.
 #pragma once

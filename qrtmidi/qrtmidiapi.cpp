@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qrtmidiapi.h"
 
 #include "qrtmidijack.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The choice of MIDI service: the library's own choice first and, when that service cannot be
 // used, the first other compiled service that reaches its server. Shared by the ports and by
 // anything else that opens RtMidi clients (virtual ports, for instance) on the same service.

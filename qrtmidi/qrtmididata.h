@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A MIDI message as it travels through the program: its bytes in wire order plus the time the
 // input port received them, with hex text, number packing, sub-ranges and pattern tests.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qrtmididevident.h"
 
 #include "qrtmidiidshash.h"

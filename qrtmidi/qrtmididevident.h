@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The identity a MIDI device gives in reply to the universal Identity Request
 // (F0 7E <device> 06 02 ...): maker, family, model and software revision, with their text.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qrtmidiidshash.h"
 
 const QRtMidiIdsHash MidiNameToIds;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table from SysEx manufacturer IDs to makers' names, and its program-wide instance.
 // Keys: a one-byte ID is its value (0x41); a three-byte ID 00 xx yy is xx * 256 + yy (0x174).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qrtmidiin.h"
 
 #include "qrtmidiapi.h"

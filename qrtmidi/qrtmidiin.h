@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The MIDI input port: every message the library delivers becomes the newest message
 // (getLastData()), joins a bounded inbox of messages not yet taken, and raises dataIn().
 #pragma once

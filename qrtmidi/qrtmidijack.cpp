@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qrtmidijack.h"
 
 #include <RtMidi.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Closing and connecting ports of the library's JACK clients safely: the library closes a
 // JACK port while its client's own threads still use it, and reports a connection before
 // it carries data. Every port and client of the port layer is closed through these.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qrtmidiout.h"
 
 #include "qrtmidiapi.h"

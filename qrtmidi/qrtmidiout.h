@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The MIDI output port: sends QRtMidiData buffers (whole, from hex text, or cut into pieces
 // with pauses) and announces each message it has handed to the library on dataOutMonitor().
 #pragma once

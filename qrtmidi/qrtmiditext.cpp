@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text input of QRtMidiData: hex text, the format notation and hex text patterns.
 #include "qrtmididata.h"
 

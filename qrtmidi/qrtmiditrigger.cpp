@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qrtmiditrigger.h"
 
 #include "wynsignal.h"

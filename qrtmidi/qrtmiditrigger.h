@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A pattern over the hexadecimal text of incoming messages: an input port hands it every
 // matching message, which it queues (at most kQueueLimit), wakes its waiters and, if asked,
 // requests a deferred slot call.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A deferred call of one slot of a receiver with a single void* argument, posted through
 // Qt's queued invocation so that it runs later on the receiver's own thread.
 #pragma once

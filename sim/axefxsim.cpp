@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "axefxsim.h"
 
 #include "axefxsimengine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A simulated AxeFx unit on virtual MIDI ports: answers the device protocol from a bank,
 // speaks unprompted like a real unit, records every request and misbehaves on demand.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "axefxsimengine.h"
 
 #include "qrtmidiapi.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated unit's I/O: the virtual ports, the worker thread that answers requests, sends
 // delayed replies, tempo beats and noise, and the record of requests. The RtMidi callback only
 // queues what arrives, so the service's thread is never held up.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // axefx-sim: a simulated unit on virtual MIDI ports until SIGINT or SIGTERM.
 #include "axefxsim.h"
 #include "qrtmididata.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simbank.h"
 
 #include "simbankjson.h"

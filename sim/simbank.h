@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The state a simulated unit answers from: model, display offset, current preset, presets
 // with their block grid and cabinet block settings, cabinet names and a few parameter records.
 #pragma once

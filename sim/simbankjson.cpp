@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simbankjson.h"
 
 #include "simbank.h"

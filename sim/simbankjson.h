@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bank file format: reading with a reason for every rejection, and writing.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simbuiltinbank.h"
 
 #include <QStringList>

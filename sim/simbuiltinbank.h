@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The deterministic bank a simulated unit holds when no bank file is given: realistic names,
 // every way a preset can use its cabinet blocks, some empty user cabinet slots.
 #pragma once

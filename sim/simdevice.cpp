@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simdevice.h"
 
 #include "simframe.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated unit's behaviour without any I/O: given a parsed request, change the state
 // and produce the reply and the unprompted notices, with the content faults applied.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Misbehaviours a simulated unit can be told to show, for tests of the protocol's robustness.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Byte work of the device's SysEx frames as the simulated unit writes and checks them:
 // framing with checksum and the number encodings. Kept apart from the protocol library on
 // purpose, so that the simulator catches that library's mistakes instead of sharing them.

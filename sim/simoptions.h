@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line of axefx-sim: the bank to load, the layout, port names and fault knobs.
 #pragma once
 

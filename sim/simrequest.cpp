@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simrequest.h"
 
 #include "simframe.h"

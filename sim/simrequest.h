@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A message received by the simulated unit, parsed: which request it is and its fields, or
 // why it is none. Parsing is a pure function of the bytes.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the project's scripts: installing the Debian packages they use
 # and configuring a build directory.
 

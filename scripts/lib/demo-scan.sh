@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The demo's text step: tollmark-scan scans the simulated unit the demo has started and the
 # "Preset -> Cabs" table is printed, so a machine without a display shows the scan's result.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Starting and stopping a private JACK dummy server, shared by scripts/with-jack and
 # scripts/demo.
 #

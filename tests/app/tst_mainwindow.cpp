@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window against the simulated unit: its form, the scan's life cycle (requests,
 // progress, stops, closing, the CSV dialog) and what the table and the export show after it.
 #include "axefxsim.h"

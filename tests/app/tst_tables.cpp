@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The cross-reference views and their CSV: what a scan enters in the usage vectors, the rows
 // with either display offset and with vectors shorter than the device, the separator the
 // locale asks for, fields quoted only where they must be, and a file saved whole or not at all.

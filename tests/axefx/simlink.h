@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the AxeFX tests that run against the simulated unit on their private JACK server.
 #pragma once
 

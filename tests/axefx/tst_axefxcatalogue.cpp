@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Against the simulated unit: the cabinets a preset uses, the parameter readers, and the
 // preset and cabinet name fills (names, progress, replies that name another cabinet,
 // unanswered and damaged replies, stopping, and a unit that vanishes).

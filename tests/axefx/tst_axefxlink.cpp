@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Discovery and the request/reply waits of AxeFX against the simulated unit.
 #include "simlink.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The requests byte for byte with their checksums, the number decoders and the memory layout
 // the model byte selects; finding replies among message bytes in both matching modes and
 // reading their fields, on hand-made replies at the edges and on the simulated unit's answer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // QRtMidiData: the number rule, ranges, numbers read and written, chunks, text and searches.
 // Rows are written as the hex bytes of the data followed by the arguments and the result.
 #include "qrtmididata.h"

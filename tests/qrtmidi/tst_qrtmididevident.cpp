@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Taking apart universal identity replies and rendering them as text.
 #include "qrtmididevident.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manufacturer name table: names by ID key at both ends of the list, a name listed twice
 // or quoted, and no name for a key without a row.
 #include "qrtmidiidshash.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Both ports against a test peer on a real server: the output port sending without a
 // client, an empty buffer, hex text, and messages cut into pieces with pauses, each announced
 // on dataOutMonitor(); a round trip into the input port across a close and reopen; and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The port base on a scripted client: its table, opening by name and every failure text,
 // closing, reopening and rebuilding.
 #include "qrtmidi.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hex text, the format notation and text patterns of QRtMidiData, with the debug lines that
 // report invalid text. Rows are fields separated by '|'.
 #include "qrtmididata.h"

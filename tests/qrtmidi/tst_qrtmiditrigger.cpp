@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The input port's inbox and its pattern triggers, fed through the port's own callback as the
 // MIDI library's thread feeds them; and the lifetimes of a deferred call's receiver and
 // trigger while calls are on their way.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tollmark-scan run as a program: the ways it ends before a scan (command line, port list, no
 // unit, unwritable output), each with its exit status and one line on standard error and the
 // unit left alone; and its scans of the simulated unit, complete or interrupted, with the CSV

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulator: its request parser refuses every cut and every changed byte of a request
 // (tst_axefxreply reads every request's fields), and its bank files, a good one read and
 // written back and a bad one refused with the place of the fault.

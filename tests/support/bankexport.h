@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a correct scan of a simulated unit shows and exports: the bank's names as the device
 // link reads them (blank runs made one), labelled as the device labels them, and the cabinets
 // each preset uses.
