@@ -303,6 +303,7 @@ private slots:
         row("strings: checksum 00", hex("F0 00 01 74 03 28 41 00 00 F7"), "kept|A");
         row("strings: UTF-8", frame(0x28, hex("C3 A9 00")), "kept|\u00E9");
         row("strings: unended text left out", hex("F0 00 01 74 03 28 41 00 42 63"), "kept|A");
+        row("strings: cut after a 00", hex("F0 00 01 74 03 28 41 00 00"), "kept|A");
         row("strings: too short", hex("F0 00 01 74 03 28 F7"), "-kept");
         const QByteArray value = frame(0x02, hex("6C 00 0C 00 00 00 02"));
         row("value", value.left(13), "108/12=-32768");
