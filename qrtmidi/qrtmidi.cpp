@@ -50,8 +50,6 @@ bool QRtMidi::update()
             return false;
         }
     }
-    portNameHash.clear();
-    lastErrorString.clear();
     buildPortNameList(getRtMidi());
     return true;
 }
