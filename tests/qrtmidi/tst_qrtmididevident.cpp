@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Taking apart universal identity replies and rendering them as text.
+// Taking apart universal identity replies and rendering them as text; the manufacturer name
+// table behind them.
 #include "qrtmididevident.h"
+#include "qrtmidiidshash.h"
 
 #include <QtTest>
 
@@ -17,14 +19,10 @@ private slots:
               "1.2.3.4|F0 41 02 03|10",
                 "F0 7E 7F 06 02 00 01 74 03 00 05 00 31 30 30 30 F7|Identity: 0300 0500 000174 "
                 "(Fractal Audio) 1.0.0.0|F0 00 01 74 03 05|7F",
-                "F0 7E 00 06 02 43 02 00 03 00 31 32 33 34|Identity: 0200 0300 43 (Yamaha) "
-                "1.2.3.4|F0 43 02 03|00",
                 "F0 7E 10 06 02 41 02 00 03 00 31 32 33|||",
+                "F0 7E 10 06 02 00 01 74 03 00 05 00 31 30 30|||",
                 "F0 7E 10 06 02 00 01 7C 03 00 05 00 31 30 30 39|Identity: 0300 0500 00017C "
                 "(unknown 17C) 1.0.0.9|F0 00 01 7C 03 05|10",
-                "F0 7E 10 06 02 00 01 74 03 00 05 00 31 30 30|||",
-                "F0 7E 10 06 02 30 01 02 7F 7F 31 32 33 34 F7|Identity: 0102 7F7F 30 (unknown 30) "
-                "1.2.3.4|F0 30 01 7F|10",
                 "F0 7E 10 06 02 F7 02 00 03 00 31 32 33 34 F7|Identity: 0200 0300 F7 (unknown) "
                 "1.2.3.4|F0 F7 02 03|10",
                 "F0 7E 7F 06 01 F7 00 00 00 00 00 00 00 00|||",
@@ -65,6 +63,17 @@ private slots:
         QCOMPARE(ident.manufacturerIdLength << 8 | ident.deviceId, 1 << 8);
         QCOMPARE(ident.getFamilyId() | ident.getProductByte(), 0);
         QCOMPARE(ident.getShortId() + ident.getManufactureName(), QString("0000unknown"));
+    }
+
+    // Names by ID key at both ends of the list, a name listed twice or quoted, and no name for
+    // a key without a row.
+    void names()
+    {
+        const QHash<int, QByteArray> rows { { 0x01, "Sequential Circuits" }, { 0x40, "Kawai" },
+            { 0x174, "Fractal Audio" }, { 0x207A, "\"MIDI-hardware\" R.Sowa" },
+            { 0x4003, "D&M Holdings Inc." }, { 0x30, "" }, { 0x4002, "" } };
+        for (auto row = rows.begin(); row != rows.end(); ++row)
+            QCOMPARE(MidiNameToIds[row.key()], row.value());
     }
 };
 
