@@ -151,6 +151,15 @@ private slots:
         QVERIFY(!port.open(QString(), 0));
         QCOMPARE(port.getLastErrorString(), QString("Can't open, no port selected"));
     }
+
+    // The shortened name drops the direction words in any letter case and closes up the
+    // doubled blanks they leave; the name given stays as it was.
+    void filteredName()
+    {
+        const QString name = QStringLiteral("Port-in  USB Out");
+        QCOMPARE(QRtMidi::filterPortName(name), QStringLiteral("Port USB"));
+        QCOMPARE(name, QStringLiteral("Port-in  USB Out"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestQRtMidiPorts)
