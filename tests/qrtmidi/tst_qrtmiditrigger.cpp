@@ -181,10 +181,14 @@ private slots:
         QCOMPARE(kept.last(), numbered(QRtMidiTrigger::kQueueLimit - 1));
         QCoreApplication::processEvents();
         QCOMPARE(receiver.calls.size(), QRtMidiTrigger::kQueueLimit + 1);
-        // After a wait that ran out, the next match wakes nobody and clears the mark.
+        // After a wait that ran out, the next match wakes nobody and clears the mark; so does
+        // reset().
         QVERIFY(!trigger.wait(1));
         QVERIFY(trigger.isWaiting());
         deliver(port, numbered(0));
+        QVERIFY(!trigger.isWaiting());
+        QVERIFY(!trigger.wait(1));
+        trigger.reset();
         QVERIFY(!trigger.isWaiting());
         port.removeTrigger(trigger);
     }
