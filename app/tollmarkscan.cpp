@@ -16,6 +16,7 @@
 #include <qrtmidiin.h>
 #include <qrtmidiout.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -26,6 +27,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -187,16 +189,21 @@ bool writeOutput(const QString& path, const Output& output)
 
 int main(int argc, char* argv[])
 {
-    // The PDF report lays its text out in the system's fonts, which takes a GUI application;
-    // the offscreen platform gives it one without a display, and the program shows nothing.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    auto app = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tollmark-scan"));
 
     ScanOptions options;
     QString reason;
-    if (!ScanOptions::parse(app.arguments(), options, reason))
+    if (!ScanOptions::parse(QCoreApplication::arguments(), options, reason))
         return fail(kUsage, reason + QStringLiteral(" (see --help)"));
+    if (options.format == ScanOptions::Pdf) {
+        // The PDF report lays its text out in the system's fonts, which takes a GUI
+        // application; the offscreen platform gives it one without a display. The other
+        // outputs need neither.
+        app.reset();
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    }
     if (options.showHelp) {
         std::fputs(options.helpText.toLocal8Bit().constData(), stdout);
         return std::fflush(stdout) == 0 ? kComplete : kNotWritable;
