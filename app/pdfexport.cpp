@@ -4,9 +4,11 @@
 #include "wholefile.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -22,6 +24,7 @@ const qreal kBorderWidth = 0.75;
 const qreal kTableTopMargin = 8;
 const qreal kKeyColumnPercent = 40;
 const char kEntrySeparator[] = ", ";
+const qreal kFooterLines = 2; // the page number's line and a blank one above it
 
 QTextCharFormat boldFormat(qreal points)
 {
@@ -107,13 +110,37 @@ void PdfExport::write(QIODevice& device) const
     QFont font = document.defaultFont();
     font.setPointSizeF(kFontPoints);
     document.setDefaultFont(font);
-    // Laid out on the writer's own page: printing then adds no margins of its own, and the
-    // table spans the whole width between the page's margins.
+    // Laid out on the writer's own pages, less a footer line for the page number: the table
+    // spans the whole width between the page's margins.
+    const QSizeF page = writer.pageLayout().paintRectPixels(writer.resolution()).size();
+    const qreal footer = kFooterLines * QFontMetricsF(font, &writer).height();
     document.documentLayout()->setPaintDevice(&writer);
-    document.setPageSize(writer.pageLayout().paintRectPixels(writer.resolution()).size());
+    document.setPageSize(QSizeF(page.width(), page.height() - footer));
     document.setDocumentMargin(0);
     fill(document);
-    document.print(&writer);
+
+    QPainter painter(&writer);
+    painter.setFont(font);
+    const int pages = document.pageCount();
+    for (int i = 0; i < pages; ++i) {
+        if (i > 0)
+            writer.newPage();
+        paintPage(painter, document, i);
+        painter.drawText(QRectF(QPointF(0, 0), page), Qt::AlignRight | Qt::AlignBottom,
+            tr("%1 / %2").arg(i + 1).arg(pages));
+    }
+}
+
+void PdfExport::paintPage(QPainter& painter, QTextDocument& document, int index)
+{
+    const QSizeF size = document.pageSize();
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = QRectF(QPointF(0, index * size.height()), size);
+    painter.save();
+    painter.setClipRect(QRectF(QPointF(0, 0), size));
+    painter.translate(0, -context.clip.top());
+    document.documentLayout()->draw(&painter, context);
+    painter.restore();
 }
 
 bool PdfExport::save(const QString& fileName) const

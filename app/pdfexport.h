@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Renders a cross-reference view into a PDF document: a title, the date, the device's counts
 // and the two-column table across the page's width and as many pages as it needs, its header
-// row repeated on each.
+// row repeated on each, each page numbered.
 #pragma once
 
 #include "crossreference.h"
@@ -10,6 +10,7 @@
 #include <QDateTime>
 
 class QIODevice;
+class QPainter;
 class QTextDocument;
 
 class PdfExport {
@@ -33,6 +34,8 @@ private:
     QString title() const;
     void fill(QTextDocument& document) const;
     void fillTable(QTextDocument& document) const;
+    // Paints page index (from 0) of the paginated document at the painter's origin.
+    static void paintPage(QPainter& painter, QTextDocument& document, int index);
 
     CrossReference::View view;
     QVector<CrossReference::Row> rows;
