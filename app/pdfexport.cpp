@@ -83,9 +83,9 @@ void PdfExport::fillTable(QTextDocument& document) const
 
     QTextCursor cursor(&document);
     cursor.movePosition(QTextCursor::End);
-    QTextTable* table = cursor.insertTable(rows.size() + 1, 2, format);
     const QStringList headers = CrossReference::headers(view);
-    for (int column = 0; column < 2; ++column) {
+    QTextTable* table = cursor.insertTable(rows.size() + 1, headers.size(), format);
+    for (int column = 0; column < headers.size(); ++column) {
         table->cellAt(0, column).firstCursorPosition().insertText(
             headers.at(column), boldFormat(kFontPoints));
     }
@@ -110,14 +110,16 @@ void PdfExport::write(QIODevice& device) const
     QFont font = document.defaultFont();
     font.setPointSizeF(kFontPoints);
     document.setDefaultFont(font);
+    document.setDocumentMargin(0);
+    // Filled before it has a layout: a layout would be redone for the whole table at every
+    // cell written.
+    fill(document);
     // Laid out on the writer's own pages, less a footer line for the page number: the table
     // spans the whole width between the page's margins.
     const QSizeF page = writer.pageLayout().paintRectPixels(writer.resolution()).size();
     const qreal footer = kFooterLines * QFontMetricsF(font, &writer).height();
     document.documentLayout()->setPaintDevice(&writer);
     document.setPageSize(QSizeF(page.width(), page.height() - footer));
-    document.setDocumentMargin(0);
-    fill(document);
 
     QPainter painter(&writer);
     painter.setFont(font);
