@@ -7,7 +7,7 @@
 
 namespace {
 
-// The object make builds for each number, in the numbers' order.
+// make(number) for each of the numbers, in their order.
 template <typename Make> QJsonArray arrayOf(const QList<int>& numbers, Make make)
 {
     QJsonArray array;
