@@ -19,6 +19,11 @@ int AxeFxCatalogue::cabCount() const
     return axefx::layoutOf(model).cabs;
 }
 
+int AxeFxCatalogue::factoryCabCount() const
+{
+    return axefx::layoutOf(model).factoryCabs;
+}
+
 int AxeFxCatalogue::displayOffset() const
 {
     return offset;
@@ -32,4 +37,9 @@ QString AxeFxCatalogue::presetName(int index) const
 QString AxeFxCatalogue::cabName(unsigned short number) const
 {
     return axeFx.CabName(number, model);
+}
+
+QString AxeFxCatalogue::bareCabName(unsigned short number) const
+{
+    return axeFx.cabNames.value(number);
 }

@@ -15,9 +15,14 @@ public:
 
     int presetCount() const override;
     int cabCount() const override;
+    int factoryCabCount() const override;
     int displayOffset() const override;
     QString presetName(int index) const override;
     QString cabName(unsigned short number) const override;
+    QString bareCabName(unsigned short number) const override;
+
+    // The model byte whose layout labels and counts the catalogue.
+    quint8 layoutModel() const { return model; }
 
 private:
     AxeFX& axeFx;

@@ -3,17 +3,36 @@
 
 #include "wholefile.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
 #include <QPdfWriter>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 namespace {
 const int kResolutionDpi = 300;
 const qreal kMarginMm = 15;
 const qreal kFontPoints = 9;
+const qreal kTitlePoints = 14;
+const qreal kCellPadding = 3;
+const qreal kBorderWidth = 0.75;
+const qreal kTableTopMargin = 8;
+const qreal kKeyColumnPercent = 40;
 const char kEntrySeparator[] = ", ";
+const qreal kFooterLines = 2; // the page number's line and a blank one above it
+
+QTextCharFormat boldFormat(qreal points)
+{
+    QTextCharFormat format;
+    format.setFontPointSize(points);
+    format.setFontWeight(QFont::Bold);
+    return format;
+}
 } // namespace
 
 PdfExport::PdfExport(CrossReference::View view, const QVector<CrossReference::Row>& rows,
@@ -36,45 +55,100 @@ QString PdfExport::title() const
     return tr("Tollmark: %1 -> %2").arg(headers.at(0), headers.at(1));
 }
 
-QString PdfExport::html() const
+void PdfExport::fill(QTextDocument& document) const
 {
-    const QString when = QLocale().toString(date, QLocale::LongFormat);
-    const QString counts = tr("%1 presets, %2 cabinets").arg(presetCount).arg(cabCount);
-    return QStringLiteral("<h2>%1</h2><p>%2<br>%3</p>%4")
-        .arg(title().toHtmlEscaped(), when.toHtmlEscaped(), counts.toHtmlEscaped(), tableHtml());
+    QTextCursor cursor(&document);
+    cursor.insertText(title(), boldFormat(kTitlePoints));
+    cursor.insertBlock();
+    cursor.insertText(QLocale().toString(date, QLocale::LongFormat), QTextCharFormat());
+    cursor.insertBlock();
+    cursor.insertText(tr("%1 presets, %2 cabinets").arg(presetCount).arg(cabCount));
+    fillTable(document);
 }
 
-QString PdfExport::tableHtml() const
+void PdfExport::fillTable(QTextDocument& document) const
 {
+    QTextTableFormat format;
+    format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+    format.setColumnWidthConstraints(
+        { QTextLength(QTextLength::PercentageLength, kKeyColumnPercent),
+            QTextLength(QTextLength::PercentageLength, 100 - kKeyColumnPercent) });
+    format.setHeaderRowCount(1);
+    format.setCellSpacing(0);
+    format.setCellPadding(kCellPadding);
+    format.setTopMargin(kTableTopMargin);
+    format.setBorder(kBorderWidth);
+    format.setBorderBrush(QColor(Qt::darkGray));
+    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+
+    QTextCursor cursor(&document);
+    cursor.movePosition(QTextCursor::End);
     const QStringList headers = CrossReference::headers(view);
-    QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" "
-                                  "width=\"100%\"><thead><tr><th width=\"40%\" align=\"left\">"
-                                  "%1</th><th align=\"left\">%2</th></tr></thead>")
-                       .arg(headers.at(0).toHtmlEscaped(), headers.at(1).toHtmlEscaped());
-    for (const CrossReference::Row& row : rows) {
-        html += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
-                    .arg(row.key.toHtmlEscaped(),
-                        row.entries.join(QLatin1String(kEntrySeparator)).toHtmlEscaped());
+    QTextTable* table = cursor.insertTable(rows.size() + 1, headers.size(), format);
+    for (int column = 0; column < headers.size(); ++column) {
+        table->cellAt(0, column).firstCursorPosition().insertText(
+            headers.at(column), boldFormat(kFontPoints));
     }
-    html += QStringLiteral("</table>");
-    return html;
+    for (int r = 0; r < rows.size(); ++r) {
+        const CrossReference::Row& row = rows.at(r);
+        table->cellAt(r + 1, 0).firstCursorPosition().insertText(row.key);
+        table->cellAt(r + 1, 1).firstCursorPosition().insertText(
+            row.entries.join(QLatin1String(kEntrySeparator)));
+    }
+}
+
+void PdfExport::write(QIODevice& device) const
+{
+    QPdfWriter writer(&device);
+    writer.setResolution(kResolutionDpi);
+    writer.setCreator(QStringLiteral("Tollmark"));
+    writer.setTitle(title());
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+        QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter));
+
+    QTextDocument document;
+    QFont font = document.defaultFont();
+    font.setPointSizeF(kFontPoints);
+    document.setDefaultFont(font);
+    document.setDocumentMargin(0);
+    // Filled before it has a layout: a layout would be redone for the whole table at every
+    // cell written.
+    fill(document);
+    // Laid out on the writer's own pages, less a footer line for the page number: the table
+    // spans the whole width between the page's margins.
+    const QSizeF page = writer.pageLayout().paintRectPixels(writer.resolution()).size();
+    const qreal footer = kFooterLines * QFontMetricsF(font, &writer).height();
+    document.documentLayout()->setPaintDevice(&writer);
+    document.setPageSize(QSizeF(page.width(), page.height() - footer));
+
+    QPainter painter(&writer);
+    painter.setFont(font);
+    const int pages = document.pageCount();
+    for (int i = 0; i < pages; ++i) {
+        if (i > 0)
+            writer.newPage();
+        paintPage(painter, document, i);
+        painter.drawText(QRectF(QPointF(0, 0), page), Qt::AlignRight | Qt::AlignBottom,
+            tr("%1 / %2").arg(i + 1).arg(pages));
+    }
+}
+
+void PdfExport::paintPage(QPainter& painter, QTextDocument& document, int index)
+{
+    const QSizeF size = document.pageSize();
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = QRectF(QPointF(0, index * size.height()), size);
+    painter.save();
+    painter.setClipRect(QRectF(QPointF(0, 0), size));
+    painter.translate(0, -context.clip.top());
+    document.documentLayout()->draw(&painter, context);
+    painter.restore();
 }
 
 bool PdfExport::save(const QString& fileName) const
 {
     return saveWholeFile(fileName, QIODevice::NotOpen, [this](QIODevice& file) {
-        QPdfWriter writer(&file);
-        writer.setResolution(kResolutionDpi);
-        writer.setCreator(QStringLiteral("Tollmark"));
-        writer.setTitle(title());
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-            QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter));
-        QTextDocument document;
-        QFont font = document.defaultFont();
-        font.setPointSizeF(kFontPoints);
-        document.setDefaultFont(font);
-        document.setHtml(html());
-        document.print(&writer);
+        write(file);
         return true;
     });
 }

@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: MIT
 // Renders a cross-reference view into a PDF document: a title, the date, the device's counts
-// and the two-column table, across as many pages as it needs.
+// and the two-column table across the page's width and as many pages as it needs, its header
+// row repeated on each, each page numbered.
 #pragma once
 
 #include "crossreference.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+
+class QIODevice;
+class QPainter;
+class QTextDocument;
 
 class PdfExport {
     Q_DECLARE_TR_FUNCTIONS(PdfExport)
@@ -16,7 +21,10 @@ public:
         int cabCount);
 
     void setDate(const QDateTime& date);
-    QString html() const;
+
+    // Writes the document to an open device; the device's own error state tells whether
+    // every byte went out.
+    void write(QIODevice& device) const;
 
     // Writes the whole document or nothing: an existing file of that name stays as it was
     // when the file cannot be created or written.
@@ -24,7 +32,10 @@ public:
 
 private:
     QString title() const;
-    QString tableHtml() const;
+    void fill(QTextDocument& document) const;
+    void fillTable(QTextDocument& document) const;
+    // Paints page index (from 0) of the paginated document at the painter's origin.
+    static void paintPage(QPainter& painter, QTextDocument& document, int index);
 
     CrossReference::View view;
     QVector<CrossReference::Row> rows;

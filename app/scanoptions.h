@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The command line of tollmark-scan: which views to write, where to, and what else to do
-// instead of a scan.
+// The command line of tollmark-scan: which views to write, in which format, where to, and
+// what else to do instead of a scan.
 #pragma once
 
 #include "crossreference.h"
@@ -10,7 +10,11 @@
 #include <QStringList>
 
 struct ScanOptions {
+    enum Format { Csv, Json, Pdf };
+
     QList<CrossReference::View> views { CrossReference::PresetCabs };
+    Format format = Csv;
+    bool unused = false; // the unused user cabinet slots instead of the tables
     QString output; // empty: standard output
     bool keepPartial = false;
     bool listPorts = false;

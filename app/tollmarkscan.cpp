@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
 // tollmark-scan: the window's scan from the command line, writing the cross-reference tables
-// as the window's CSV export does.
+// as the window's CSV and PDF exports do, the whole result as JSON, or the unused cabinet slots.
 #include "axefx.h"
 #include "axefxcatalogue.h"
 #include "csvexport.h"
+#include "jsonexport.h"
+#include "pdfexport.h"
 #include "scaninterrupt.h"
 #include "scanjob.h"
 #include "scanoptions.h"
 #include "scanprogress.h"
+#include "unusedcabs.h"
+#include "wholefile.h"
 
 #include <qrtmidiin.h>
 #include <qrtmidiout.h>
@@ -16,12 +20,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QTemporaryFile>
 #include <QTextStream>
 
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 namespace {
 
@@ -88,41 +99,123 @@ bool checkWritable(const QString& path, QString& reason)
     return true;
 }
 
-// The views of a scan's result as CSV, labelled in the layout the scan read. A scan stopped
-// before the cabinet usage has only names, labelled in the layout of the unit found.
-QList<CsvExport::Table> tablesOf(AxeFX& axeFx, const ScanResult& result, const ScanOptions& options)
+// A scan's result labelled in the layout the scan read. A scan stopped before the cabinet
+// usage has only names, labelled in the layout of the unit found.
+AxeFxCatalogue namesOf(AxeFX& axeFx, const ScanResult& result)
 {
     const bool usageRead = !result.presetCabs.isEmpty();
-    const AxeFxCatalogue names(axeFx, usageRead ? result.model : axeFx.model,
+    return AxeFxCatalogue(axeFx, usageRead ? result.model : axeFx.model,
         usageRead ? result.displayOffset : axeFx.displayOffset);
-    const CrossReference tables(names, result.presetCabs, result.cabPresets);
-    QList<CsvExport::Table> out;
-    for (CrossReference::View view : options.views)
-        out.append({ view, tables.rows(view, CrossReference::Full) });
-    return out;
 }
 
-bool writeOutput(const QString& path, const QList<CsvExport::Table>& tables)
+// What goes out and how: the open mode it adds to WriteOnly, and the writer that fills the
+// file or standard output and says whether it succeeded.
+struct Output {
+    QIODevice::OpenMode mode;
+    std::function<bool(QIODevice&)> write;
+};
+
+Output textOutput(const QString& text)
 {
+    return { QIODevice::Text, [text](QIODevice& device) {
+                QTextStream out(&device);
+                out << text;
+                out.flush();
+                return out.status() == QTextStream::Ok;
+            } };
+}
+
+Output csvOutput(const CrossReference& tables, const QList<CrossReference::View>& views)
+{
+    QList<CsvExport::Table> csv;
+    for (CrossReference::View view : views)
+        csv.append({ view, tables.rows(view, CrossReference::Full) });
     const QChar separator = CsvExport::separatorFor(QLocale::system());
+    return { QIODevice::Text,
+        [csv, separator](QIODevice& device) { return CsvExport::write(device, csv, separator); } };
+}
+
+Output pdfOutput(
+    const CrossReference& tables, CrossReference::View view, const AxeFxCatalogue& names)
+{
+    const PdfExport pdf(
+        view, tables.rows(view, CrossReference::Full), names.presetCount(), names.cabCount());
+    return { QIODevice::NotOpen, [pdf](QIODevice& device) {
+                pdf.write(device);
+                return true;
+            } };
+}
+
+Output jsonOutput(const QJsonDocument& document)
+{
+    const QByteArray text = document.toJson();
+    return { QIODevice::NotOpen,
+        [text](QIODevice& device) { return device.write(text) == text.size(); } };
+}
+
+// One label a line, as the views show them.
+QString labelLines(const AxeFxCatalogue& names, const QList<int>& cabs)
+{
+    QString lines;
+    for (int cab : cabs)
+        lines += names.cabName(static_cast<unsigned short>(cab)) + QLatin1Char('\n');
+    return lines;
+}
+
+Output outputOf(const AxeFxCatalogue& names, const ScanResult& result, const ScanOptions& options)
+{
+    const CrossReference tables(names, result.presetCabs, result.cabPresets);
+    const JsonExport json(names, names.layoutModel(), result);
+    const QList<int> unused
+        = options.unused ? unusedUserCabs(names, result.cabPresets) : QList<int>();
+    switch (options.format) {
+    case ScanOptions::Pdf:
+        return pdfOutput(tables, options.views.first(), names);
+    case ScanOptions::Json:
+        return jsonOutput(options.unused ? json.unusedDocument(unused) : json.document());
+    case ScanOptions::Csv:
+        break;
+    }
+    return options.unused ? textOutput(labelLines(names, unused))
+                          : csvOutput(tables, options.views);
+}
+
+// To the file, whole or not at all, or to standard output.
+bool writeOutput(const QString& path, const Output& output)
+{
     if (!path.isEmpty())
-        return CsvExport::save(path, tables, separator);
+        return saveWholeFile(path, output.mode, output.write);
     QFile out;
-    return out.open(stdout, QIODevice::WriteOnly | QIODevice::Text)
-        && CsvExport::write(out, tables, separator) && out.flush();
+    return out.open(stdout, QIODevice::WriteOnly | output.mode) && output.write(out) && out.flush();
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    auto app = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tollmark-scan"));
 
     ScanOptions options;
     QString reason;
-    if (!ScanOptions::parse(app.arguments(), options, reason))
+    if (!ScanOptions::parse(QCoreApplication::arguments(), options, reason))
         return fail(kUsage, reason + QStringLiteral(" (see --help)"));
+    if (options.format == ScanOptions::Pdf) {
+        // The PDF report lays its text out in the system's fonts, which takes a GUI
+        // application; the offscreen platform gives it one without a display. The other
+        // outputs need neither.
+        app.reset();
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Qt 5.15's offscreen platform plugin never frees its screen: its start-up stays out
+        // of the leak check of sanitized builds.
+#if defined(__SANITIZE_ADDRESS__)
+        __lsan_disable();
+#endif
+        app = std::make_unique<QGuiApplication>(argc, argv);
+#if defined(__SANITIZE_ADDRESS__)
+        __lsan_enable();
+#endif
+    }
     if (options.showHelp) {
         std::fputs(options.helpText.toLocal8Bit().constData(), stdout);
         return std::fflush(stdout) == 0 ? kComplete : kNotWritable;
@@ -148,7 +241,7 @@ int main(int argc, char* argv[])
     if (outcome == ScanJob::Stopped && !options.keepPartial)
         return fail(kInterrupted, QStringLiteral("scan interrupted; nothing written"));
 
-    if (!writeOutput(options.output, tablesOf(axeFx, job.result(), options)))
+    if (!writeOutput(options.output, outputOf(namesOf(axeFx, job.result()), job.result(), options)))
         return fail(kNotWritable,
             options.output.isEmpty() ? QStringLiteral("cannot write to standard output")
                                      : QStringLiteral("cannot write %1").arg(options.output));

@@ -21,12 +21,14 @@ public:
     QStringList cabs { "4x12", "2x12; Open", QString(), QString(), "IR" };
     int presetCount() const override { return presets.size(); }
     int cabCount() const override { return cabs.size(); }
+    int factoryCabCount() const override { return 2; }
     int displayOffset() const override { return offset; }
     QString presetName(int index) const override { return presets.value(index); }
     QString cabName(unsigned short n) const override
     {
         return QStringLiteral("C%1(%2)").arg(n).arg(cabs.value(n));
     }
+    QString bareCabName(unsigned short n) const override { return cabs.value(n); }
 };
 
 enum Usage { Scanned, NothingYet, OnlyNames };

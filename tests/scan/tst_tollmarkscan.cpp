@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // tollmark-scan run as a program: the ways it ends before a scan (command line, port list, no
 // unit, unwritable output), each with its exit status and one line on standard error and the
-// unit left alone; and its scans of the simulated unit, complete or interrupted, with the CSV
-// (the window's export of the same bank) written whole, in part on request, or not at all.
+// unit left alone; and its scans of the simulated unit of either layout, complete or
+// interrupted, with the CSV (the window's export of the same bank) written whole, in part on
+// request, or not at all, and the unused user slots, the JSON and the PDF report that the
+// bank implies.
 #include "axefxsim.h"
 #include "bankexport.h"
 
@@ -34,14 +36,86 @@ public:
     QByteArray out, err;
 };
 
-// Names that put the quoting to work, shown from preset 1.
-SimBank testBank()
+// Names that put the quoting to work, shown from preset 1; a cabinet number read as negative;
+// a named user slot that no preset uses.
+SimBank testBank(quint8 model)
 {
-    SimBank bank = SimBank::builtIn(3);
+    SimBank bank = SimBank::builtIn(model);
     bank.displayOffset = 1;
     bank.presets[2].name = QStringLiteral("Lead, \"boosted\"");
     bank.cabNames[5] = QStringLiteral("4x12, closed");
+    bank.presets[1].cabBlocks[0].y.cab = -3;
+    bank.cabNames.last() = QStringLiteral("Spare IR");
     return bank;
+}
+
+// What a scan's output shows: a CrossReference::View, or one of these.
+enum Shows { kOlder = -1, kBoth = 2, kUnused, kJson, kPdf };
+
+// The labels of the user slots that no preset of the bank uses, named ones first.
+QStringList bankUnused(const SimBank& bank)
+{
+    QList<int> used;
+    for (int p = 0; p < bank.presetCount(); ++p)
+        used += bank.expectedCabs(p);
+    BankCatalogue names;
+    names.bank = bank;
+    QStringList named, empty;
+    for (int c = bank.factoryCabCount(); c < bank.cabCount(); ++c) {
+        if (!used.contains(c))
+            (names.bareCabName(c).isEmpty() ? empty : named) << names.cabName(c);
+    }
+    return named + empty;
+}
+
+// The unit as the bank has it; every preset and every cabinet, or only the unused slots, as
+// the rows of their views ("|" between the cells).
+void checkJson(const QJsonObject& json, const SimBank& bank, bool unused)
+{
+    QCOMPARE(json["unit"].toObject(),
+        QJsonObject({ { "model", bank.model }, { "layout", bank.model > 5 ? "large" : "small" },
+            { "displayOffset", bank.displayOffset }, { "presetCount", bank.presetCount() },
+            { "cabCount", bank.cabCount() }, { "factoryCabCount", bank.factoryCabCount() },
+            { "presetsScanned", bank.presetCount() } }));
+    const auto jsonRows = [&](const char* list, bool presets) {
+        QStringList rows;
+        for (const QJsonValue& item : json[list].toArray()) {
+            QStringList row(presets
+                    ? QString("%1 %2").arg(item["number"].toInt()).arg(item["name"].toString())
+                    : item["label"].toString());
+            for (const QJsonValue& use : item[presets ? "cabs" : "presets"].toArray())
+                row << (presets
+                        ? use["label"].toString()
+                        : QString("%1(%2)").arg(use["number"].toInt()).arg(use["name"].toString()));
+            rows << row.join('|');
+        }
+        return rows;
+    };
+    QCOMPARE(jsonRows("unusedCabs", false), unused ? bankUnused(bank) : QStringList());
+    for (bool presets : { true, false }) {
+        QStringList rows;
+        for (const CrossReference::Row& row : bankRows(bank, CrossReference::View(!presets)))
+            rows << (QStringList(row.key) + row.entries).join('|');
+        QCOMPARE(jsonRows(presets ? "presets" : "cabs", presets), unused ? QStringList() : rows);
+    }
+}
+
+// The "Cab -> Presets" report's text: title, counts, every row in order, the header on every
+// page.
+void checkPdf(const QString& path, const SimBank& bank)
+{
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", { path, "-" });
+    QVERIFY(pdftotext.waitForFinished());
+    const QString text = pdftotext.readAllStandardOutput();
+    QVERIFY(text.startsWith("Tollmark: Cab -> Presets\n"));
+    QVERIFY(text.contains(
+        QString("%1 presets, %2 cabinets").arg(bank.presetCount()).arg(bank.cabCount())));
+    int at = 0;
+    for (const CrossReference::Row& row : bankRows(bank, CrossReference::CabPresets))
+        QVERIFY2((at = text.indexOf(row.key, at)) >= 0, qPrintable(row.key));
+    for (const QString& page : text.split('\f', Qt::SkipEmptyParts))
+        QVERIFY(page.split('\n').contains("Presets"));
 }
 
 } // namespace
@@ -68,6 +142,10 @@ void TestTollmarkScan::endsBeforeScan_data()
     QTest::newRow("empty file name") << QStringList { "--output=" } << false << 64 << "empty";
     QTest::newRow("unknown option") << QStringList { "--views" } << false << 64 << "views";
     QTest::newRow("stray argument") << QStringList { "rig.csv" } << false << 64 << "rig.csv";
+    QTest::newRow("pdf to standard output")
+        << QStringList { "--format=pdf" } << false << 64 << "-o";
+    QTest::newRow("unused from a partial scan")
+        << QStringList { "--unused", "--keep-partial" } << false << 64 << "complete scan";
     // The unit's output is where the program reads from, and the other way round.
     QTest::newRow("port list") << QStringList { "--list-ports" } << true << 0
                                << "^Input ports:\n(  .*\n)*  .*AXE-FX II MIDI Out\n"
@@ -103,7 +181,7 @@ void TestTollmarkScan::scan_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("interrupt");
-    QTest::addColumn<int>("shows"); // a view, 2 for both, -1 for the older file as it was
+    QTest::addColumn<int>("shows"); // rows tagged "large" scan a unit of the large layout
     QTest::newRow("both to standard output") << QStringList { "--view", "both" } << false << 2;
     QTest::newRow("cabinets over an older file") << QStringList { "--view", "cabs", "-o",
         "@/rig.csv" } << false << int(CrossReference::CabPresets);
@@ -112,6 +190,13 @@ void TestTollmarkScan::scan_data()
     // Every preset, those the scan reached with their cabinets and the rest without.
     QTest::newRow("interrupted, --keep-partial") << QStringList { "-o", "@/rig.csv",
         "--keep-partial" } << true << int(CrossReference::PresetCabs);
+    QTest::newRow("unused") << QStringList { "--unused", "-o", "@/rig.csv" } << false
+                            << int(kUnused);
+    QTest::newRow("json") << QStringList { "--format", "json" } << false << int(kJson);
+    QTest::newRow("json, unused, large")
+        << QStringList { "--format=json", "--unused" } << false << int(kJson);
+    QTest::newRow("pdf, large") << QStringList { "--format", "pdf", "--view", "cabs", "-o",
+        "@/rig.csv" } << false << int(kPdf);
 }
 
 void TestTollmarkScan::scan()
@@ -119,7 +204,7 @@ void TestTollmarkScan::scan()
     QFETCH(QStringList, arguments);
     QFETCH(bool, interrupt);
     QFETCH(int, shows);
-    const SimBank bank = testBank();
+    const SimBank bank = testBank(QByteArray(QTest::currentDataTag()).contains("large") ? 6 : 3);
     AxeFxSim sim(bank);
     QVERIFY(sim.start());
     QTemporaryDir dir;
@@ -140,14 +225,22 @@ void TestTollmarkScan::scan()
     // A complete scan leaves the unit on preset 0; the interrupt came within the usage.
     QVERIFY(
         interrupt ? reached > 1 && reached < bank.presetCount() : sim.bank().currentPreset == 0);
+    const bool toFile = arguments.contains("-o");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray out = toFile ? file.readAll() : run.out;
+    QCOMPARE(run.out.isEmpty(), toFile);
+    if (shows == kJson)
+        return checkJson(
+            QJsonDocument::fromJson(out).object(), bank, arguments.contains("--unused"));
+    if (shows == kPdf)
+        return checkPdf(file.fileName(), bank);
     const auto csv = [&](int view) { return bankCsv(bank, CrossReference::View(view), reached); };
     const QString expected = shows < 0 ? QString(older)
         : shows < 2                    ? csv(shows)
-                    : csv(CrossReference::PresetCabs) + '\n' + csv(CrossReference::CabPresets);
-    const bool toFile = arguments.contains("-o");
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromLocal8Bit(toFile ? file.readAll() : run.out), expected);
-    QCOMPARE(run.out.isEmpty(), toFile);
+        : shows == kUnused
+        ? bankUnused(bank).join('\n') + '\n'
+        : csv(CrossReference::PresetCabs) + '\n' + csv(CrossReference::CabPresets);
+    QCOMPARE(QString::fromLocal8Bit(out), expected);
 }
 
 QTEST_GUILESS_MAIN(TestTollmarkScan)

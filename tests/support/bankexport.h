@@ -15,6 +15,7 @@ class BankCatalogue : public Catalogue {
 public:
     int presetCount() const override { return bank.presetCount(); }
     int cabCount() const override { return bank.cabCount(); }
+    int factoryCabCount() const override { return bank.factoryCabCount(); }
     int displayOffset() const override { return bank.displayOffset; }
     QString presetName(int i) const override { return bank.presets.value(i).name.simplified(); }
     QString cabName(unsigned short n) const override
@@ -22,7 +23,11 @@ public:
         const int factory = bank.factoryCabCount();
         return (n < factory ? QStringLiteral("F%1").arg(n + 1)
                             : QStringLiteral("U%1").arg(n + 1 - factory))
-            + QStringLiteral("(%1)").arg(bank.cabNames.value(n).simplified());
+            + QStringLiteral("(%1)").arg(bareCabName(n));
+    }
+    QString bareCabName(unsigned short n) const override
+    {
+        return bank.cabNames.value(n).simplified();
     }
 
     SimBank bank;
