@@ -140,7 +140,6 @@ void TestTollmarkScan::endsBeforeScan_data()
     QTest::newRow("help") << QStringList { "--help" } << false << 0 << "--keep-partial";
     QTest::newRow("unknown view") << QStringList { "--view", "tables" } << true << 64 << "tables";
     QTest::newRow("empty file name") << QStringList { "--output=" } << false << 64 << "empty";
-    QTest::newRow("unknown option") << QStringList { "--views" } << false << 64 << "views";
     QTest::newRow("stray argument") << QStringList { "rig.csv" } << false << 64 << "rig.csv";
     QTest::newRow("pdf to standard output")
         << QStringList { "--format=pdf" } << false << 64 << "-o";
