@@ -149,18 +149,23 @@ private slots:
         QCOMPARE(dataIn.count(), 2 * sent.size());
     }
 
-    // With no server to reach, the port has no client and says why, in the library's words.
+    // With no server to reach, neither port has a client, and each says why in the library's
+    // words.
     void unreachableService()
     {
         const QByteArray server = qgetenv("JACK_DEFAULT_SERVER");
         qputenv("JACK_DEFAULT_SERVER", "tollmark-no-such-server");
-        QRtMidiOut unreachable;
-        const bool created = unreachable.init();
+        QRtMidiIn input;
+        QRtMidiOut output;
+        const bool created[] = { input.init(), output.init() };
         qputenv("JACK_DEFAULT_SERVER", server);
-        const QString error = unreachable.getLastErrorString();
-        QVERIFY(!created);
-        QVERIFY2(error.startsWith("Can't create MIDI client : ") && error.contains("JACK"),
-            qPrintable(error));
+        for (QRtMidi* unreachable :
+            { static_cast<QRtMidi*>(&input), static_cast<QRtMidi*>(&output) }) {
+            const QString error = unreachable->getLastErrorString();
+            QVERIFY2(error.startsWith("Can't create MIDI client : ") && error.contains("JACK"),
+                qPrintable(error));
+        }
+        QVERIFY(!created[0] && !created[1]);
     }
 
 private:
