@@ -122,8 +122,9 @@ private slots:
 
         QRtMidiData data = bytes("01020304");
         QCOMPARE(hex(data.replace(1, 2, QByteArray::fromHex("AABBCC"))), "01AABBCC04");
-        QCOMPARE(hex(data.replace(6, 1, "x")), "01AABBCC04");
-        QCOMPARE(hex(data.replace(-1, 1, "x")), "01AABBCC04");
+        QCOMPARE(hex(data.replace(0, 1, QByteArray::fromHex("00"))), "00AABBCC04");
+        QCOMPARE(hex(data.replace(6, 1, "x")), "00AABBCC04");
+        QCOMPARE(hex(data.replace(-1, 1, "x")), "00AABBCC04");
         QVERIFY(bytes("F0") != bytes("F7") && !(bytes("F0") != bytes("F0")));
         QCOMPARE(hex(data.mid(3, 100)), "CC04");
         QCOMPARE(bytes("f07e7f").toString(), QString("F07E7F"));
