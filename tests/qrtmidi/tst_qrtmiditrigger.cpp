@@ -121,6 +121,9 @@ private slots:
         QFETCH(QString, message);
         QRtMidiTrigger trigger(pattern);
         QTEST(trigger.offer(QRtMidiData(message)), "matches");
+        // handler() serves whatever it is given, without looking at the pattern.
+        trigger.handler(QRtMidiData("F8"));
+        QVERIFY(takeAll(trigger, &QRtMidiTrigger::dequeue).endsWith(QRtMidiData("F8")));
     }
 
     // A message is queued in every matching trigger, in list order, before dataIn(); adding a
