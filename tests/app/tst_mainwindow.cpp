@@ -158,6 +158,12 @@ void TestMainWindow::formWithoutDevice()
     QCOMPARE(form,
         QStringList({ "Tollmark 1.2", "Tollbook", "Export as CSV", "-", "Refresh", "CabPresets",
             "PresetCabs" }));
+
+    // The next window opens where and as large as this one closed.
+    w.setGeometry(40, 60, 700, 500);
+    QVERIFY(w.close());
+    MainWindow again;
+    QCOMPARE(again.size(), QSize(700, 500));
 }
 
 void TestMainWindow::completeScan()
