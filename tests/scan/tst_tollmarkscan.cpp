@@ -221,6 +221,8 @@ void TestTollmarkScan::scan()
     QCOMPARE(run.finish(), interrupt ? 2 : 0);
     const int reached = interrupt ? sim.bank().currentPreset + 1 : -1;
     QCOMPARE(run.lastErrorLine().startsWith("tollmark-scan: scan interrupted"), interrupt);
+    // Not on a terminal, progress comes as lines.
+    QVERIFY2(run.err.contains("Cab names: 100%\n"), run.err.constData());
     // A complete scan leaves the unit on preset 0; the interrupt came within the usage.
     QVERIFY(
         interrupt ? reached > 1 && reached < bank.presetCount() : sim.bank().currentPreset == 0);
