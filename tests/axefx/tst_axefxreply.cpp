@@ -166,7 +166,6 @@ private slots:
         QCOMPARE(::myfind(u(data), 5, u(pattern), 2), u(data) + 3);
         QCOMPARE(::myfind(u(data), 4, u(pattern), 2), nullptr);
         QCOMPARE(::myfind(u(data), 2, u(data), 3), nullptr);
-        QCOMPARE(::myfind(u(data), 5, u(data), 2), u(data));
     }
 
     // bits | bytes | the number
@@ -273,7 +272,6 @@ private slots:
         QVERIFY(ok("F0 00 01 74 03 12 05 00 41 62 63 00 51 F7")); // cabinet 5, Abc
         QVERIFY(!ok("F0 00 01 74 03 12 05 00 41 62 63 00 51 F7", 1)); // no F7 at the end
         QVERIFY(!ok("F0 00 01 74 03 12 05 00 41 62 63 00 50 F7"));
-        QVERIFY(!ok("F0 00 01 74 03 12 05 F7"));
         QVERIFY(ok("F0 00 01 74 03 28 2E F7")); // the shortest
         QVERIFY(!ok("F0 00 01 74 03 06 F7")); // checksum right, one byte short
     }
