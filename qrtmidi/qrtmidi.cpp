@@ -20,8 +20,9 @@ const char kOpenError[] = "open";
 const char kOpenErrorDebug[] = "RtMidi Open Error: ";
 const char kDirectionWords[] = "([- ]in|[- ]out)";
 const char kNotConnected[] = "open - the connection was not made in time";
-// Bounds the wait for a JACK connection to come into the server's graph: that takes a
-// period or two, but a server under load may be slow to start its next cycle.
+// Bounds the wait for a change of a JACK port's connections to come into the server's
+// graph: that takes a period or two, but a server under load may be slow to start its next
+// cycle.
 constexpr int kConnectionTimeoutMs = 5000;
 
 } // namespace
@@ -156,8 +157,8 @@ void QRtMidi::close()
 void QRtMidi::closeOpenPort()
 {
     stopIo();
-    qrtCloseJackPort(getRtMidi(), true);
-    getRtMidi()->closePort();
+    if (!qrtDisconnectJackPort(getRtMidi(), kConnectionTimeoutMs))
+        getRtMidi()->closePort();
     portIndex = -1;
 }
 

@@ -74,25 +74,35 @@ Device* createOnFirstUsableService(std::string* error, const Args&... args)
 RtMidiIn* qrtCreateMidiIn(
     const std::string& clientName, unsigned int queueSizeLimit, std::string* error)
 {
-    return createOnFirstUsableService<RtMidiIn>(error, clientName, queueSizeLimit);
+    RtMidiIn* in = createOnFirstUsableService<RtMidiIn>(error, clientName, queueSizeLimit);
+    if (in)
+        qrtTrackJackDevice(in);
+    return in;
 }
 
 RtMidiOut* qrtCreateMidiOut(const std::string& clientName, std::string* error)
 {
-    return createOnFirstUsableService<RtMidiOut>(error, clientName);
+    RtMidiOut* out = createOnFirstUsableService<RtMidiOut>(error, clientName);
+    if (out)
+        qrtTrackJackDevice(out);
+    return out;
 }
 
 void qrtDeleteMidiIn(RtMidiIn* in)
 {
-    if (in)
-        qrtCloseJackPort(in, false);
+    if (!in)
+        return;
+    qrtCloseJackPort(in);
+    qrtUntrackJackDevice(in);
     delete in;
 }
 
 void qrtDeleteMidiOut(RtMidiOut* out)
 {
-    if (out)
-        qrtCloseJackPort(out, false);
+    if (!out)
+        return;
+    qrtCloseJackPort(out);
+    qrtUntrackJackDevice(out);
     delete out;
 }
 

@@ -21,7 +21,8 @@ RtMidiIn* qrtCreateMidiIn(
 RtMidiOut* qrtCreateMidiOut(const std::string& clientName, std::string* error);
 
 /// Delete clients safely: on JACK the client leaves the process graph before its port is
-/// closed (see qrtCloseJackPort()). Use these (or the deleters) instead of `delete` for
+/// closed (see qrtCloseJackPort()), and it is no longer tracked (see qrtTrackJackDevice(),
+/// which every client created here is). Use these (or the deleters) instead of `delete` for
 /// every client.
 void qrtDeleteMidiIn(RtMidiIn* in);
 void qrtDeleteMidiOut(RtMidiOut* out);

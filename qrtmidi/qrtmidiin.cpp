@@ -168,7 +168,7 @@ void QRtMidiIn::destoryRtMidiDev()
         removeAllTriggers();
         return;
     }
-    qrtCloseJackPort(rtMidiIn, false);
+    qrtCloseJackPort(rtMidiIn);
     rtMidiIn->closePort();
     removeAllTriggers();
     qrtDeleteMidiIn(rtMidiIn);

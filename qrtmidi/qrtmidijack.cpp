@@ -4,9 +4,16 @@
 #include <RtMidi.h>
 
 #include <jack/jack.h>
+#include <jack/ringbuffer.h>
 
 #include <QDeadlineTimer>
 #include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <vector>
 
 namespace {
 
@@ -14,8 +21,9 @@ namespace {
 // smallest usual size.
 constexpr unsigned long kConnectionPollUs = 200;
 
-// The library keeps a JACK client's handles in its own data, which starts with the client
-// and its port; these two and the library's open flag are what closing needs. They are
+// The library keeps a JACK client's handles in its own data, which starts with the client,
+// its port and the output's ring buffer with the most it takes at once; these and the
+// library's open flag are what closing and sending need. They are
 // reached through the library's protected members by way of pointers to members, which
 // needs no instance of the derived classes. That data is the library's own, so another
 // version must be checked before it is built against (the port tests close, reopen and
@@ -29,7 +37,15 @@ static_assert(sameText(RTMIDI_VERSION, "5.0.0"), "check the layout of RtMidi's J
 struct JackHandles {
     jack_client_t* client;
     jack_port_t* port;
+    jack_ringbuffer_t* outputBuffer;
+    int outputMaxWrite;
 };
+
+// What libjack reports just before it closes and frees every client of the process.
+const char kLibjackDropsClients[] = "clients are still allocated, cleanup";
+
+std::mutex trackedLock;
+std::vector<RtMidi*> tracked;
 
 struct RtMidiAccess : RtMidi {
     static MidiApi* api(RtMidi& device) { return device.*(&RtMidiAccess::rtapi_); }
@@ -60,29 +76,111 @@ JackHandles* handlesOf(RtMidi* device)
     return api ? MidiApiAccess::handles(*api) : nullptr;
 }
 
+void forgetClient(RtMidi* device, JackHandles* handles)
+{
+    handles->client = nullptr;
+    handles->port = nullptr;
+    MidiApiAccess::markClosed(*RtMidiAccess::api(*device));
+}
+
+// Runs inside whichever call libjack reports from; only the report of a coming cleanup,
+// which comes from inside a client's opening, touches the devices.
+void onJackError(const char* message)
+{
+    std::fprintf(stderr, "%s\n", message);
+    if (!std::strstr(message, kLibjackDropsClients))
+        return;
+    std::lock_guard<std::mutex> lock(trackedLock);
+    for (RtMidi* device : tracked) {
+        if (JackHandles* handles = handlesOf(device))
+            forgetClient(device, handles);
+    }
+}
+
+// Waits until the server's current graph gives the port a connection count that `done`
+// accepts, at most `timeoutMs`.
+template <typename Done> bool waitForConnections(jack_port_t* port, int timeoutMs, Done done)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done(jack_port_connected(port))) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::usleep(kConnectionPollUs);
+    }
+    return true;
+}
+
 } // namespace
 
-// The library unregisters the port while its client is active. The client's notification
+// The library unregisters a port while its client is active. The client's notification
 // thread meanwhile walks the client's port list for each latency notification that any
 // change of the graph brings, and the unregistering erases from that same list: now and
-// then the walk reads a freed node and the program dies. Deactivating waits for the
-// notification under way (the server waits for its answer before it deactivates the
-// client) and no further one is handled, and it ends the process callback, which the
-// library's output otherwise lets read buffers it is about to free. A client about to be
-// deleted keeps its port: closing the client stops the notification thread first and then
-// takes the port away.
-void qrtCloseJackPort(RtMidi* device, bool keepClient)
+// then the walk reads a freed node and the program dies. A port that is only closed keeps
+// its registration and loses its connections instead, as a patchbay would take them away,
+// and the next open connects it again. Taking the client out of the graph to unregister
+// safely would cost more: libjack cancels the client's process thread on the way out and
+// starts a new one on the way back, and each waits for the server's next cycle.
+bool qrtDisconnectJackPort(RtMidi* device, int timeoutMs)
 {
     JackHandles* handles = handlesOf(device);
     if (!handles || !handles->client || !handles->port)
+        return false;
+    jack_port_disconnect(handles->client, handles->port);
+    // Until the server's graph drops the connections, the process callback may still
+    // deliver what they carry.
+    waitForConnections(handles->port, timeoutMs, [](int count) { return count <= 0; });
+    MidiApiAccess::markClosed(*RtMidiAccess::api(*device));
+    return true;
+}
+
+// Deactivating waits for the notification under way (the server waits for its answer
+// before it deactivates the client) and no further one is handled, and it ends the process
+// callback, which the library's output otherwise lets read buffers it frees before it
+// closes the client. The port stays: closing the client stops the notification thread
+// first and then takes the port away.
+void qrtCloseJackPort(RtMidi* device)
+{
+    JackHandles* handles = handlesOf(device);
+    if (!handles || !handles->client)
         return;
     jack_deactivate(handles->client);
-    if (keepClient)
-        jack_port_unregister(handles->client, handles->port);
     handles->port = nullptr;
     MidiApiAccess::markClosed(*RtMidiAccess::api(*device));
-    if (keepClient)
-        jack_activate(handles->client);
+}
+
+void qrtTrackJackDevice(RtMidi* device)
+{
+    static std::once_flag hooked;
+    std::call_once(hooked, [] { jack_set_error_function(&onJackError); });
+    std::lock_guard<std::mutex> lock(trackedLock);
+    tracked.push_back(device);
+}
+
+void qrtUntrackJackDevice(RtMidi* device)
+{
+    std::lock_guard<std::mutex> lock(trackedLock);
+    tracked.erase(std::remove(tracked.begin(), tracked.end(), device), tracked.end());
+}
+
+// The library takes a message too large for its buffer as sent and drops it, so only room
+// for one that fits is waited for.
+bool qrtWaitForJackRoom(RtMidi* device, std::size_t size, int timeoutMs)
+{
+    JackHandles* handles = handlesOf(device);
+    if (!handles)
+        return true;
+    if (!handles->client)
+        return false;
+    const std::size_t needed = size + sizeof(int);
+    if (needed > std::size_t(handles->outputMaxWrite))
+        return true;
+    QDeadlineTimer deadline(timeoutMs);
+    while (jack_ringbuffer_write_space(handles->outputBuffer) < needed) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::usleep(kConnectionPollUs);
+    }
+    return true;
 }
 
 // A connection carries data once the server has switched to the graph that holds it, at
@@ -92,11 +190,5 @@ bool qrtWaitForJackConnection(RtMidi* device, int timeoutMs)
     JackHandles* handles = handlesOf(device);
     if (!handles || !handles->port)
         return true;
-    QDeadlineTimer deadline(timeoutMs);
-    while (jack_port_connected(handles->port) <= 0) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::usleep(kConnectionPollUs);
-    }
-    return true;
+    return waitForConnections(handles->port, timeoutMs, [](int count) { return count > 0; });
 }

@@ -4,15 +4,38 @@
 // it carries data. Every port and client of the port layer is closed through these.
 #pragma once
 
+#include <cstddef>
+
 class RtMidi;
 
-/// Closes the open port of a JACK client with its client out of the process graph, so that
-/// neither the process callback nor the notification thread runs while the port goes
-/// away. With `keepClient` the client joins the graph again without the port; without it
-/// the client must be deleted next, which removes the port. Does nothing for a client
-/// without a port or one of another service; the library's closePort() does the rest.
-void qrtCloseJackPort(RtMidi* device, bool keepClient);
+/// Closes the open port of a JACK client without unregistering it: the port loses its
+/// connections (waiting at most `timeoutMs` for the server's graph to drop them) and stays
+/// registered until the next open connects it again or the client is deleted. False, doing
+/// nothing, for a client without a port or one of another service; the library's
+/// closePort() is then the way to close.
+bool qrtDisconnectJackPort(RtMidi* device, int timeoutMs);
+
+/// Takes a JACK client that is about to be deleted out of the process graph, so that
+/// neither its process callback nor its notification thread runs while the library tears
+/// it down, and leaves its port to the closing of the client. Does nothing for a client of
+/// another service.
+void qrtCloseJackPort(RtMidi* device);
 
 /// Waits until the open port of a JACK client has a connection the server's current graph
 /// carries, at most `timeoutMs`; true when it has. True at once for another service.
 bool qrtWaitForJackConnection(RtMidi* device, int timeoutMs);
+
+/// libjack, when it opens a client after it lost touch with its server (the server ended, or
+/// refused a client while its cycle was held up), closes and frees every other client of the
+/// process, which the library still holds. A tracked device loses its handles to its client
+/// before the client is freed: it counts as closed, and the library opens a new client when
+/// the device is used again. Every device is tracked from its creation until just before
+/// it is deleted.
+void qrtTrackJackDevice(RtMidi* device);
+void qrtUntrackJackDevice(RtMidi* device);
+
+/// Waits until the output of a JACK client has room for a message of `size` bytes, at most
+/// `timeoutMs`; false when it has none in time, or no client. True at once for another
+/// service. The library itself waits for room without end, which freezes its caller for
+/// good when the server no longer takes messages.
+bool qrtWaitForJackRoom(RtMidi* device, std::size_t size, int timeoutMs);

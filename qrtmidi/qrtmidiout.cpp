@@ -2,6 +2,7 @@
 #include "qrtmidiout.h"
 
 #include "qrtmidiapi.h"
+#include "qrtmidijack.h"
 
 #include <RtMidi.h>
 
@@ -15,6 +16,9 @@ namespace {
 
 const char kClientName[] = "RtMidi Output Client";
 const char kCreateError[] = "Can't create MIDI client";
+// How long a message waits for room in the service's buffer, which a server that has
+// stopped its cycles no longer empties.
+constexpr int kRoomTimeoutMs = 1000;
 
 } // namespace
 
@@ -35,10 +39,14 @@ void QRtMidiOut::dataOut(const QRtMidiData& data)
     if (!isOk())
         return;
     // Some services pass an empty message on as a malformed event, so it is refused here.
-    if (bytes.empty())
+    if (bytes.empty()) {
         qWarning("QRtMidiOut::dataOut: an empty message is not sent");
-    else
+    } else if (!qrtWaitForJackRoom(rtMidiOut, bytes.size(), kRoomTimeoutMs)) {
+        qWarning("QRtMidiOut::dataOut: the MIDI service takes no messages, one is not sent");
+        return;
+    } else {
         rtMidiOut->sendMessage(bytes.data(), bytes.size());
+    }
     emit dataOutMonitor(data);
 }
 

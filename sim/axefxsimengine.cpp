@@ -2,6 +2,7 @@
 #include "axefxsimengine.h"
 
 #include "qrtmidiapi.h"
+#include "qrtmidijack.h"
 
 #include <RtMidi.h>
 
@@ -10,6 +11,9 @@
 namespace {
 
 constexpr unsigned int kInputQueueLimit = 1024; // unused while the callback is installed
+// A message that finds no room in the service's buffer for this long is dropped, so that a
+// server that stopped its cycles cannot hold the unit's worker, and its stop(), for good.
+constexpr int kRoomTimeoutMs = 1000;
 
 quint32 nextRandom(quint32& state)
 {
@@ -248,7 +252,8 @@ void AxeFxSimEngine::sendDue(std::unique_lock<std::mutex>& lock)
 // The worker is the only sender, so the output client needs no lock of its own.
 bool AxeFxSimEngine::send(const QByteArray& bytes)
 {
-    if (!out || bytes.isEmpty())
+    if (!out || bytes.isEmpty()
+        || !qrtWaitForJackRoom(out.get(), std::size_t(bytes.size()), kRoomTimeoutMs))
         return false;
     try {
         out->sendMessage(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());

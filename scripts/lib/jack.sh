@@ -11,8 +11,8 @@
 TOLLMARK_JACK_NAMES=8
 
 # start_private_jack LOG: starts jackd on the first free name of the pool, its output in
-# LOG. Sets TOLLMARK_JACK_NAME and TOLLMARK_JACK_PID, exports JACK_DEFAULT_SERVER and
-# JACK_NO_START_SERVER. The lock on the name stays on file descriptor 9 of the caller (and
+# LOG. Sets TOLLMARK_JACK_NAME, exports TOLLMARK_JACK_PID (for tests of a server that ends),
+# JACK_DEFAULT_SERVER and JACK_NO_START_SERVER. The lock on the name stays on file descriptor 9 of the caller (and
 # of the server, which inherits it) until both have ended. Returns 1 when no server starts.
 start_private_jack() {
   local log="$1"
@@ -39,7 +39,7 @@ start_private_jack() {
     if timeout 15 jack_wait -w -t 10 -s "$name" >/dev/null 2>&1 && sleep 0.2 \
       && kill -0 "$pid" 2>/dev/null; then
       TOLLMARK_JACK_NAME="$name"
-      TOLLMARK_JACK_PID="$pid"
+      export TOLLMARK_JACK_PID="$pid"
       export JACK_DEFAULT_SERVER="$name"
       export JACK_NO_START_SERVER=1
       return 0

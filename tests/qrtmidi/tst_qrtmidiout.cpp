@@ -1,17 +1,21 @@
 // SPDX-License-Identifier: MIT
 // Both ports against a test peer on a real server: the output port sending without a
 // client, an empty buffer, hex text, and messages cut into pieces with pauses, each announced
-// on dataOutMonitor(); a round trip into the input port across a close and reopen; and the
-// choice of service when none can be reached.
+// on dataOutMonitor(); a round trip into the input port across a close and reopen; the
+// choice of service when none can be reached; and a server that ends under open ports.
 #include "qrtmidiapi.h"
 #include "qrtmidiin.h"
 #include "qrtmidiout.h"
 
 #include <RtMidi.h>
 
+#include <jack/jack.h>
+
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <atomic>
+#include <csignal>
 #include <optional>
 
 using Messages = QList<QRtMidiData>;
@@ -163,6 +167,35 @@ private slots:
         QVERIFY2(errors.count(QRegularExpression("Can't create MIDI client : [^|]*JACK")) == 2,
             qPrintable(errors));
         QVERIFY(!created[0] && !created[1]);
+    }
+
+    // When the server ends, libjack frees every client of the process at the next opening of
+    // one. The ports that held them count as closed: nothing is sent, nothing waits for room
+    // without end, and deleting them touches no freed client. Ends the server: keep it last.
+    void serverEndsUnderOpenPorts()
+    {
+        const qint64 server = qEnvironmentVariableIntValue("TOLLMARK_JACK_PID");
+        QVERIFY2(server > 0, "run under scripts/with-jack");
+        std::atomic<bool> noticed { false };
+        jack_client_t* watcher = jack_client_open("Test Watcher", JackNoStartServer, nullptr);
+        QVERIFY(watcher);
+        jack_on_info_shutdown(
+            watcher,
+            [](jack_status_t, const char*, void* flag) {
+                *static_cast<std::atomic<bool>*>(flag) = true;
+            },
+            &noticed);
+        QCOMPARE(::kill(pid_t(server), SIGKILL), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(noticed, kWaitMs);
+
+        QRtMidiIn late;
+        QVERIFY(!late.init());
+        QTest::ignoreMessage(QtWarningMsg,
+            "QRtMidiOut::dataOut: the MIDI service takes no messages, one is not sent");
+        port->dataOut("90 40 7F");
+        QCOMPARE(monitor->count(), 0);
+        port.reset();
+        peer.reset();
     }
 
 private:
