@@ -4,11 +4,13 @@
 // cycles that crashed or hung. Run it on a private JACK server (scripts/with-jack).
 //
 // The cycles run in a child process; a child that dies of a signal or stops making progress
-// is counted against its cycle and the next child goes on with the cycle after it.
+// is counted against its cycle and the next child goes on with the cycle after it. A cycle
+// that ends, but only after the server kept it waiting for seconds, is counted as stalled.
 #include "axefx.h"
 #include "axefxsim.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <poll.h>
 #include <sys/wait.h>
@@ -22,8 +24,11 @@
 namespace {
 
 constexpr int kDefaultCycles = 1000;
-// A cycle takes well under a second; one that has not ended in this time is hung.
-constexpr int kHangMs = 15000;
+// A cycle takes well under a second. One that takes longer than kStallMs was held up by the
+// server, which waits up to 20 s (ten client timeouts) for a cycle of its graph to end; one
+// that has not ended in kHangMs is hung.
+constexpr int kStallMs = 3000;
+constexpr int kHangMs = 60000;
 // The unit's clock and sensing messages keep arriving while the ports close.
 constexpr int kNoiseMs = 1;
 constexpr int kProgressEvery = 250;
@@ -75,6 +80,7 @@ struct Counts {
     int failed = 0;
     int crashed = 0;
     int hung = 0;
+    int stalled = 0;
     int cycles() const { return done + failed + crashed + hung; }
 };
 
@@ -95,11 +101,18 @@ bool superviseChild(int argc, char** argv, int cycles, Counts& counts)
     }
     close(fds[1]);
     bool childGone = false;
+    QElapsedTimer cycleClock;
+    cycleClock.start();
     while (!childGone) {
         pollfd p { fds[0], POLLIN, 0 };
         const int ready = poll(&p, 1, kHangMs);
         char result = 0;
         if (ready > 0 && read(fds[0], &result, 1) == 1) {
+            const qint64 ms = cycleClock.restart();
+            if (ms > kStallMs) {
+                counts.stalled++;
+                std::fprintf(stderr, "cycle %d stalled: %lld ms\n", counts.cycles(), ms);
+            }
             (result == kDone ? counts.done : counts.failed)++;
             if (counts.cycles() % kProgressEvery == 0)
                 std::fprintf(stderr, "%d cycles\n", counts.cycles());
@@ -143,7 +156,7 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    std::printf("cycles %d  completed %d  failed to connect %d  crashed %d  hung %d\n",
-        counts.cycles(), counts.done, counts.failed, counts.crashed, counts.hung);
+    std::printf("cycles %d  completed %d (stalled %d)  failed to connect %d  crashed %d  hung %d\n",
+        counts.cycles(), counts.done, counts.stalled, counts.failed, counts.crashed, counts.hung);
     return counts.crashed + counts.hung == 0 ? 0 : 1;
 }
