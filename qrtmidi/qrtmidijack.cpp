@@ -17,9 +17,8 @@
 
 namespace {
 
-// How often a wait for a connection looks at the graph; far below one period of the
-// smallest usual size.
-constexpr unsigned long kConnectionPollUs = 200;
+// How often a wait looks again; far below one period of the smallest usual size.
+constexpr unsigned long kPollUs = 200;
 
 // The library keeps a JACK client's handles in its own data, which starts with the client,
 // its port and the output's ring buffer with the most it takes at once; these and the
@@ -97,15 +96,15 @@ void onJackError(const char* message)
     }
 }
 
-// Waits until the server's current graph gives the port a connection count that `done`
-// accepts, at most `timeoutMs`.
-template <typename Done> bool waitForConnections(jack_port_t* port, int timeoutMs, Done done)
+// Waits until `ready` holds, at most `timeoutMs`. What it looks at (the server's graph, a
+// ring buffer) changes once a period, so a short poll is all it takes.
+template <typename Ready> bool pollUntil(int timeoutMs, Ready ready)
 {
     QDeadlineTimer deadline(timeoutMs);
-    while (!done(jack_port_connected(port))) {
+    while (!ready()) {
         if (deadline.hasExpired())
             return false;
-        QThread::usleep(kConnectionPollUs);
+        QThread::usleep(kPollUs);
     }
     return true;
 }
@@ -128,7 +127,7 @@ bool qrtDisconnectJackPort(RtMidi* device, int timeoutMs)
     jack_port_disconnect(handles->client, handles->port);
     // Until the server's graph drops the connections, the process callback may still
     // deliver what they carry.
-    waitForConnections(handles->port, timeoutMs, [](int count) { return count <= 0; });
+    pollUntil(timeoutMs, [handles] { return jack_port_connected(handles->port) <= 0; });
     MidiApiAccess::markClosed(*RtMidiAccess::api(*device));
     return true;
 }
@@ -164,7 +163,7 @@ void qrtUntrackJackDevice(RtMidi* device)
 
 // The library takes a message too large for its buffer as sent and drops it, so only room
 // for one that fits is waited for.
-bool qrtWaitForJackRoom(RtMidi* device, std::size_t size, int timeoutMs)
+bool qrtWaitForJackRoom(RtMidiOut* device, std::size_t size, int timeoutMs)
 {
     JackHandles* handles = handlesOf(device);
     if (!handles)
@@ -174,13 +173,8 @@ bool qrtWaitForJackRoom(RtMidi* device, std::size_t size, int timeoutMs)
     const std::size_t needed = size + sizeof(int);
     if (needed > std::size_t(handles->outputMaxWrite))
         return true;
-    QDeadlineTimer deadline(timeoutMs);
-    while (jack_ringbuffer_write_space(handles->outputBuffer) < needed) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::usleep(kConnectionPollUs);
-    }
-    return true;
+    return pollUntil(timeoutMs,
+        [handles, needed] { return jack_ringbuffer_write_space(handles->outputBuffer) >= needed; });
 }
 
 // A connection carries data once the server has switched to the graph that holds it, at
@@ -190,5 +184,5 @@ bool qrtWaitForJackConnection(RtMidi* device, int timeoutMs)
     JackHandles* handles = handlesOf(device);
     if (!handles || !handles->port)
         return true;
-    return waitForConnections(handles->port, timeoutMs, [](int count) { return count > 0; });
+    return pollUntil(timeoutMs, [handles] { return jack_port_connected(handles->port) > 0; });
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 
 class RtMidi;
+class RtMidiOut;
 
 /// Closes the open port of a JACK client without unregistering it: the port loses its
 /// connections (waiting at most `timeoutMs` for the server's graph to drop them) and stays
@@ -38,4 +39,4 @@ void qrtUntrackJackDevice(RtMidi* device);
 /// `timeoutMs`; false when it has none in time, or no client. True at once for another
 /// service. The library itself waits for room without end, which freezes its caller for
 /// good when the server no longer takes messages.
-bool qrtWaitForJackRoom(RtMidi* device, std::size_t size, int timeoutMs);
+bool qrtWaitForJackRoom(RtMidiOut* device, std::size_t size, int timeoutMs);
