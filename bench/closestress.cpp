@@ -6,9 +6,9 @@
 // The cycles run in a child process; a child that dies of a signal or stops making progress
 // is counted against its cycle and the next child goes on with the cycle after it. A cycle
 // that ends, but only after the server kept it waiting for seconds, is counted as stalled.
-// A stall or a hang ends the run early: a JACK server that held up a cycle does not recover
-// (every later cycle waits on it), so the cycles after it would measure the server, not us;
-// run again, on a fresh server, for the rest.
+// A stall or a hang ends the run early: a JACK server that held up a cycle mostly goes on
+// holding up every later one, so the cycles after it would measure the server, not us; run
+// again, on a fresh server, for the rest.
 #include "axefx.h"
 #include "axefxsim.h"
 

@@ -127,9 +127,14 @@ private slots:
     }
 
     // Every kind of message arrives once, whole and in order, also after closing and reopening
-    // the port (its client stays; the connection is made again).
+    // the port (its client stays; the connection is made again). A closed port has left the
+    // peer's output by the time close() returns.
     void inputRoundTrip()
     {
+        jack_client_t* probe = jack_client_open("Test Probe", JackNoStartServer, nullptr);
+        QVERIFY(probe);
+        jack_port_t* peerOut = jack_port_by_name(probe, "Test Peer Out:Peer Out");
+        QVERIFY(peerOut);
         QRtMidiIn in;
         QSignalSpy dataIn(&in, &QRtMidiIn::dataIn);
         QVERIFY(in.init());
@@ -148,9 +153,11 @@ private slots:
             QCOMPARE(in.getLastData(), sent.last());
             in.close();
             QVERIFY(!in.isOpen());
+            QCOMPARE(jack_port_connected(peerOut), 0);
             QVERIFY(in.open(QString(), 0));
         }
         QCOMPARE(dataIn.count(), 2 * sent.size());
+        jack_client_close(probe);
     }
 
     // With no server to reach, neither port has a client, and each says why in the library's
