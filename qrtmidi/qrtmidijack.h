@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Closing and connecting ports of the library's JACK clients safely: the library closes a
-// JACK port while its client's own threads still use it, and reports a connection before
-// it carries data. Every port and client of the port layer is closed through these.
+// Closing, connecting and sending on the library's JACK clients safely: the library closes
+// a JACK port while its client's own threads still use it, reports a connection before it
+// carries data, waits for room to send without end, and keeps using clients that libjack
+// has freed. Every port and client of the port layer goes through these.
 #pragma once
 
 #include <cstddef>
