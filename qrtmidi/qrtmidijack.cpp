@@ -22,11 +22,11 @@ constexpr unsigned long kPollUs = 200;
 
 // The library keeps a JACK client's handles in its own data, which starts with the client,
 // its port and the output's ring buffer with the most it takes at once; these and the
-// library's open flag are what closing and sending need. They are
-// reached through the library's protected members by way of pointers to members, which
-// needs no instance of the derived classes. That data is the library's own, so another
-// version must be checked before it is built against (the port tests close, reopen and
-// delete JACK clients through it).
+// library's open flag are what closing and sending need. They are reached through the
+// library's protected members by way of pointers to members, which needs no instance of the
+// derived classes. That data is the library's own, so another version must be checked
+// before it is built against (the port tests close, reopen and delete JACK clients through
+// it).
 constexpr bool sameText(const char* a, const char* b)
 {
     return *a == *b && (*a == '\0' || sameText(a + 1, b + 1));
@@ -40,7 +40,8 @@ struct JackHandles {
     int outputMaxWrite;
 };
 
-// What libjack reports just before it closes and frees every client of the process.
+// What libjack reports just before it closes and frees every client of the process (a test
+// ends its server under open ports to see that this is still recognised).
 const char kLibjackDropsClients[] = "clients are still allocated, cleanup";
 
 std::mutex trackedLock;
