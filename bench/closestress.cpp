@@ -39,7 +39,7 @@ constexpr int kProgressEvery = 250;
 enum CycleResult : char { kDone = 'd', kFailed = 'f' };
 
 // One cycle as the program and the unit live it: the unit starts, the program searches for
-// it, finds it, asks for something and searches again (closing and reopening its ports),
+// it, finds it, asks for something and searches again (deleting and recreating its clients),
 // or, every other cycle, finds no port of that name; the program closes, and the unit then
 // stops.
 CycleResult runCycle(int cycle)

@@ -11,9 +11,10 @@
 TOLLMARK_JACK_NAMES=8
 
 # start_private_jack LOG: starts jackd on the first free name of the pool, its output in
-# LOG. Sets TOLLMARK_JACK_NAME, exports TOLLMARK_JACK_PID (for tests of a server that ends),
-# JACK_DEFAULT_SERVER and JACK_NO_START_SERVER. The lock on the name stays on file descriptor 9 of the caller (and
-# of the server, which inherits it) until both have ended. Returns 1 when no server starts.
+# LOG. Sets TOLLMARK_JACK_NAME; exports TOLLMARK_JACK_PID (for tests of a server that ends),
+# JACK_DEFAULT_SERVER and JACK_NO_START_SERVER. The lock on the name stays on file
+# descriptor 9 of the caller (and of the server, which inherits it) until both have ended.
+# Returns 1 when no server starts.
 start_private_jack() {
   local log="$1"
   local period="${TOLLMARK_JACK_PERIOD:-64}"
