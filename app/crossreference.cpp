@@ -1,33 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "crossreference.h"
 
-#include "catalogue.h"
+#include "scanresult.h"
 
-CrossReference::CrossReference(
-    const Catalogue& names, const UsageLists& presetCabs, const UsageLists& cabPresets)
-    : names(names)
-    , presetCabs(presetCabs)
-    , cabPresets(cabPresets)
-{ }
-
-void CrossReference::startScan(
-    UsageLists& presetCabs, UsageLists& cabPresets, int presetCount, int cabCount)
+CrossReference::CrossReference(const ScanResult& result)
+    : result(result)
 {
-    presetCabs.clear();
-    cabPresets.clear();
-    presetCabs.resize(presetCount);
-    cabPresets.resize(cabCount);
-}
-
-void CrossReference::addPreset(
-    UsageLists& presetCabs, UsageLists& cabPresets, int preset, const QList<int>& cabs)
-{
-    if (preset < 0 || preset >= presetCabs.size())
-        return;
-    presetCabs[preset] = cabs;
-    for (int cab : cabs) {
-        if (cab >= 0 && cab < cabPresets.size())
-            cabPresets[cab].append(preset);
+    for (ReadState state : { ReadState::NotRead, ReadState::NotReached }) {
+        if (result.usageStates.contains(state))
+            usageMarks.append(ScanResult::mark(state));
     }
 }
 
@@ -38,29 +19,32 @@ QStringList CrossReference::headers(View view)
     return { QStringLiteral("Cab"), QStringLiteral("Presets") };
 }
 
-QVector<CrossReference::Row> CrossReference::rows(View view, Extent extent) const
+QVector<CrossReference::Row> CrossReference::rows(View view) const
 {
-    const UsageLists& lists = view == PresetCabs ? presetCabs : cabPresets;
-    int count = lists.size();
-    if (extent == Full)
-        count = view == PresetCabs ? names.presetCount() : names.cabCount();
-
-    QVector<Row> result;
-    result.reserve(count);
+    const int count = view == PresetCabs ? result.presetCount() : result.cabCount();
+    QVector<Row> rows;
+    rows.reserve(count);
     for (int i = 0; i < count; ++i)
-        result.append(view == PresetCabs ? presetRow(i) : cabRow(i));
-    return result;
+        rows.append(view == PresetCabs ? presetRow(i) : cabRow(i));
+    return rows;
 }
 
 CrossReference::Row CrossReference::presetRow(int preset) const
 {
     Row row;
-    row.key = presetNumber(preset) + QLatin1Char(' ') + names.presetName(preset);
-    if (preset < presetCabs.size()) {
-        // Numbers outside the cabinet range are labelled as the device would read them,
-        // as unsigned 16-bit values.
-        for (int cab : presetCabs.at(preset))
-            row.entries.append(names.cabName(static_cast<unsigned short>(cab)));
+    row.key = presetNumber(preset) + QLatin1Char(' ') + result.presetName(preset);
+    row.marked = result.presetNameStates.at(preset) != ReadState::Read;
+    // Numbers outside the cabinet range are labelled as the device would read them, as
+    // unsigned 16-bit values.
+    for (int cab : result.presetCabs.at(preset)) {
+        const auto number = static_cast<unsigned short>(cab);
+        row.entries.append(result.cabName(number));
+        row.marked = row.marked || result.cabNameStates.value(number) != ReadState::Read;
+    }
+    const ReadState usage = result.usageStates.at(preset);
+    if (usage != ReadState::Read) {
+        row.entries.append(ScanResult::mark(usage));
+        row.marked = true;
     }
     return row;
 }
@@ -68,17 +52,20 @@ CrossReference::Row CrossReference::presetRow(int preset) const
 CrossReference::Row CrossReference::cabRow(int cab) const
 {
     Row row;
-    row.key = names.cabName(static_cast<unsigned short>(cab));
-    if (cab < cabPresets.size()) {
-        for (int preset : cabPresets.at(cab)) {
-            row.entries.append(presetNumber(preset) + QLatin1Char('(') + names.presetName(preset)
-                + QLatin1Char(')'));
-        }
+    row.key = result.cabName(static_cast<unsigned short>(cab));
+    row.marked = result.cabNameStates.at(cab) != ReadState::Read || !usageMarks.isEmpty();
+    for (int preset : result.cabPresets.at(cab)) {
+        const ReadState name = result.presetNameStates.at(preset);
+        const QString inside
+            = name == ReadState::Read ? result.presetNames.at(preset) : ScanResult::stateText(name);
+        row.entries.append(presetNumber(preset) + QLatin1Char('(') + inside + QLatin1Char(')'));
+        row.marked = row.marked || name != ReadState::Read;
     }
+    row.entries += usageMarks;
     return row;
 }
 
 QString CrossReference::presetNumber(int preset) const
 {
-    return QString::number(preset + names.displayOffset());
+    return QString::number(preset + result.displayOffset);
 }

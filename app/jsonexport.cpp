@@ -2,8 +2,7 @@
 #include "jsonexport.h"
 
 #include "axefxmessage.h"
-#include "catalogue.h"
-#include "scanjob.h"
+#include "scanresult.h"
 
 namespace {
 
@@ -26,28 +25,37 @@ QList<int> firstNumbers(int count)
     return numbers;
 }
 
+QString stateOf(ReadState state)
+{
+    return state == ReadState::Read ? QStringLiteral("read") : ScanResult::stateText(state);
+}
+
 } // namespace
 
-JsonExport::JsonExport(const Catalogue& names, quint8 model, const ScanResult& result)
-    : names(names)
-    , model(model)
-    , result(result)
+const char JsonExport::kFormat[] = "tollmark-scan";
+
+JsonExport::JsonExport(const ScanResult& result)
+    : result(result)
 { }
 
 QJsonDocument JsonExport::document() const
 {
     return QJsonDocument(QJsonObject {
+        { QStringLiteral("format"), QLatin1String(kFormat) },
+        { QStringLiteral("formatVersion"), kFormatVersion },
         { QStringLiteral("unit"), unit() },
         { QStringLiteral("presets"),
-            arrayOf(firstNumbers(names.presetCount()), [this](int p) { return preset(p); }) },
+            arrayOf(firstNumbers(result.presetCount()), [this](int p) { return preset(p); }) },
         { QStringLiteral("cabs"),
-            arrayOf(firstNumbers(names.cabCount()), [this](int c) { return cab(c); }) },
+            arrayOf(firstNumbers(result.cabCount()), [this](int c) { return cab(c); }) },
     });
 }
 
 QJsonDocument JsonExport::unusedDocument(const QList<int>& unusedCabs) const
 {
     return QJsonDocument(QJsonObject {
+        { QStringLiteral("format"), QLatin1String(kFormat) },
+        { QStringLiteral("formatVersion"), kFormatVersion },
         { QStringLiteral("unit"), unit() },
         { QStringLiteral("unusedCabs"), arrayOf(unusedCabs, [this](int c) { return cab(c); }) },
     });
@@ -55,24 +63,32 @@ QJsonDocument JsonExport::unusedDocument(const QList<int>& unusedCabs) const
 
 QJsonObject JsonExport::unit() const
 {
-    const bool large = model > axefx::kLargestSmallLayoutModel;
-    return QJsonObject {
-        { QStringLiteral("model"), int(model) },
+    const bool large = result.model > axefx::kLargestSmallLayoutModel;
+    QJsonObject unit {
+        { QStringLiteral("model"), int(result.model) },
         { QStringLiteral("layout"), large ? QStringLiteral("large") : QStringLiteral("small") },
-        { QStringLiteral("displayOffset"), names.displayOffset() },
-        { QStringLiteral("presetCount"), names.presetCount() },
-        { QStringLiteral("cabCount"), names.cabCount() },
-        { QStringLiteral("factoryCabCount"), names.factoryCabCount() },
-        { QStringLiteral("presetsScanned"), result.presetsScanned },
+        { QStringLiteral("displayOffset"), int(result.displayOffset) },
+        { QStringLiteral("presetCount"), result.presetCount() },
+        { QStringLiteral("cabCount"), result.cabCount() },
+        { QStringLiteral("factoryCabCount"), result.factoryCabCount() },
+        { QStringLiteral("presetsScanned"), result.presetsReached() },
+        { QStringLiteral("complete"), result.isComplete() },
+        { QStringLiteral("notRead"), result.count(ReadState::NotRead) },
+        { QStringLiteral("notReached"), result.count(ReadState::NotReached) },
     };
+    if (result.scannedAt.isValid())
+        unit.insert(QStringLiteral("scanned"), result.scannedAt.toString(Qt::ISODate));
+    return unit;
 }
 
 QJsonObject JsonExport::presetRef(int preset) const
 {
+    const ReadState state = result.presetNameStates.at(preset);
     return QJsonObject {
         { QStringLiteral("index"), preset },
-        { QStringLiteral("number"), preset + names.displayOffset() },
-        { QStringLiteral("name"), names.presetName(preset) },
+        { QStringLiteral("number"), preset + result.displayOffset },
+        { QStringLiteral("name"), state == ReadState::Read ? result.presetNames.at(preset) : "" },
+        { QStringLiteral("nameState"), stateOf(state) },
     };
 }
 
@@ -81,7 +97,8 @@ QJsonObject JsonExport::preset(int preset) const
     QJsonObject object = presetRef(preset);
     // Numbers outside the cabinet range stay as read, labelled as the views label them.
     object.insert(QStringLiteral("cabs"),
-        arrayOf(result.presetCabs.value(preset), [this](int c) { return cabRef(c); }));
+        arrayOf(result.presetCabs.at(preset), [this](int c) { return cabRef(c); }));
+    object.insert(QStringLiteral("cabsState"), stateOf(result.usageStates.at(preset)));
     return object;
 }
 
@@ -90,8 +107,10 @@ QJsonObject JsonExport::cabRef(int cab) const
     const auto number = static_cast<unsigned short>(cab);
     return QJsonObject {
         { QStringLiteral("number"), cab },
-        { QStringLiteral("label"), names.cabName(number) },
-        { QStringLiteral("name"), names.bareCabName(number) },
+        { QStringLiteral("label"), result.cabName(number) },
+        { QStringLiteral("name"), result.bareCabName(number) },
+        { QStringLiteral("nameState"),
+            stateOf(result.cabNameStates.value(number, ReadState::Read)) },
     };
 }
 
@@ -99,8 +118,8 @@ QJsonObject JsonExport::cab(int cab) const
 {
     QJsonObject object = cabRef(cab);
     object.insert(QStringLiteral("kind"),
-        cab < names.factoryCabCount() ? QStringLiteral("factory") : QStringLiteral("user"));
+        cab < result.factoryCabCount() ? QStringLiteral("factory") : QStringLiteral("user"));
     object.insert(QStringLiteral("presets"),
-        arrayOf(result.cabPresets.value(cab), [this](int p) { return presetRef(p); }));
+        arrayOf(result.cabPresets.at(cab), [this](int p) { return presetRef(p); }));
     return object;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// A scan's result as one JSON document for other programs: the unit, every preset with the
-// cabinets it uses, every cabinet with the presets that use it; or only the unused user slots.
+// A scan's record as one JSON document for other programs, and for opening it again: the
+// unit, every preset with the cabinets it uses, every cabinet with the presets that use it,
+// each name and usage with whether it was read; or only the unused user slots.
 #pragma once
 
 #include <QJsonArray>
@@ -8,17 +9,19 @@
 #include <QJsonObject>
 #include <QList>
 
-class Catalogue;
-struct ScanResult;
+class ScanResult;
 
 class JsonExport {
 public:
-    // names labels the result in the layout of model, the unit's model byte.
-    JsonExport(const Catalogue& names, quint8 model, const ScanResult& result);
+    // The document's format: a reader knows it by "format" and its version.
+    static const char kFormat[];
+    static constexpr int kFormatVersion = 1;
 
-    // {"unit", "presets", "cabs"}: every preset and every cabinet of the unit.
+    explicit JsonExport(const ScanResult& result);
+
+    // {"format", "formatVersion", "unit", "presets", "cabs"}: every preset and every cabinet.
     QJsonDocument document() const;
-    // {"unit", "unusedCabs"}: the given cabinets, in the given order.
+    // {"format", "formatVersion", "unit", "unusedCabs"}: the given cabinets, in that order.
     QJsonDocument unusedDocument(const QList<int>& unusedCabs) const;
 
 private:
@@ -28,7 +31,5 @@ private:
     QJsonObject cabRef(int cab) const;
     QJsonObject cab(int cab) const;
 
-    const Catalogue& names;
-    quint8 model;
     const ScanResult& result;
 };

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "mainwindow.h"
 
-#include "axefxcatalogue.h"
 #include "csvexport.h"
 #include "pdfexport.h"
 #include "scanoverlay.h"
 
 #include <QApplication>
+#include <QBrush>
 #include <QCloseEvent>
 #include <QDebug>
 #include <QFileDialog>
@@ -29,6 +29,7 @@ const int kRowHeaderMinimumHeight = 15;
 
 const QColor kDarkGrey(53, 53, 53);
 const QColor kBlue(42, 130, 218);
+const QColor kDimmedText(150, 150, 150);
 
 // Kept as written, blank runs included, so the sheets stay exactly what they always were.
 const char kApplicationStyleSheet[]
@@ -140,9 +141,23 @@ void MainWindow::refresh()
     overlay.reset();
     QApplication::restoreOverrideCursor();
     setupTable();
+    reportOutcome(outcome);
     if (outcome == ScanJob::Complete)
         ExportCSV();
     polling = false;
+}
+
+// What the scan could not read is said where the user looks after it, with what to do.
+void MainWindow::reportOutcome(ScanJob::Outcome outcome)
+{
+    if (outcome == ScanJob::NoDevice)
+        return;
+    QString text = job.outcomeText(outcome);
+    if (outcome == ScanJob::Complete && !text.isEmpty())
+        text += tr("; Refresh asks for them again");
+    else if (!job.showsLastRun())
+        text += tr("; the previous scan is shown");
+    statusBar()->showMessage(text);
 }
 
 void MainWindow::showScan()
@@ -166,6 +181,9 @@ void MainWindow::startPhase(ScanJob::Phase phase)
     case ScanJob::CabUsage:
         overlay->setStatus(tr("Polling your AxeFx\nWait for completion\nor hit Esc to abort"));
         break;
+    case ScanJob::AskAgain:
+        overlay->setStatus(tr("Asking again for\nwhat went unanswered..."));
+        break;
     }
 }
 
@@ -183,7 +201,7 @@ void MainWindow::endPhase(ScanJob::Phase phase)
 void MainWindow::showProgress(ScanJob::Phase phase, int percent)
 {
     // The name phases reach the bar through the device's own signals, connected above.
-    if (phase == ScanJob::CabUsage)
+    if (phase == ScanJob::CabUsage || phase == ScanJob::AskAgain)
         progressBar->setValue(percent);
 }
 
@@ -196,18 +214,23 @@ void MainWindow::setupTable()
     table->setHorizontalHeaderLabels(CrossReference::headers(view));
     configureTable();
 
-    const ScanResult& result = job.result();
-    const AxeFxCatalogue names(axeFx, result.model, result.displayOffset);
-    const QVector<CrossReference::Row> rows
-        = CrossReference(names, result.presetCabs, result.cabPresets)
-              .rows(view, CrossReference::Scanned);
+    const QVector<CrossReference::Row> rows = CrossReference(job.result()).rows(view);
     table->setUpdatesEnabled(false);
     table->setRowCount(rows.size());
     for (int r = 0; r < rows.size(); ++r) {
         const CrossReference::Row& row = rows.at(r);
-        table->setItem(r, 0, new QTableWidgetItem(row.key));
-        table->setItem(
-            r, 1, new QTableWidgetItem(row.entries.join(QLatin1String(kTableEntrySeparator))));
+        const QStringList cells { row.key, row.entries.join(QLatin1String(kTableEntrySeparator)) };
+        for (int column = 0; column < cells.size(); ++column) {
+            auto* item = new QTableWidgetItem(cells.at(column));
+            // What was not read is dimmed and slanted, beside its "(not read)" mark.
+            if (row.marked) {
+                item->setForeground(QBrush(kDimmedText));
+                QFont font = item->font();
+                font.setItalic(true);
+                item->setFont(font);
+            }
+            table->setItem(r, column, item);
+        }
     }
     table->setUpdatesEnabled(true);
 }
@@ -234,12 +257,9 @@ CrossReference::View MainWindow::currentView() const
                                                      : CrossReference::CabPresets;
 }
 
-QVector<CrossReference::Row> MainWindow::exportRows(CrossReference::View view)
+QVector<CrossReference::Row> MainWindow::exportRows(CrossReference::View view) const
 {
-    const ScanResult& result = job.result();
-    const AxeFxCatalogue names(axeFx, result.model, result.displayOffset);
-    return CrossReference(names, result.presetCabs, result.cabPresets)
-        .rows(view, CrossReference::Full);
+    return CrossReference(job.result()).rows(view);
 }
 
 void MainWindow::ExportCSV()
@@ -261,9 +281,7 @@ void MainWindow::ExportPDF()
     const QString fileName = askForDestination(tr("PDF Files (*.pdf)"));
     if (fileName.isEmpty())
         return;
-    const CrossReference::View view = currentView();
-    const axefx::Layout layout = axefx::layoutOf(job.result().model);
-    const PdfExport pdf(view, exportRows(view), layout.presets, layout.cabs);
+    const PdfExport pdf(job.result(), currentView());
     if (!pdf.save(fileName)) {
         qWarning().noquote() << "Could not write" << fileName;
         return;

@@ -44,10 +44,11 @@ private:
     void startPhase(ScanJob::Phase phase);
     void endPhase(ScanJob::Phase phase);
     void showProgress(ScanJob::Phase phase, int percent);
+    void reportOutcome(ScanJob::Outcome outcome);
 
     void configureTable();
     CrossReference::View currentView() const;
-    QVector<CrossReference::Row> exportRows(CrossReference::View view);
+    QVector<CrossReference::Row> exportRows(CrossReference::View view) const;
     QString askForDestination(const QString& filter);
     void rememberFolder(const QString& fileName);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "pdfexport.h"
 
+#include "scanresult.h"
 #include "wholefile.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -35,13 +36,15 @@ QTextCharFormat boldFormat(qreal points)
 }
 } // namespace
 
-PdfExport::PdfExport(CrossReference::View view, const QVector<CrossReference::Row>& rows,
-    int presetCount, int cabCount)
+PdfExport::PdfExport(const ScanResult& result, CrossReference::View view)
     : view(view)
-    , rows(rows)
-    , presetCount(presetCount)
-    , cabCount(cabCount)
-    , date(QDateTime::currentDateTime())
+    , rows(CrossReference(result).rows(view))
+    , presetCount(result.presetCount())
+    , presetsRead(result.presetsReadText())
+    , cabCount(result.cabCount())
+    , complete(result.isComplete())
+    , notRead(result.notReadText())
+    , date(result.scannedAt.isValid() ? result.scannedAt : QDateTime::currentDateTime())
 { }
 
 void PdfExport::setDate(const QDateTime& date)
@@ -62,8 +65,19 @@ void PdfExport::fill(QTextDocument& document) const
     cursor.insertBlock();
     cursor.insertText(QLocale().toString(date, QLocale::LongFormat), QTextCharFormat());
     cursor.insertBlock();
-    cursor.insertText(tr("%1 presets, %2 cabinets").arg(presetCount).arg(cabCount));
+    cursor.insertText(extent());
+    if (!notRead.isEmpty()) {
+        cursor.insertBlock();
+        cursor.insertText(notRead);
+    }
     fillTable(document);
+}
+
+QString PdfExport::extent() const
+{
+    if (complete)
+        return tr("%1 presets, %2 cabinets").arg(presetCount).arg(cabCount);
+    return tr("%1, %2 cabinets").arg(presetsRead, QString::number(cabCount));
 }
 
 void PdfExport::fillTable(QTextDocument& document) const
@@ -105,7 +119,11 @@ void PdfExport::write(QIODevice& device) const
     writer.setTitle(title());
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
         QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter));
+    paint(writer);
+}
 
+void PdfExport::paint(QPagedPaintDevice& pages) const
+{
     QTextDocument document;
     QFont font = document.defaultFont();
     font.setPointSizeF(kFontPoints);
@@ -114,22 +132,23 @@ void PdfExport::write(QIODevice& device) const
     // Filled before it has a layout: a layout would be redone for the whole table at every
     // cell written.
     fill(document);
-    // Laid out on the writer's own pages, less a footer line for the page number: the table
+    // Laid out on the device's own pages, less a footer line for the page number: the table
     // spans the whole width between the page's margins.
-    const QSizeF page = writer.pageLayout().paintRectPixels(writer.resolution()).size();
-    const qreal footer = kFooterLines * QFontMetricsF(font, &writer).height();
-    document.documentLayout()->setPaintDevice(&writer);
+    const int resolution = pages.logicalDpiX();
+    const QSizeF page = pages.pageLayout().paintRectPixels(resolution).size();
+    const qreal footer = kFooterLines * QFontMetricsF(font, &pages).height();
+    document.documentLayout()->setPaintDevice(&pages);
     document.setPageSize(QSizeF(page.width(), page.height() - footer));
 
-    QPainter painter(&writer);
+    QPainter painter(&pages);
     painter.setFont(font);
-    const int pages = document.pageCount();
-    for (int i = 0; i < pages; ++i) {
+    const int count = document.pageCount();
+    for (int i = 0; i < count; ++i) {
         if (i > 0)
-            writer.newPage();
+            pages.newPage();
         paintPage(painter, document, i);
         painter.drawText(QRectF(QPointF(0, 0), page), Qt::AlignRight | Qt::AlignBottom,
-            tr("%1 / %2").arg(i + 1).arg(pages));
+            tr("%1 / %2").arg(i + 1).arg(count));
     }
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Renders a cross-reference view into a PDF document: a title, the date, the device's counts
-// and the two-column table across the page's width and as many pages as it needs, its header
-// row repeated on each, each page numbered.
+// Renders a cross-reference view of a scan into a PDF document: a title, the date of the scan,
+// how much of the unit it read, and the two-column table across the page's width and as many pages
+// as it needs, its header row repeated on each, each page numbered.
 #pragma once
 
 #include "crossreference.h"
@@ -10,21 +10,25 @@
 #include <QDateTime>
 
 class QIODevice;
+class QPagedPaintDevice;
 class QPainter;
 class QTextDocument;
+class ScanResult;
 
 class PdfExport {
     Q_DECLARE_TR_FUNCTIONS(PdfExport)
 
 public:
-    PdfExport(CrossReference::View view, const QVector<CrossReference::Row>& rows, int presetCount,
-        int cabCount);
+    PdfExport(const ScanResult& result, CrossReference::View view);
 
+    // The scan's date, or now for a result that has none.
     void setDate(const QDateTime& date);
 
     // Writes the document to an open device; the device's own error state tells whether
     // every byte went out.
     void write(QIODevice& device) const;
+    // Paints the document on the pages of a printer or PDF writer that is set up already.
+    void paint(QPagedPaintDevice& pages) const;
 
     // Writes the whole document or nothing: an existing file of that name stays as it was
     // when the file cannot be created or written.
@@ -32,6 +36,7 @@ public:
 
 private:
     QString title() const;
+    QString extent() const;
     void fill(QTextDocument& document) const;
     void fillTable(QTextDocument& document) const;
     // Paints page index (from 0) of the paginated document at the painter's origin.
@@ -40,6 +45,9 @@ private:
     CrossReference::View view;
     QVector<CrossReference::Row> rows;
     int presetCount;
+    QString presetsRead;
     int cabCount;
+    bool complete;
+    QString notRead;
     QDateTime date;
 };

@@ -1,33 +1,24 @@
 // SPDX-License-Identifier: MIT
 // The scan of an AxeFx, the one sequence that the window and tollmark-scan both run: find the
 // unit (or see that it still answers, else search again), read its display offset, its
-// cabinet and preset names and the cabinets every preset uses, and leave it on preset 0.
+// cabinet and preset names and the cabinets every preset uses, ask once more for what went
+// unanswered, and leave it on preset 0.
 #pragma once
 
-#include "crossreference.h"
+#include "scanresult.h"
 
 #include <QObject>
 #include <QString>
 
 class AxeFX;
 
-// What a scan found, with the layout and display offset it was read with: a later search
-// that fails or finds another model does not change how it is labelled or exported.
-struct ScanResult {
-    UsageLists presetCabs;
-    UsageLists cabPresets;
-    quint8 model = 0;
-    quint8 displayOffset = 0;
-    // Presets whose cabinets were read, counted from the first.
-    int presetsScanned = 0;
-};
-
 class ScanJob : public QObject {
     Q_OBJECT
 
 public:
-    enum Phase { CabNames, PresetNames, CabUsage };
-    enum Outcome { Complete, NoDevice, Stopped };
+    enum Phase { CabNames, PresetNames, CabUsage, AskAgain };
+    // Lost: the unit stopped answering during the scan.
+    enum Outcome { Complete, NoDevice, Stopped, Lost };
 
     explicit ScanJob(AxeFX& axeFx, QObject* parent = nullptr);
 
@@ -37,8 +28,21 @@ public:
     Outcome run();
     bool isRunning() const { return running; }
 
-    // The last result; a scan replaces it when it reaches the cabinet usage.
+    // The record shown: the last complete scan's, or, while there was none, what the last
+    // scan read before it ended. A scan that ends early never replaces a complete record.
     const ScanResult& result() const { return scanned; }
+    // What the last run read, whatever its outcome, and whether it is the record shown.
+    const ScanResult& lastRun() const { return fresh; }
+    bool showsLastRun() const { return lastRunKept; }
+    // Replaces the record shown, as when a saved scan is opened.
+    void setResult(const ScanResult& result) { scanned = result; }
+
+    // Reads the cabinets of the first count presets only (all when negative); the rest stay
+    // not reached.
+    void setPresetLimit(int count) { presetLimit = count; }
+
+    // How the last run ended, for a status line: "Stopped: 120 of 384 presets read".
+    QString outcomeText(Outcome outcome) const;
 
     static QString phaseName(Phase phase);
 
@@ -58,9 +62,24 @@ private:
     bool reachDevice();
     bool readNames(Phase phase);
     bool readCabUsage();
+    bool askAgain();
+    void readUsage(int preset);
+    void copyNames(Phase phase);
+    void noteUnanswered(int inARow);
+    bool interrupted() const { return stopped || lost; }
+    void keep(Outcome outcome);
 
     AxeFX& axeFx;
     ScanResult scanned;
+    ScanResult fresh;
+    int presetLimit = -1;
+    // Where the run is, and where the unit's last silence began.
+    Phase phaseNow = CabNames;
+    int current = 0;
+    Phase lostIn = CabNames;
+    int lostAt = 0;
+    bool lastRunKept = false;
     bool running = false;
     bool stopped = false;
+    bool lost = false;
 };

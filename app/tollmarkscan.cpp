@@ -2,7 +2,6 @@
 // tollmark-scan: the window's scan from the command line, writing the cross-reference tables
 // as the window's CSV and PDF exports do, the whole result as JSON, or the unused cabinet slots.
 #include "axefx.h"
-#include "axefxcatalogue.h"
 #include "csvexport.h"
 #include "jsonexport.h"
 #include "pdfexport.h"
@@ -41,6 +40,8 @@ enum ExitStatus {
     kNoDevice = 1,
     kInterrupted = 2,
     kNotWritable = 3,
+    kNotRead = 4,
+    kLost = 5,
     kUsage = 64,
 };
 
@@ -99,15 +100,6 @@ bool checkWritable(const QString& path, QString& reason)
     return true;
 }
 
-// A scan's result labelled in the layout the scan read. A scan stopped before the cabinet
-// usage has only names, labelled in the layout of the unit found.
-AxeFxCatalogue namesOf(AxeFX& axeFx, const ScanResult& result)
-{
-    const bool usageRead = !result.presetCabs.isEmpty();
-    return AxeFxCatalogue(axeFx, usageRead ? result.model : axeFx.model,
-        usageRead ? result.displayOffset : axeFx.displayOffset);
-}
-
 // What goes out and how: the open mode it adds to WriteOnly, and the writer that fills the
 // file or standard output and says whether it succeeded.
 struct Output {
@@ -129,17 +121,15 @@ Output csvOutput(const CrossReference& tables, const QList<CrossReference::View>
 {
     QList<CsvExport::Table> csv;
     for (CrossReference::View view : views)
-        csv.append({ view, tables.rows(view, CrossReference::Full) });
+        csv.append({ view, tables.rows(view) });
     const QChar separator = CsvExport::separatorFor(QLocale::system());
     return { QIODevice::Text,
         [csv, separator](QIODevice& device) { return CsvExport::write(device, csv, separator); } };
 }
 
-Output pdfOutput(
-    const CrossReference& tables, CrossReference::View view, const AxeFxCatalogue& names)
+Output pdfOutput(const ScanResult& result, CrossReference::View view)
 {
-    const PdfExport pdf(
-        view, tables.rows(view, CrossReference::Full), names.presetCount(), names.cabCount());
+    const PdfExport pdf(result, view);
     return { QIODevice::NotOpen, [pdf](QIODevice& device) {
                 pdf.write(device);
                 return true;
@@ -154,30 +144,53 @@ Output jsonOutput(const QJsonDocument& document)
 }
 
 // One label a line, as the views show them.
-QString labelLines(const AxeFxCatalogue& names, const QList<int>& cabs)
+QString labelLines(const ScanResult& result, const QList<int>& cabs)
 {
     QString lines;
     for (int cab : cabs)
-        lines += names.cabName(static_cast<unsigned short>(cab)) + QLatin1Char('\n');
+        lines += result.cabName(static_cast<unsigned short>(cab)) + QLatin1Char('\n');
     return lines;
 }
 
-Output outputOf(const AxeFxCatalogue& names, const ScanResult& result, const ScanOptions& options)
+Output outputOf(const ScanResult& result, const ScanOptions& options)
 {
-    const CrossReference tables(names, result.presetCabs, result.cabPresets);
-    const JsonExport json(names, names.layoutModel(), result);
-    const QList<int> unused
-        = options.unused ? unusedUserCabs(names, result.cabPresets) : QList<int>();
+    const CrossReference tables(result);
+    const JsonExport json(result);
+    const QList<int> unused = options.unused ? unusedUserCabs(result) : QList<int>();
     switch (options.format) {
     case ScanOptions::Pdf:
-        return pdfOutput(tables, options.views.first(), names);
+        return pdfOutput(result, options.views.first());
     case ScanOptions::Json:
         return jsonOutput(options.unused ? json.unusedDocument(unused) : json.document());
     case ScanOptions::Csv:
         break;
     }
-    return options.unused ? textOutput(labelLines(names, unused))
+    return options.unused ? textOutput(labelLines(result, unused))
                           : csvOutput(tables, options.views);
+}
+
+// One line on standard error for every entry the unit did not answer.
+void listNotRead(const ScanResult& result)
+{
+    for (int cab = 0; cab < result.cabCount(); ++cab) {
+        if (result.cabNameStates.at(cab) == ReadState::NotRead)
+            printLine(stderr,
+                QStringLiteral("tollmark-scan: not read: the name of cab %1")
+                    .arg(axefx::cabLabel(static_cast<unsigned short>(cab), result.model)));
+    }
+    const auto number = [&](int preset) { return preset + result.displayOffset; };
+    for (int preset = 0; preset < result.presetCount(); ++preset) {
+        if (result.presetNameStates.at(preset) == ReadState::NotRead)
+            printLine(stderr,
+                QStringLiteral("tollmark-scan: not read: the name of preset %1")
+                    .arg(number(preset)));
+    }
+    for (int preset : result.presets(ReadState::NotRead)) {
+        printLine(stderr,
+            QStringLiteral("tollmark-scan: not read: the cabs of preset %1 %2")
+                .arg(number(preset))
+                .arg(result.presetName(preset)));
+    }
 }
 
 // To the file, whole or not at all, or to standard output.
@@ -235,20 +248,31 @@ int main(int argc, char* argv[])
 
     const ScanJob::Outcome outcome = job.run();
     progress.finish();
+    const ScanResult& result = job.result();
     if (outcome == ScanJob::NoDevice)
         return fail(
             kNoDevice, QStringLiteral("no AxeFx found on the MIDI ports (see --list-ports)"));
-    if (outcome == ScanJob::Stopped && !options.keepPartial)
-        return fail(kInterrupted, QStringLiteral("scan interrupted; nothing written"));
+    const int unfinished = outcome == ScanJob::Lost ? kLost : kInterrupted;
+    const QString ending = outcome == ScanJob::Lost
+        ? job.outcomeText(outcome)
+        : QStringLiteral("scan interrupted: %1").arg(job.lastRun().presetsReadText());
+    if (outcome != ScanJob::Complete && !options.keepPartial)
+        return fail(unfinished, ending + QStringLiteral("; nothing written"));
+    listNotRead(result);
+    // A preset whose cabinets are unknown may use any slot: no slot is called unused then.
+    if (options.unused && !result.presets(ReadState::NotRead).isEmpty())
+        return fail(kNotRead,
+            QStringLiteral("the cabs of %1 presets could not be read, so no slot is known to be "
+                           "unused; nothing written")
+                .arg(result.presets(ReadState::NotRead).size()));
 
-    if (!writeOutput(options.output, outputOf(namesOf(axeFx, job.result()), job.result(), options)))
+    if (!writeOutput(options.output, outputOf(result, options)))
         return fail(kNotWritable,
             options.output.isEmpty() ? QStringLiteral("cannot write to standard output")
                                      : QStringLiteral("cannot write %1").arg(options.output));
-    if (outcome == ScanJob::Stopped)
-        return fail(kInterrupted,
-            QStringLiteral("scan interrupted; wrote the cabinets of %1 of %2 presets")
-                .arg(job.result().presetsScanned)
-                .arg(axeFx.PresetCount()));
+    if (outcome != ScanJob::Complete)
+        return fail(unfinished, ending + QStringLiteral("; wrote what was read"));
+    if (result.count(ReadState::NotRead) > 0)
+        return fail(kNotRead, result.notReadText() + QStringLiteral(" (listed above)"));
     return kComplete;
 }

@@ -1,17 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "unusedcabs.h"
 
-#include "catalogue.h"
+#include "scanresult.h"
 
-QList<int> unusedUserCabs(const Catalogue& names, const UsageLists& cabPresets)
+QList<int> unusedUserCabs(const ScanResult& result)
 {
+    if (result.isEmpty() || result.usageStates.contains(ReadState::NotRead)
+        || result.usageStates.contains(ReadState::NotReached))
+        return {};
     QList<int> named;
     QList<int> empty;
-    const int end = qMin(names.cabCount(), cabPresets.size());
-    for (int cab = names.factoryCabCount(); cab < end; ++cab) {
-        if (!cabPresets.at(cab).isEmpty())
+    for (int cab = result.factoryCabCount(); cab < result.cabCount(); ++cab) {
+        if (!result.cabPresets.at(cab).isEmpty())
             continue;
-        if (names.bareCabName(static_cast<unsigned short>(cab)).isEmpty())
+        // A slot whose name was not read may hold a cabinet: it goes with the named ones.
+        const bool known = result.cabNameStates.at(cab) == ReadState::Read;
+        if (known && result.cabNames.at(cab).isEmpty())
             empty.append(cab);
         else
             named.append(cab);

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The user cabinet slots that no preset uses: where new cabinets can be loaded without
-// changing any preset. Meaningful only after a scan has read every preset.
+// changing any preset. Known only once every preset's cabinets were read.
 #pragma once
 
-#include "crossreference.h"
+#include <QList>
 
-class Catalogue;
+class ScanResult;
 
 // The slot numbers, named slots first and empty ones after them, each group in ascending
-// order. A slot beyond the scanned lists counts as unknown, not as unused.
-QList<int> unusedUserCabs(const Catalogue& names, const UsageLists& cabPresets);
+// order; none while any preset's cabinets are unread, since that preset may use any slot.
+QList<int> unusedUserCabs(const ScanResult& result);

@@ -45,6 +45,13 @@ int axefx::percentDone(int done, int count)
     return count > 0 ? (100 * done) / count : 100;
 }
 
+QString axefx::cabLabel(unsigned short cab, quint8 layoutModel)
+{
+    const int factory = layoutOf(layoutModel).factoryCabs;
+    return cab < factory ? QStringLiteral("F%1").arg(cab + 1)
+                         : QStringLiteral("U%1").arg(cab + 1 - factory);
+}
+
 // One request's wait: a local event loop that the arrival of a message or a second of silence
 // ends, within the overall limit. Waits nest when an event handler starts a request of its
 // own; the innermost is the one woken.
@@ -136,8 +143,9 @@ bool AxeFX::SendRAWBuffer(unsigned char* buf, unsigned int len)
         lastSendFailed = true;
         return false;
     }
-    lastSendFailed = false;
-    return true;
+    // A message the port dropped, for want of a client or of room, never reached the unit.
+    lastSendFailed = !midiOut.lastMessageSent();
+    return !lastSendFailed;
 }
 
 bool AxeFX::WaitForMessage(QByteArray& out)
@@ -189,7 +197,7 @@ bool AxeFX::SendRawBufferAndWaitForAnswer(unsigned char* buf, unsigned int len,
 bool AxeFX::waitForHeader(unsigned char function, int minSize, QByteArray& reply, int& at)
 {
     if (lastSendFailed)
-        return false;
+        return noteAnswer(false);
     Wait wait(*this);
     QRtMidiData message;
     while (wait.next(message)) {
@@ -197,16 +205,16 @@ bool AxeFX::waitForHeader(unsigned char function, int minSize, QByteArray& reply
         at = matchHeaderReply(bytesOf(bytes), bytes.size(), model, function, minSize);
         if (at >= 0) {
             reply = bytes;
-            return true;
+            return noteAnswer(true);
         }
     }
-    return false;
+    return noteAnswer(false);
 }
 
 bool AxeFX::waitForKnownLength(unsigned int replyLength, unsigned char function, unsigned char* out)
 {
     if (lastSendFailed)
-        return false;
+        return noteAnswer(false);
     Wait wait(*this);
     QRtMidiData message;
     while (wait.next(message)) {
@@ -218,34 +226,49 @@ bool AxeFX::waitForKnownLength(unsigned int replyLength, unsigned char function,
         if (at >= 0) {
             if (out)
                 std::memcpy(out, bytesOf(bytes) + at, replyLength);
-            return true;
+            return noteAnswer(true);
         }
     }
+    return noteAnswer(false);
+}
+
+bool AxeFX::noteAnswer(bool answered)
+{
+    if (answered) {
+        unansweredRun = 0;
+        return true;
+    }
+    ++unansweredRun;
+    emit requestUnanswered(unansweredRun);
     return false;
 }
 
 bool AxeFX::send(Message message)
 {
-    return SendRAWBuffer(message.bytes, message.size);
+    const bool sent = SendRAWBuffer(message.bytes, message.size);
+    failures += sent ? 0 : 1;
+    return sent;
 }
 
 bool AxeFX::request(
     Message message, unsigned char function, int minSize, QByteArray& reply, int& at)
 {
     send(message);
-    if (!waitForHeader(function, kHeaderSize, reply, at))
-        return false;
     // The unit sends one reply per request: one that came damaged is no answer, and waiting
     // on for another would only cost a second of silence.
-    const unsigned char* frame = bytesOf(reply) + at;
-    const int size = reply.size() - at;
-    return size >= minSize && replyIntact(frame, size);
+    const bool read = waitForHeader(function, kHeaderSize, reply, at)
+        && reply.size() - at >= minSize && replyIntact(bytesOf(reply) + at, reply.size() - at);
+    failures += read ? 0 : 1;
+    return read;
 }
 
 bool AxeFX::requestKnownLength(
     Message message, unsigned int replyLength, unsigned char function, unsigned char* out)
 {
-    return SendRawBufferAndWaitForAnswer(message.bytes, message.size, replyLength, function, out);
+    const bool read
+        = SendRawBufferAndWaitForAnswer(message.bytes, message.size, replyLength, function, out);
+    failures += read ? 0 : 1;
+    return read;
 }
 
 bool AxeFX::findAxeFx()
@@ -322,27 +345,18 @@ bool AxeFX::FillCabNames()
 {
     const int count = CabCount();
     // A fill stopped before its first query keeps the names it has, at the layout's size.
-    if (stopRequest) {
-        cabNames.resize(count);
+    prepareNames(cabNames, cabNameRead, count, stopRequest);
+    asked = 0;
+    if (stopRequest)
         return false;
-    }
-    cabNames.clear();
-    cabNames.resize(count);
     bool answered = false;
     for (int i = 0; i < count; ++i) {
         if (stopRequest)
             return false;
-        QByteArray reply;
-        int at;
-        answered = request(cabNameQuery(model, i), kFunctionCabName, kNameReplyMinSize, reply, at);
-        if (!answered)
-            continue;
-        unsigned short cab;
-        QString name;
-        readCabNameReply(bytesOf(reply) + at, reply.size() - at, cab, name);
-        if (cab < count)
-            cabNames[cab] = name;
-        emit CabNamePercent(percentDone(i + 1, count));
+        asked = i + 1;
+        answered = ReadCabName(i);
+        if (answered)
+            emit CabNamePercent(percentDone(i + 1, count));
     }
     return answered;
 }
@@ -350,26 +364,62 @@ bool AxeFX::FillCabNames()
 bool AxeFX::FillPresetNames()
 {
     const int count = PresetCount();
-    if (stopRequest) {
-        presetNames.resize(count);
+    prepareNames(presetNames, presetNameRead, count, stopRequest);
+    asked = 0;
+    if (stopRequest)
         return false;
-    }
-    presetNames.clear();
-    presetNames.resize(count);
     bool answered = false;
     for (int i = 0; i < count; ++i) {
         if (stopRequest)
             return false;
-        QByteArray reply;
-        int at;
-        answered
-            = request(presetNameQuery(model, i), kFunctionPresetName, kNameReplyMinSize, reply, at);
-        if (!answered)
-            continue;
-        readNameText(bytesOf(reply) + at, reply.size() - at, presetNames[i]);
-        emit PresetNamePercent(percentDone(i + 1, count));
+        asked = i + 1;
+        answered = ReadPresetName(i);
+        if (answered)
+            emit PresetNamePercent(percentDone(i + 1, count));
     }
     return answered;
+}
+
+void AxeFX::prepareNames(QVector<QString>& names, QVector<bool>& read, int count, bool keep)
+{
+    if (!keep) {
+        names.clear();
+        read.clear();
+    }
+    names.resize(count);
+    read.resize(count);
+}
+
+bool AxeFX::ReadCabName(int index)
+{
+    prepareNames(cabNames, cabNameRead, CabCount(), true);
+    QByteArray reply;
+    int at;
+    if (!request(cabNameQuery(model, index), kFunctionCabName, kNameReplyMinSize, reply, at))
+        return false;
+    unsigned short cab;
+    QString name;
+    readCabNameReply(bytesOf(reply) + at, reply.size() - at, cab, name);
+    // The name goes where the reply says it belongs, which need not be the slot asked for.
+    if (cab < cabNames.size()) {
+        cabNames[cab] = name;
+        cabNameRead[cab] = true;
+    }
+    return true;
+}
+
+bool AxeFX::ReadPresetName(int index)
+{
+    prepareNames(presetNames, presetNameRead, PresetCount(), true);
+    if (index < 0 || index >= presetNames.size())
+        return false;
+    QByteArray reply;
+    int at;
+    if (!request(presetNameQuery(model, index), kFunctionPresetName, kNameReplyMinSize, reply, at))
+        return false;
+    readNameText(bytesOf(reply) + at, reply.size() - at, presetNames[index]);
+    presetNameRead[index] = true;
+    return true;
 }
 
 QString AxeFX::CabName(unsigned short cab)
@@ -379,11 +429,8 @@ QString AxeFX::CabName(unsigned short cab)
 
 QString AxeFX::CabName(unsigned short cab, quint8 layoutModel)
 {
-    const int factory = layoutOf(layoutModel).factoryCabs;
-    const QString label = cab < factory ? QStringLiteral("F%1").arg(cab + 1)
-                                        : QStringLiteral("U%1").arg(cab + 1 - factory);
     const QString name = cab < cabNames.size() ? cabNames.at(cab) : QString();
-    return label + QStringLiteral("(%1)").arg(name);
+    return cabLabel(cab, layoutModel) + QStringLiteral("(%1)").arg(name);
 }
 
 QString AxeFX::PresetName(int preset)
@@ -426,8 +473,10 @@ bool AxeFX::GetParamValue(unsigned short block, unsigned short param, T& value)
         return false;
     ParamValue read;
     readParamValueReply(bytesOf(reply) + at, reply.size() - at, read);
-    if (read.block != block || read.param != param)
+    if (read.block != block || read.param != param) {
+        ++failures;
         return false;
+    }
     value = T(read.value);
     return true;
 }

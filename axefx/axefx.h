@@ -51,6 +51,11 @@ public:
 
     bool FillCabNames();
     bool FillPresetNames();
+    // One name, as the fills read each: true when the unit answered with an intact reply.
+    bool ReadCabName(int index);
+    bool ReadPresetName(int index);
+    // How many names the last fill asked for, from the first: a stop leaves the rest unasked.
+    int namesAsked() const { return asked; }
     QString CabName(unsigned short cab);
     // The same in the layout of another model byte, as a result read earlier shows it.
     QString CabName(unsigned short cab, quint8 layoutModel);
@@ -69,6 +74,13 @@ public:
     bool AskForParameterInfos(unsigned short block, unsigned short param, param_infos* infos);
     bool AskForParameterStrings(unsigned short block, unsigned short param, QStringList& list);
 
+    // Requests since the link was made that got no usable reply (none, a damaged one, or one
+    // about something else) and messages that were not sent. A reading whose count did not
+    // change on the way is complete.
+    int readFailures() const { return failures; }
+    // Requests awaiting a reply that went unanswered one after the other, up to now.
+    int unansweredInARow() const { return unansweredRun; }
+
     static unsigned char GetChecksum(unsigned char* buf, unsigned int len);
     static unsigned int DecodeInt32(unsigned char* bytes);
     static float DecodeFloat32(unsigned char* bytes);
@@ -78,11 +90,16 @@ public:
     quint8 model = 0;
     QVector<QString> cabNames;
     QVector<QString> presetNames;
+    // Which of the names above the unit gave, by the same index.
+    QVector<bool> cabNameRead;
+    QVector<bool> presetNameRead;
     quint8 displayOffset = 0;
 
 signals:
     void CabNamePercent(int percent);
     void PresetNamePercent(int percent);
+    // A request awaiting a reply got none; inARow counts such requests since the last reply.
+    void requestUnanswered(int inARow);
 
 private slots:
     void wakeWait();
@@ -98,13 +115,21 @@ private:
     bool requestKnownLength(axefx::Message message, unsigned int replyLength,
         unsigned char function, unsigned char* out);
     bool queryModel();
+    bool noteAnswer(bool answered);
+    void prepareNames(QVector<QString>& names, QVector<bool>& read, int count, bool keep);
 
     Wait* activeWait = nullptr;
     bool lastSendFailed = false;
     bool stopRequest = false;
+    int failures = 0;
+    int asked = 0;
+    int unansweredRun = 0;
 };
 
 namespace axefx {
 // Percentage of count steps once done of them are done, rounded down.
 int percentDone(int done, int count);
+// The cabinet's label in the layout of a model: "F1" for the first factory cabinet, "U1" for
+// the first user slot.
+QString cabLabel(unsigned short cab, quint8 layoutModel);
 } // namespace axefx

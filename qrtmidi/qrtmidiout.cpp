@@ -36,6 +36,7 @@ void QRtMidiOut::dataOut(const QRtMidiData& data)
 {
     std::vector<unsigned char> bytes;
     data.copyToStdVec(bytes, 0, -1);
+    lastSent = false;
     if (!isOk())
         return;
     // Some services pass an empty message on as a malformed event, so it is refused here.
@@ -46,6 +47,7 @@ void QRtMidiOut::dataOut(const QRtMidiData& data)
         return;
     } else {
         rtMidiOut->sendMessage(bytes.data(), bytes.size());
+        lastSent = true;
     }
     emit dataOutMonitor(data);
 }

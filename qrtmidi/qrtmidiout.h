@@ -16,6 +16,10 @@ public:
     QRtMidiOut();
     ~QRtMidiOut() override;
 
+    /// Whether the last message given to dataOut() was handed to the library; false when it
+    /// was dropped (no client, an empty message, or no room in the service's buffer).
+    bool lastMessageSent() const { return lastSent; }
+
 signals:
     /// Raised on the sending thread after `data` has been handed to the library.
     void dataOutMonitor(const QRtMidiData& data);
@@ -40,4 +44,5 @@ protected:
 
 private:
     RtMidiOut* rtMidiOut = nullptr;
+    bool lastSent = false;
 };

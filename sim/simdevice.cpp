@@ -44,9 +44,21 @@ SimAnswer SimDevice::answer(const SimRequest& request, const SimFaults& faults)
 {
     if (!request.isRequest() || !addressedToMe(request))
         return {};
+    if (muted(request, faults))
+        return {};
     SimAnswer result = respond(request, faults);
     applyReplyFaults(request.function, result, faults);
     return result;
+}
+
+bool SimDevice::muted(const SimRequest& request, const SimFaults& faults)
+{
+    if (request.kind != SimRequest::BlockGridQuery || faults.mutePreset != state.currentPreset)
+        return false;
+    if (faults.muteTimes > 0 && mutedSoFar >= faults.muteTimes)
+        return false;
+    ++mutedSoFar;
+    return true;
 }
 
 bool SimDevice::addressedToMe(const SimRequest& request) const

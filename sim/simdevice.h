@@ -37,6 +37,7 @@ public:
 
 private:
     bool addressedToMe(const SimRequest& request) const;
+    bool muted(const SimRequest& request, const SimFaults& faults);
     SimAnswer respond(const SimRequest& request, const SimFaults& faults);
     static void applyReplyFaults(quint8 function, SimAnswer& answer, const SimFaults& faults);
 
@@ -56,4 +57,5 @@ private:
     QByteArray reply(quint8 function, const QByteArray& payload) const;
 
     SimBank state;
+    int mutedSoFar = 0;
 };

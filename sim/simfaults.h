@@ -30,6 +30,10 @@ struct SimFaults {
     QSet<quint8> truncated;
     /// Request function bytes answered with these raw messages instead of the reply.
     QHash<quint8, QList<QByteArray>> replaceReplies;
+    /// The block grid query of this preset gets no reply (-1: none), so its cabinets cannot
+    /// be read: always, or only the first muteTimes times it is asked (0: always).
+    int mutePreset = -1;
+    int muteTimes = 0;
     /// Close both ports once the n-th request has been received and answered (0: never).
     int closeAfterRequests = 0;
 };

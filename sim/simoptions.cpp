@@ -37,6 +37,8 @@ const Knob kKnobs[] = {
     { "echo-cab-offset", "n", "Echo cabinet numbers off by n in cabinet name replies." },
     { "truncate", "functions",
         "Cut replies to requests of these functions short (hex, comma-separated)." },
+    { "mute-preset", "n", "Leave the block grid query of preset index n unanswered." },
+    { "mute-times", "k", "Only the first k times preset n is asked (default: always)." },
     { "close-after", "n", "Close the ports once n requests have been answered." },
 };
 
@@ -161,6 +163,8 @@ bool SimOptions::parse(const QStringList& arguments, SimOptions* options, QStrin
         && read.integer("echo-param-offset", -0x3FFF, 0x3FFF, o.faults.echoParamOffset)
         && read.integer("echo-cab-offset", -0x3FFF, 0x3FFF, o.faults.echoCabOffset)
         && read.functions("truncate", o.faults.truncated)
+        && read.integer("mute-preset", -1, INT_MAX, o.faults.mutePreset)
+        && read.integer("mute-times", 0, INT_MAX, o.faults.muteTimes)
         && read.integer("close-after", 0, INT_MAX, o.faults.closeAfterRequests);
     if (!ok)
         return false;

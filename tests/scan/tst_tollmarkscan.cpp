@@ -58,8 +58,7 @@ QStringList bankUnused(const SimBank& bank)
     QList<int> used;
     for (int p = 0; p < bank.presetCount(); ++p)
         used += bank.expectedCabs(p);
-    BankCatalogue names;
-    names.bank = bank;
+    const ScanResult names = bankResult(bank);
     QStringList named, empty;
     for (int c = bank.factoryCabCount(); c < bank.cabCount(); ++c) {
         if (!used.contains(c))
@@ -72,11 +71,16 @@ QStringList bankUnused(const SimBank& bank)
 // the rows of their views ("|" between the cells).
 void checkJson(const QJsonObject& json, const SimBank& bank, bool unused)
 {
-    QCOMPARE(json["unit"].toObject(),
+    QCOMPARE(json["format"].toString(), "tollmark-scan");
+    QCOMPARE(json["formatVersion"].toInt(), 1);
+    QJsonObject unit = json["unit"].toObject();
+    QVERIFY(QDateTime::fromString(unit.take("scanned").toString(), Qt::ISODate).isValid());
+    QCOMPARE(unit,
         QJsonObject({ { "model", bank.model }, { "layout", bank.model > 5 ? "large" : "small" },
             { "displayOffset", bank.displayOffset }, { "presetCount", bank.presetCount() },
             { "cabCount", bank.cabCount() }, { "factoryCabCount", bank.factoryCabCount() },
-            { "presetsScanned", bank.presetCount() } }));
+            { "presetsScanned", bank.presetCount() }, { "complete", true }, { "notRead", 0 },
+            { "notReached", 0 } }));
     const auto jsonRows = [&](const char* list, bool presets) {
         QStringList rows;
         for (const QJsonValue& item : json[list].toArray()) {
@@ -128,6 +132,8 @@ private slots:
     void endsBeforeScan();
     void scan_data();
     void scan();
+    void gaps_data();
+    void gaps();
 };
 
 // "@" in the arguments and the text stands for an empty folder of the row's own.
@@ -242,6 +248,102 @@ void TestTollmarkScan::scan()
         ? bankUnused(bank).join('\n') + '\n'
         : csv(CrossReference::PresetCabs) + '\n' + csv(CrossReference::CabPresets);
     QCOMPARE(QString::fromLocal8Bit(out), expected);
+}
+
+// A unit that leaves preset index 7's cabinets unanswered, for good or once, or that goes
+// silent during the cabinet usage; "@" stands for the row's own folder, as above.
+void TestTollmarkScan::gaps_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("muteTimes"); // -1: the unit goes silent instead
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("unused, a preset never answers") << QStringList { "--unused", "-o",
+        "@/rig.csv" } << 0 << 4 << "the cabs of 1 presets could not be read";
+    QTest::newRow("csv, a preset never answers")
+        << QStringList { "-o", "@/rig.csv" } << 0 << 4 << "1 entry could not be read";
+    QTest::newRow("json, a preset never answers")
+        << QStringList { "--format=json" } << 0 << 4 << "1 entry could not be read";
+    QTest::newRow("unused, a reply lost once")
+        << QStringList { "--unused", "-o", "@/rig.csv" } << 1 << 0 << "";
+    QTest::newRow("goes silent") << QStringList { "-o", "@/rig.csv" } << -1 << 5
+                                 << "stopped answering at preset";
+    QTest::newRow("goes silent, --keep-partial") << QStringList { "-o", "@/rig.csv",
+        "--keep-partial" } << -1 << 5 << "stopped answering at preset";
+}
+
+void TestTollmarkScan::gaps()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, muteTimes);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    const int muted = 7;
+    const SimBank bank = testBank(3);
+    AxeFxSim sim(bank);
+    SimFaults faults;
+    if (muteTimes >= 0) {
+        faults.mutePreset = muted;
+        faults.muteTimes = muteTimes;
+    } else {
+        // The search, the scan's offset query, every name, then a little of the usage.
+        faults.closeAfterRequests = 3 + bank.cabCount() + bank.presetCount() + 60;
+    }
+    sim.setFaults(faults);
+    QVERIFY(sim.start());
+    QTemporaryDir dir;
+    Run run(arguments.replaceInStrings("@", dir.path()));
+    // Before the unit's silence was noticed, the scan went on for minutes, a second a request.
+    QCOMPARE(run.finish(), status);
+    QVERIFY2(run.lastErrorLine().contains(says), run.err.constData());
+    QFile file(dir.filePath("rig.csv"));
+    const bool written = file.open(QIODevice::ReadOnly);
+    const QString out = QString::fromUtf8(arguments.contains("-o") ? file.readAll() : run.out);
+
+    if (muteTimes < 0) {
+        QCOMPARE(written, arguments.contains("--keep-partial"));
+        if (!written)
+            return;
+        // Read up to the preset at which the unit went away; that one and the four after it
+        // asked for in vain, the rest not reached.
+        const int lost
+            = QRegularExpression("at preset (\\d+)").match(run.lastErrorLine()).captured(1).toInt()
+            - bank.displayOffset;
+        QVERIFY(lost > 0 && lost < 100);
+        const QStringList lines = out.split('\n');
+        QCOMPARE(lines.mid(0, lost + 1),
+            bankCsv(bank, CrossReference::PresetCabs, lost).split('\n').mid(0, lost + 1));
+        for (int p = lost; p < lost + 5; ++p)
+            QVERIFY2(lines.at(p + 1).endsWith(",(not read)"), qPrintable(lines.at(p + 1)));
+        QVERIFY2(lines.at(lost + 6).endsWith(",(not reached)"), qPrintable(lines.at(lost + 6)));
+        QCOMPARE(lines.size(), bank.presetCount() + 2);
+        return;
+    }
+    ScanResult expected = bankResult(bank);
+    if (muteTimes == 0) {
+        expected.setUsage(muted, {}, ReadState::NotRead);
+        QVERIFY2(run.err.contains("not read: the cabs of preset 8 "), run.err.constData());
+    }
+    expected.indexCabs();
+    if (arguments.contains("--unused")) {
+        // No slot is called unused while a preset's cabinets are unknown.
+        QCOMPARE(written, muteTimes != 0);
+        QCOMPARE(out, muteTimes ? bankUnused(bank).join('\n') + '\n' : QString());
+    } else if (arguments.contains("--format=json")) {
+        const QJsonObject json = QJsonDocument::fromJson(out.toUtf8()).object();
+        QCOMPARE(json["unit"]["complete"].toBool(), true);
+        QCOMPARE(json["unit"]["notRead"].toInt(), 1);
+        QCOMPARE(json["presets"][muted]["cabsState"].toString(), "not read");
+        QCOMPARE(json["presets"][muted - 1]["cabsState"].toString(), "read");
+    } else {
+        QString csv;
+        QTextStream stream(&csv);
+        CsvExport::write(stream, CrossReference::PresetCabs,
+            CrossReference(expected).rows(CrossReference::PresetCabs),
+            CsvExport::separatorFor(QLocale::system()));
+        stream.flush();
+        QCOMPARE(out, csv);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTollmarkScan)

@@ -1,49 +1,39 @@
 // SPDX-License-Identifier: MIT
-// What a correct scan of a simulated unit shows and exports: the bank's names as the device
-// link reads them (blank runs made one), labelled as the device labels them, and the cabinets
-// each preset uses.
+// What a correct scan of a simulated unit shows and exports: the record of the bank's names
+// as the device link reads them (blank runs made one) and the cabinets each preset uses.
 #pragma once
 
-#include "catalogue.h"
 #include "crossreference.h"
 #include "csvexport.h"
+#include "scanresult.h"
 #include "simbank.h"
 
+#include <QLocale>
 #include <QTextStream>
 
-class BankCatalogue : public Catalogue {
-public:
-    int presetCount() const override { return bank.presetCount(); }
-    int cabCount() const override { return bank.cabCount(); }
-    int factoryCabCount() const override { return bank.factoryCabCount(); }
-    int displayOffset() const override { return bank.displayOffset; }
-    QString presetName(int i) const override { return bank.presets.value(i).name.simplified(); }
-    QString cabName(unsigned short n) const override
-    {
-        const int factory = bank.factoryCabCount();
-        return (n < factory ? QStringLiteral("F%1").arg(n + 1)
-                            : QStringLiteral("U%1").arg(n + 1 - factory))
-            + QStringLiteral("(%1)").arg(bareCabName(n));
+// The record once the first presetsRead presets (all when -1) were read; the scan stopped
+// before the others.
+inline ScanResult bankResult(const SimBank& bank, int presetsRead = -1)
+{
+    ScanResult result(bank.model, bank.displayOffset);
+    for (int p = 0; p < bank.presetCount(); ++p) {
+        result.presetNames[p] = bank.presets.value(p).name.simplified();
+        result.presetNameStates[p] = ReadState::Read;
     }
-    QString bareCabName(unsigned short n) const override
-    {
-        return bank.cabNames.value(n).simplified();
+    for (int c = 0; c < bank.cabCount(); ++c) {
+        result.cabNames[c] = bank.cabNames.value(c).simplified();
+        result.cabNameStates[c] = ReadState::Read;
     }
+    for (int p = 0; p < (presetsRead < 0 ? bank.presetCount() : presetsRead); ++p)
+        result.setUsage(p, bank.expectedCabs(p), ReadState::Read);
+    result.indexCabs();
+    return result;
+}
 
-    SimBank bank;
-};
-
-// The rows once the first presetsRead presets (all when -1) were read.
 inline QVector<CrossReference::Row> bankRows(
     const SimBank& bank, CrossReference::View view, int presetsRead = -1)
 {
-    UsageLists presetCabs, cabPresets;
-    CrossReference::startScan(presetCabs, cabPresets, bank.presetCount(), bank.cabCount());
-    for (int p = 0; p < (presetsRead < 0 ? bank.presetCount() : presetsRead); ++p)
-        CrossReference::addPreset(presetCabs, cabPresets, p, bank.expectedCabs(p));
-    BankCatalogue names;
-    names.bank = bank;
-    return CrossReference(names, presetCabs, cabPresets).rows(view, CrossReference::Full);
+    return CrossReference(bankResult(bank, presetsRead)).rows(view);
 }
 
 // As the window and the scanner write it, with the separator of the system's locale.
