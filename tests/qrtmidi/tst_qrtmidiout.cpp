@@ -118,6 +118,8 @@ private slots:
     }
 
     // Three note messages in one buffer; the pieces arrive as messages of their own, in order.
+    // JACK passes each on as it was sent; ALSA's sequencer carries events, and makes one of
+    // every note message in them.
     void split()
     {
         QFETCH(int, maxMsg);
@@ -128,11 +130,12 @@ private slots:
         clock.start();
         port->dataOutSplit(data, maxMsg, delayMs);
         const qint64 elapsed = clock.elapsed();
-        const Messages expected = pieces == 1 ? Messages { data } : data.split(maxMsg);
+        const Messages sent = pieces == 1 ? Messages { data } : data.split(maxMsg);
+        const Messages expected = peer->onJack() ? sent : data.split(3);
         QTRY_COMPARE_WITH_TIMEOUT(peer->received(), expected, kWaitMs);
         QCOMPARE(monitor->count(), pieces);
         for (int i = 0; i < pieces; ++i)
-            QCOMPARE(monitor->at(i).at(0).value<QRtMidiData>(), expected.at(i));
+            QCOMPARE(monitor->at(i).at(0).value<QRtMidiData>(), sent.at(i));
         QVERIFY(pieces == 1 || elapsed >= pieces * delayMs);
     }
 
