@@ -205,6 +205,9 @@ private slots:
     {
         if (!peer->onJack())
             QSKIP("only a JACK server can be ended");
+        if (!TOLLMARK_JACK_WORKAROUNDS)
+            QSKIP("RtMidi's own JACK paths keep using freed clients; the port layer's JACK "
+                  "handling is not built for this RtMidi release");
         const qint64 server = qEnvironmentVariableIntValue("TOLLMARK_JACK_PID");
         QVERIFY2(server > 0, "run under scripts/with-jack");
         std::atomic<bool> noticed { false };
