@@ -117,15 +117,15 @@ bool QRtMidi::open(QString name, unsigned int option)
         return false;
     }
 
-    const auto found = portNameHash.constFind(portName);
-    if (found == portNameHash.cend() || !portStillNamed(found.value())) {
+    const int number = currentPortNumber();
+    if (number < 0) {
         setError(kNotFoundPrefix, portName, kNotFoundSuffix);
         return false;
     }
 
     try {
-        device->openPort(unsigned(found.value()), kOwnPortName);
-        portIndex = found.value();
+        device->openPort(unsigned(number), kOwnPortName);
+        portIndex = number;
         setupAfterOpen(option);
         // A message sent before the connection is in the graph would be silently lost.
         if (!qrtWaitForJackConnection(device, kConnectionTimeoutMs)) {
@@ -140,13 +140,18 @@ bool QRtMidi::open(QString name, unsigned int option)
     return portIndex != -1;
 }
 
-// The table is only rebuilt by init() and update(), so a port may have gone or moved since;
-// opening whatever now carries its number would connect to the wrong device or to nothing.
-bool QRtMidi::portStillNamed(int number)
+// The table is only rebuilt by init() and update(), so a port may have gone or moved since:
+// a port that came in between, such as one this program opened on another client, moves
+// every later one on. The number is therefore the one the library gives the name now, the
+// highest when the name is listed more than once, as in the table.
+int QRtMidi::currentPortNumber()
 {
     RtMidi* device = getRtMidi();
-    return unsigned(number) < device->getPortCount()
-        && QString::fromStdString(device->getPortName(unsigned(number))) == portName;
+    for (unsigned int number = device->getPortCount(); number-- > 0;) {
+        if (QString::fromStdString(device->getPortName(number)) == portName)
+            return int(number);
+    }
+    return -1;
 }
 
 void QRtMidi::close()

@@ -39,9 +39,10 @@ public:
     /// In or Out, any case) and with each pair of blanks made one.
     static QString filterPortName(const QString& name);
 
-    /// Opens the port called `name` (exactly as the table holds it), or the port selected
-    /// before when `name` is empty; a port open before is closed first. `option` is handed
-    /// to setupAfterOpen(). True when the port is open; otherwise the error text says why.
+    /// Opens the port called `name` (exactly as the library lists it now), or the port
+    /// selected before when `name` is empty; a port open before is closed first. `option` is
+    /// handed to setupAfterOpen(). True when the port is open; otherwise the error text says
+    /// why.
     bool open(QString name, unsigned int option);
     /// Closes the open port; the selected name stays, so open() with an empty name reopens it.
     void close();
@@ -75,7 +76,7 @@ protected:
     virtual void destoryRtMidiDev() = 0;
 
 private:
-    bool portStillNamed(int number);
+    int currentPortNumber();
     void closeOpenPort();
 
     QString lastErrorString;

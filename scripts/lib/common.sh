@@ -24,6 +24,9 @@ TOLLMARK_DEMO_PACKAGES=(xvfb xdotool imagemagick)
 # What the libFuzzer targets of fuzz/ are built with (scripts/fuzz).
 TOLLMARK_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 
+# What scripts/with-alsa makes its virtual machine with and runs it on.
+TOLLMARK_ALSA_GUEST_PACKAGES=(qemu-system-x86 busybox-static cpio kmod)
+
 # Installs the given Debian packages that are missing (apt-get update first,
 # only when something must be installed).
 ensure_packages() {

@@ -30,12 +30,13 @@ private slots:
         QTest::addColumn<bool>("found");
         QTest::addColumn<int>("model");
         QTest::addColumn<int>("offset");
-        const auto row
-            = [](const char* name, QString in, QString out, quint8 unanswered, QByteArray reply,
-                  int deviceOffset, bool found, int model, int offset) {
-                  QTest::newRow(name) << in << out << unanswered << reply << deviceOffset << found
-                                      << model << offset;
-              };
+        QTest::addColumn<bool>("searchedBefore");
+        const auto row = [](const char* name, QString in, QString out, quint8 unanswered,
+                             QByteArray reply, int deviceOffset, bool found, int model, int offset,
+                             bool searchedBefore = false) {
+            QTest::newRow(name) << in << out << unanswered << reply << deviceOffset << found
+                                << model << offset << searchedBefore;
+        };
         const QByteArray none, model0 = simReply(0x00, 0x64, QByteArray::fromHex("0A03"));
         const QString in = "AXE-FX II MIDI In", out = "AXE-FX II MIDI Out";
         row("any letter case, offset 0", "my aXe in", "Axe Out", 0xFF, none, 0, true, 3, 0);
@@ -45,10 +46,13 @@ private slots:
         row("model query unanswered", in, out, 0x00, none, 1, false, 0, 1);
         row("model byte 0", in, out, 0xFF, model0, 1, true, 0, 1);
         row("offset query unanswered", in, out, 0x35, none, 0, true, 3, 1);
+        // The link's clients, made again by the next search, may then come before the unit's.
+        row("unit started after a search", in, out, 0xFF, none, 0, true, 3, 0, true);
     }
 
     // The client's name is in every port name; a neutral one leaves the port names to decide.
-    // The display offset starts at 1 here, so that each outcome differs from it.
+    // The display offset starts at 1 here, so that each outcome differs from it. A search may
+    // have found nothing before the unit started.
     void discovery()
     {
         QFETCH(QString, input);
@@ -65,6 +69,8 @@ private slots:
             faults.replaceReplies[0x00] = { modelReply };
         sim->setFaults(faults);
         axefx->displayOffset = 1;
+        QFETCH(bool, searchedBefore);
+        QVERIFY(!searchedBefore || !axefx->findAxeFx());
         QTEST(connectToSim(*sim, *axefx), "found");
         QCOMPARE(axefx->isConnected(), model != 0);
         QCOMPARE(int(axefx->model), model);
