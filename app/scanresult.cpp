@@ -124,3 +124,12 @@ QString ScanResult::notReadText() const
     return notRead == 1 ? QStringLiteral("1 entry could not be read")
                         : QStringLiteral("%1 entries could not be read").arg(notRead);
 }
+
+bool operator==(const ScanResult& a, const ScanResult& b)
+{
+    return a.model == b.model && a.displayOffset == b.displayOffset && a.scannedAt == b.scannedAt
+        && a.cabNames == b.cabNames && a.cabNameStates == b.cabNameStates
+        && a.presetNames == b.presetNames && a.presetNameStates == b.presetNameStates
+        && a.presetCabs == b.presetCabs && a.usageStates == b.usageStates
+        && a.cabPresets == b.cabPresets;
+}

@@ -74,4 +74,11 @@ public:
     UsageLists cabPresets;
 };
 
+// Every member alike, the date to the millisecond.
+bool operator==(const ScanResult& a, const ScanResult& b);
+inline bool operator!=(const ScanResult& a, const ScanResult& b)
+{
+    return !(a == b);
+}
+
 Q_DECLARE_METATYPE(ScanResult)
