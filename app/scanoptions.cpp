@@ -16,8 +16,12 @@ const char kEpilogue[]
       "\n"
       "Progress goes to standard error. Ctrl-C stops the scan before the next preset.\n"
       "\n"
+      "What the unit does not answer, even when asked again at the end of the scan, is\n"
+      "written as \"(not read)\" and listed on standard error; --unused then writes\n"
+      "nothing, since an unread preset may use any slot.\n"
+      "\n"
       "Exit status: 0 complete, 1 no device found, 2 interrupted, 3 output not\n"
-      "writable, 64 wrong usage.\n";
+      "writable, 4 entries not read, 5 the unit stopped answering, 64 wrong usage.\n";
 
 bool parseView(const QString& text, QList<CrossReference::View>& views)
 {
@@ -90,7 +94,8 @@ bool ScanOptions::parse(const QStringList& arguments, ScanOptions& options, QStr
                        "once the whole output is written."),
         QStringLiteral("file"));
     const QCommandLineOption keepPartial(QStringLiteral("keep-partial"),
-        QStringLiteral("After Ctrl-C, write what was read so far."));
+        QStringLiteral("After Ctrl-C, or when the unit stops answering, write what was read so "
+                       "far."));
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
         QStringLiteral("Show the MIDI input and output ports, and exit."));
 

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
 // tollmark-bench: full scans through AxeFX against the simulated unit next to a raw RtMidi
-// loop with the same requests, scan scaling over bank sizes and device latencies, and the
-// time to build both cross-reference views and write them as CSV. Run it on a JACK server
-// (scripts/bench); the unit runs in a child process so that only the scan's costs count.
+// loop with the same requests, scan scaling over bank sizes and device latencies, the time to
+// build both cross-reference views and write them as CSV, and what lost replies and a unit
+// that vanishes cost a scan. Run it on a JACK server (scripts/bench); the unit runs in a child
+// process so that only the scan's costs count.
 #include "benchstats.h"
 #include "rawloop.h"
 #include "scanrun.h"
 #include "simchild.h"
 #include "tablebench.h"
 
-#include <axefxcatalogue.h>
 #include <axefxsim.h>
 
 #include <QCommandLineParser>
@@ -26,10 +26,16 @@ constexpr int kSmallModel = 3;
 constexpr int kLargeModel = 6;
 constexpr int kTableRepeats = 20;
 constexpr int kUsage = 64;
+// One reply lost in this many, and the requests after which the unit vanishes: during the
+// cabinet names, and during the cabinets of the presets.
+constexpr int kDropEvery = 97;
+constexpr int kVanishDuringNames = 1000;
+constexpr int kVanishDuringUsage = 3000;
 
 struct Options {
     bool full = true;
     bool scaling = true;
+    bool faults = true;
     QList<int> sizes { 6, 24, 96, 384, 768 };
     QList<int> latencies { 0, 1, 5 };
     int runs = 3;
@@ -63,6 +69,8 @@ bool parse(const QStringList& args, Options& options, QString& error)
         QStringLiteral("full-only"), QStringLiteral("Only the full scans of both layouts."));
     const QCommandLineOption scalingOnly(
         QStringLiteral("scaling-only"), QStringLiteral("Only the scaling table."));
+    const QCommandLineOption faultsOnly(QStringLiteral("faults-only"),
+        QStringLiteral("Only the scans with lost replies and with a unit that vanishes."));
     const QCommandLineOption sizes(QStringLiteral("sizes"),
         QStringLiteral("Preset counts of the scaling table (default 6,24,96,384,768)."),
         QStringLiteral("n,n,..."));
@@ -75,18 +83,20 @@ bool parse(const QStringList& args, Options& options, QString& error)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Run on a JACK server, e.g. TOLLMARK_JACK_PERIOD=16 scripts/with-jack tollmark-bench"));
-    parser.addOptions({ fullOnly, scalingOnly, sizes, latencies, runs });
+    parser.addOptions({ fullOnly, scalingOnly, faultsOnly, sizes, latencies, runs });
     if (!parser.parse(args)) {
         error = parser.errorText();
         return false;
     }
-    if (!parser.positionalArguments().isEmpty()
-        || (parser.isSet(fullOnly) && parser.isSet(scalingOnly))) {
+    const int only = int(parser.isSet(fullOnly)) + int(parser.isSet(scalingOnly))
+        + int(parser.isSet(faultsOnly));
+    if (!parser.positionalArguments().isEmpty() || only > 1) {
         error = parser.helpText();
         return false;
     }
-    options.scaling = !parser.isSet(fullOnly);
-    options.full = !parser.isSet(scalingOnly);
+    options.full = only == 0 || parser.isSet(fullOnly);
+    options.scaling = only == 0 || parser.isSet(scalingOnly);
+    options.faults = only == 0 || parser.isSet(faultsOnly);
     bool ok = true;
     if (parser.isSet(sizes))
         options.sizes = numberList(parser.value(sizes), &ok);
@@ -116,16 +126,64 @@ double share(std::int64_t cpuNs, std::int64_t wallNs)
     return wallNs ? 100.0 * double(cpuNs) / double(wallNs) : 0.0;
 }
 
-// Presets whose cabinets differ from what the unit's bank implies.
+// Of the first `presets` presets, those whose cabinets were not read as the unit's bank
+// implies.
 int mismatches(const ScanResult& scan, int model, int presets)
 {
     const SimBank bank = SimBank::builtIn(quint8(model));
     int wrong = 0;
-    for (int p = 0; p < presets && p < scan.presetCabs.size(); ++p) {
-        if (scan.presetCabs.at(p) != bank.expectedCabs(p))
+    for (int p = 0; p < presets; ++p) {
+        if (scan.usageStates.value(p, ReadState::NotReached) != ReadState::Read
+            || scan.presetCabs.value(p) != bank.expectedCabs(p))
             ++wrong;
     }
     return wrong;
+}
+
+// Cabinet and preset names not read as the bank has them, blank runs made one.
+int nameMismatches(const ScanResult& scan, int model)
+{
+    const SimBank bank = SimBank::builtIn(quint8(model));
+    int wrong = 0;
+    for (int c = 0; c < bank.cabCount(); ++c) {
+        if (scan.cabNameStates.value(c, ReadState::NotReached) != ReadState::Read
+            || scan.cabNames.value(c) != bank.cabNames.value(c).simplified())
+            ++wrong;
+    }
+    for (int p = 0; p < bank.presetCount(); ++p) {
+        if (scan.presetNameStates.value(p, ReadState::NotReached) != ReadState::Read
+            || scan.presetNames.value(p) != bank.presets.value(p).name.simplified())
+            ++wrong;
+    }
+    return wrong;
+}
+
+QString outcomeName(ScanJob::Outcome outcome)
+{
+    switch (outcome) {
+    case ScanJob::Complete:
+        return QStringLiteral("complete");
+    case ScanJob::NoDevice:
+        return QStringLiteral("no device");
+    case ScanJob::Stopped:
+        return QStringLiteral("stopped");
+    case ScanJob::Lost:
+        return QStringLiteral("lost");
+    }
+    return QString();
+}
+
+// A scan through a new link to the unit, without the raw loop; false when the unit was not
+// found.
+bool scanOnce(int model, int presets, ScanFigures& figures, ScanResult& result)
+{
+    AxeFX link;
+    if (!link.findAxeFx() || link.model != model) {
+        print(QStringLiteral("the simulated unit was not found"));
+        return false;
+    }
+    figures = scanThroughLink(link, presets, result, false);
+    return true;
 }
 
 struct Pair {
@@ -137,7 +195,7 @@ struct Pair {
 
 // One scan through AxeFX, then the raw loop with the very requests it sent. The link is
 // gone before the raw loop starts, so neither pays for the other's MIDI clients.
-Pair scanPair(int model, int presets, int cabs, bool measureIdle, TableFigures* tables = nullptr)
+Pair scanPair(int model, int presets, bool measureIdle, TableFigures* tables = nullptr)
 {
     Pair pair;
     {
@@ -147,11 +205,14 @@ Pair scanPair(int model, int presets, int cabs, bool measureIdle, TableFigures* 
             return pair;
         }
         ScanResult result;
-        pair.link = scanThroughLink(*link, presets, cabs, result, measureIdle);
+        pair.link = scanThroughLink(*link, presets, result, measureIdle);
+        if (pair.link.outcome != ScanJob::Complete) {
+            print(QStringLiteral("the scan did not complete: %1").arg(pair.link.outcomeText));
+            return pair;
+        }
         pair.wrongPresets = mismatches(result, model, presets);
         if (tables)
-            *tables = timeTablesAndCsv(
-                AxeFxCatalogue(*link, link->model, link->displayOffset), result, kTableRepeats);
+            *tables = timeTablesAndCsv(result, kTableRepeats);
     }
     RawLoop raw;
     QString error;
@@ -185,7 +246,7 @@ Pair medianRun(QList<Pair> pairs, QStringList& ratios)
 bool fullScan(int model, int runs)
 {
     SimChild sim;
-    if (!sim.start(model, 0)) {
+    if (!sim.start(model)) {
         print(QStringLiteral("the simulated unit did not start"));
         return false;
     }
@@ -194,8 +255,7 @@ bool fullScan(int model, int runs)
     TableFigures tables;
     QList<Pair> pairs;
     for (int r = 0; r < runs; ++r) {
-        pairs.append(
-            scanPair(model, presets, cabs, true, model == kLargeModel ? &tables : nullptr));
+        pairs.append(scanPair(model, presets, true, model == kLargeModel ? &tables : nullptr));
         if (!pairs.last().ok)
             return false;
     }
@@ -289,27 +349,26 @@ bool fullScan(int model, int runs)
 bool scaling(const Options& options)
 {
     const int allPresets = SimBank::presetCountFor(kLargeModel);
-    const int allCabs = SimBank::cabCountFor(kLargeModel);
-    print(QStringLiteral("\nScan scaling, model %1; a bank of n presets goes with "
-                         "n * %2 / %3 cabinets")
+    print(QStringLiteral("\nScan scaling, model %1: every name (%2 cabinets, %3 presets), then "
+                         "the cabinets of the first n presets")
               .arg(kLargeModel)
-              .arg(allCabs)
+              .arg(SimBank::cabCountFor(kLargeModel))
               .arg(allPresets));
-    print(
-        QStringLiteral("  latency presets cabs  trips  AxeFX s    raw s  AxeFX us/trip  raw us/trip"
-                       "  overhead us/trip  ratio  correct"));
+    print(QStringLiteral("  latency presets  trips  AxeFX s    raw s  AxeFX us/trip  raw us/trip"
+                         "  overhead us/trip  ratio  correct"));
     for (int latency : options.latencies) {
         SimChild sim;
-        if (!sim.start(kLargeModel, latency)) {
+        SimFaults faults;
+        faults.delayMs = latency;
+        if (!sim.start(kLargeModel, faults)) {
             print(QStringLiteral("the simulated unit did not start"));
             return false;
         }
         for (int size : options.sizes) {
             const int presets = qMin(size, allPresets);
-            const int cabs = int(qint64(presets) * allCabs / allPresets);
             QList<Pair> pairs;
             for (int r = 0; r < options.runs; ++r) {
-                pairs.append(scanPair(kLargeModel, presets, cabs, false));
+                pairs.append(scanPair(kLargeModel, presets, false));
                 if (!pairs.last().ok)
                     return false;
             }
@@ -318,10 +377,9 @@ bool scaling(const Options& options)
             const double linkTrip = perTrip(p.link.wallNs, p.link.roundTrips);
             const double rawTrip = perTrip(p.raw.wallNs, p.raw.roundTrips);
             print(
-                QStringLiteral("  %1 ms %2 %3 %4 %5 %6 %7 %8 %9 %10 %11")
+                QStringLiteral("  %1 ms %2 %3 %4 %5 %6 %7 %8 %9 %10")
                     .arg(latency, 4)
                     .arg(presets, 7)
-                    .arg(cabs, 5)
                     .arg(p.link.roundTrips, 6)
                     .arg(p.link.wallNs / 1e9, 8, 'f', 3)
                     .arg(p.raw.wallNs / 1e9, 8, 'f', 3)
@@ -333,6 +391,84 @@ bool scaling(const Options& options)
                                         : QStringLiteral("yes"),
                         8));
         }
+    }
+    return true;
+}
+
+// A scan of the large layout with no reply lost, then one with every kDropEvery-th reply
+// lost: what the lost replies cost, and whether asking again once makes the record whole.
+bool lostReplies()
+{
+    const int presets = SimBank::presetCountFor(kLargeModel);
+    const int names = SimBank::cabCountFor(kLargeModel) + presets;
+    print(QStringLiteral("\nLost replies, model %1: %2 presets, %3 cabinets, device latency 0 ms; "
+                         "one run each")
+              .arg(kLargeModel)
+              .arg(presets)
+              .arg(SimBank::cabCountFor(kLargeModel)));
+    print(QStringLiteral("  replies lost  requests  trips   wall s  asked again  requests  "
+                         "again s  outcome   not read  presets as bank  names as bank"));
+    for (int dropEvery : { 0, kDropEvery }) {
+        SimChild sim;
+        SimFaults faults;
+        faults.dropEvery = dropEvery;
+        if (!sim.start(kLargeModel, faults)) {
+            print(QStringLiteral("the simulated unit did not start"));
+            return false;
+        }
+        ScanFigures figures;
+        ScanResult result;
+        if (!scanOnce(kLargeModel, presets, figures, result))
+            return false;
+        print(
+            QStringLiteral("  %1 %2 %3 %4 %5 %6 %7  %8 %9 %10 %11")
+                .arg(dropEvery ? QStringLiteral("1 in %1").arg(dropEvery) : QStringLiteral("none"),
+                    -12)
+                .arg(figures.requests.size(), 9)
+                .arg(figures.roundTrips, 6)
+                .arg(figures.wallNs / 1e9, 8, 'f', 3)
+                .arg(figures.askedAgain, 12)
+                .arg(figures.askAgainRequests, 9)
+                .arg(figures.askAgainNs / 1e9, 8, 'f', 3)
+                .arg(outcomeName(figures.outcome), -8)
+                .arg(result.count(ReadState::NotRead), 9)
+                .arg(QStringLiteral("%1 of %2")
+                         .arg(presets - mismatches(result, kLargeModel, presets))
+                         .arg(presets),
+                    16)
+                .arg(QStringLiteral("%1 of %2")
+                         .arg(names - nameMismatches(result, kLargeModel))
+                         .arg(names),
+                    14));
+    }
+    return true;
+}
+
+// A unit that closes its ports during the scan: how long the scan goes on after its last
+// reply before it ends as lost.
+bool vanishedUnit()
+{
+    print(QStringLiteral("\nVanished unit, model %1: the unit closes its ports after n requests")
+              .arg(kLargeModel));
+    print(QStringLiteral("  after n  requests   wall s  s after last reply  outcome"));
+    for (int after : { kVanishDuringNames, kVanishDuringUsage }) {
+        SimChild sim;
+        SimFaults faults;
+        faults.closeAfterRequests = after;
+        if (!sim.start(kLargeModel, faults)) {
+            print(QStringLiteral("the simulated unit did not start"));
+            return false;
+        }
+        ScanFigures figures;
+        ScanResult result;
+        if (!scanOnce(kLargeModel, SimBank::presetCountFor(kLargeModel), figures, result))
+            return false;
+        print(QStringLiteral("  %1 %2 %3 %4  %5: %6")
+                  .arg(after, 7)
+                  .arg(figures.requests.size(), 9)
+                  .arg(figures.wallNs / 1e9, 8, 'f', 3)
+                  .arg(figures.afterLastArrivalNs / 1e9, 18, 'f', 3)
+                  .arg(outcomeName(figures.outcome), figures.outcomeText));
     }
     return true;
 }
@@ -362,5 +498,7 @@ int main(int argc, char* argv[])
         ok = fullScan(kSmallModel, options.runs) && fullScan(kLargeModel, options.runs);
     if (ok && options.scaling)
         ok = scaling(options);
+    if (ok && options.faults)
+        ok = lostReplies() && vanishedUnit();
     return ok ? 0 : 1;
 }

@@ -20,13 +20,16 @@ ScanProbe::ScanProbe(AxeFX& link, ScanFigures& figures)
     // thread often sends its next request before the input thread comes to a later slot,
     // and the arrival would then count towards the request after.
     QObject::disconnect(&link.midiIn, SIGNAL(dataIn()), &link, SLOT(wakeWait()));
-    arrivals = QObject::connect(&link.midiIn, &QRtMidiIn::dataIn,
-        [this] { lastArrivalNs.store(bench::nowNs(), std::memory_order_release); });
+    arrivals = QObject::connect(&link.midiIn, &QRtMidiIn::dataIn, [this] {
+        const std::int64_t now = bench::nowNs();
+        pendingArrivalNs.store(now, std::memory_order_release);
+        latestArrivalNs.store(now, std::memory_order_release);
+    });
     QObject::connect(&link.midiIn, SIGNAL(dataIn()), &link, SLOT(wakeWait()));
     sends = QObject::connect(
         &link.midiOut, &QRtMidiOut::dataOutMonitor, [this](const QRtMidiData& data) {
             const std::int64_t now = bench::nowNs();
-            const std::int64_t arrival = lastArrivalNs.exchange(0, std::memory_order_acq_rel);
+            const std::int64_t arrival = pendingArrivalNs.exchange(0, std::memory_order_acq_rel);
             if (arrival)
                 this->figures.reactionNs.append(now - arrival);
             const QByteArray bytes = data.toByteArray();
@@ -44,70 +47,47 @@ ScanProbe::~ScanProbe()
 }
 
 namespace {
-
 constexpr int kIdleMs = 1000;
-
-void readNames(AxeFX& link, int presets, int cabs)
-{
-    for (int i = 0; i < cabs; ++i) {
-        axefx::Message query = axefx::cabNameQuery(link.model, quint16(i));
-        link.SendRAWBuffer(query.bytes, query.size);
-        QByteArray reply;
-        unsigned short number = 0;
-        QString name;
-        if (link.WaitForInfiniteAnswer(reply, axefx::kFunctionCabName)
-            && axefx::readCabNameReply(reinterpret_cast<const unsigned char*>(reply.constData()),
-                int(reply.size()), number, name)
-            && number < link.cabNames.size())
-            link.cabNames[number] = name;
-    }
-    for (int i = 0; i < presets; ++i) {
-        axefx::Message query = axefx::presetNameQuery(link.model, i);
-        link.SendRAWBuffer(query.bytes, query.size);
-        QByteArray reply;
-        QString name;
-        if (link.WaitForInfiniteAnswer(reply, axefx::kFunctionPresetName)
-            && axefx::readNameText(
-                reinterpret_cast<const unsigned char*>(reply.constData()), int(reply.size()), name))
-            link.presetNames[i] = name;
-    }
-}
-
 } // namespace
 
-ScanFigures scanThroughLink(
-    AxeFX& link, int presets, int cabs, ScanResult& result, bool measureIdle)
+ScanFigures scanThroughLink(AxeFX& link, int presets, ScanResult& result, bool measureIdle)
 {
     ScanFigures figures;
     if (measureIdle)
         figures.idleCpuShare = bench::idleCpuShare(kIdleMs);
+    ScanJob job(link);
+    if (presets < link.PresetCount())
+        job.setPresetLimit(presets);
+    std::int64_t askAgainStart = 0;
+    int requestsBefore = 0;
+    QObject::connect(&job, &ScanJob::phaseStarted, [&](ScanJob::Phase phase) {
+        if (phase != ScanJob::AskAgain)
+            return;
+        askAgainStart = bench::nowNs();
+        requestsBefore = figures.requests.size();
+        figures.askedAgain = job.lastRun().count(ReadState::NotRead);
+    });
+    QObject::connect(&job, &ScanJob::phaseFinished, [&](ScanJob::Phase phase) {
+        if (phase != ScanJob::AskAgain)
+            return;
+        figures.askAgainNs = bench::nowNs() - askAgainStart;
+        figures.askAgainRequests = figures.requests.size() - requestsBefore;
+    });
     ScanProbe probe(link, figures);
     const std::int64_t thread0 = bench::threadCpuNs();
     const long preempted0 = bench::threadPreemptions();
     const std::int64_t cpu0 = bench::processCpuNs();
     const std::int64_t wall0 = bench::nowNs();
 
-    link.ReadDisplayOffset();
-    if (presets >= link.PresetCount() && cabs >= link.CabCount()) {
-        link.FillCabNames();
-        link.FillPresetNames();
-    } else {
-        link.cabNames = QVector<QString>(link.CabCount());
-        link.presetNames = QVector<QString>(link.PresetCount());
-        readNames(link, presets, cabs);
-    }
-    CrossReference::startScan(
-        result.presetCabs, result.cabPresets, link.PresetCount(), link.CabCount());
-    for (int i = 0; i < presets && i < link.PresetCount(); ++i) {
-        QList<int> cabsOfPreset;
-        if (link.GetPresetCabs(i, cabsOfPreset))
-            CrossReference::addPreset(result.presetCabs, result.cabPresets, i, cabsOfPreset);
-    }
-    link.PC(0);
+    figures.outcome = job.run();
 
-    figures.wallNs = bench::nowNs() - wall0;
+    const std::int64_t end = bench::nowNs();
+    figures.wallNs = end - wall0;
     figures.cpuNs = bench::processCpuNs() - cpu0;
     figures.threadCpuNs = bench::threadCpuNs() - thread0;
     figures.preemptions = bench::threadPreemptions() - preempted0;
+    figures.afterLastArrivalNs = end - qMax(wall0, probe.lastArrivalNs());
+    figures.outcomeText = job.outcomeText(figures.outcome);
+    result = job.lastRun();
     return figures;
 }

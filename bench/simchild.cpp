@@ -4,6 +4,7 @@
 #include "axefxsim.h"
 
 #include <QCoreApplication>
+#include <QVector>
 
 #include <cstdio>
 
@@ -20,12 +21,14 @@ SimChild::~SimChild()
     stop();
 }
 
-bool SimChild::start(int model, int delayMs)
+bool SimChild::start(int model, const SimFaults& faults)
 {
     stop();
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(QCoreApplication::applicationFilePath(),
-        { QString::fromLatin1(kServeOption), QString::number(model), QString::number(delayMs) });
+        { QString::fromLatin1(kServeOption), QString::number(model),
+            QString::number(faults.delayMs), QString::number(faults.dropEvery),
+            QString::number(faults.closeAfterRequests) });
     if (!process.waitForStarted(kStartTimeoutMs))
         return false;
     QByteArray line;
@@ -53,17 +56,23 @@ void SimChild::stop()
 
 int SimChild::serve(const QStringList& arguments)
 {
-    bool modelOk = false;
-    bool delayOk = false;
-    const int model = arguments.value(0).toInt(&modelOk);
-    const int delayMs = arguments.value(1).toInt(&delayOk);
-    if (!modelOk || !delayOk || model < 1 || model > 0x7F || delayMs < 0) {
-        std::fprintf(stderr, "%s MODEL DELAY_MS\n", kServeOption);
+    QVector<int> numbers;
+    for (const QString& argument : arguments) {
+        bool ok = false;
+        const int n = argument.toInt(&ok);
+        if (ok && n >= 0)
+            numbers.append(n);
+    }
+    // Every argument a number, none negative, and a model byte first.
+    if (arguments.size() != 4 || numbers.size() != 4 || numbers.at(0) < 1 || numbers.at(0) > 0x7F) {
+        std::fprintf(stderr, "%s MODEL DELAY_MS DROP_EVERY CLOSE_AFTER\n", kServeOption);
         return 2;
     }
-    AxeFxSim sim(SimBank::builtIn(quint8(model)));
+    AxeFxSim sim(SimBank::builtIn(quint8(numbers.at(0))));
     SimFaults faults;
-    faults.delayMs = delayMs;
+    faults.delayMs = numbers.at(1);
+    faults.dropEvery = numbers.at(2);
+    faults.closeAfterRequests = numbers.at(3);
     sim.setFaults(faults);
     sim.setRecording(false);
     QString error;

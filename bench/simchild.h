@@ -3,6 +3,8 @@
 // threads count against the scanning process whose costs the benchmarks measure.
 #pragma once
 
+#include "simfaults.h"
+
 #include <QProcess>
 #include <QStringList>
 
@@ -16,9 +18,11 @@ public:
     SimChild(const SimChild&) = delete;
     SimChild& operator=(const SimChild&) = delete;
 
-    // Starts the unit with the built-in bank of `model`, answering each request after
-    // `delayMs`; returns once its ports are open, false when it did not come up.
-    bool start(int model, int delayMs);
+    // Starts the unit with the built-in bank of `model`, answering each request after the
+    // faults' delayMs, dropping every dropEvery-th reply and closing its ports after
+    // closeAfterRequests requests (the other faults are not passed on); returns once its
+    // ports are open, false when it did not come up.
+    bool start(int model, const SimFaults& faults = SimFaults());
     void stop();
 
     // The child's side: runs the unit described by the arguments after kServeOption until

@@ -3,8 +3,9 @@
 
 #include "benchstats.h"
 
-#include <catalogue.h>
+#include <crossreference.h>
 #include <csvexport.h>
+#include <scanresult.h>
 
 #include <QFileInfo>
 #include <QLocale>
@@ -12,7 +13,7 @@
 
 #include <algorithm>
 
-TableFigures timeTablesAndCsv(const Catalogue& names, const ScanResult& scan, int repeats)
+TableFigures timeTablesAndCsv(const ScanResult& scan, int repeats)
 {
     TableFigures figures;
     figures.repeats = repeats;
@@ -27,14 +28,17 @@ TableFigures timeTablesAndCsv(const Catalogue& names, const ScanResult& scan, in
     bool written = true;
     for (int r = 0; r < repeats; ++r) {
         const std::int64_t start = bench::nowNs();
-        UsageLists presetCabs;
-        UsageLists cabPresets;
-        CrossReference::startScan(presetCabs, cabPresets, names.presetCount(), names.cabCount());
-        for (int p = 0; p < scan.presetCabs.size(); ++p)
-            CrossReference::addPreset(presetCabs, cabPresets, p, scan.presetCabs.at(p));
-        const CrossReference tables(names, presetCabs, cabPresets);
-        const auto presetRows = tables.rows(CrossReference::PresetCabs, CrossReference::Full);
-        const auto cabRows = tables.rows(CrossReference::CabPresets, CrossReference::Full);
+        ScanResult entered(scan.model, scan.displayOffset);
+        entered.cabNames = scan.cabNames;
+        entered.cabNameStates = scan.cabNameStates;
+        entered.presetNames = scan.presetNames;
+        entered.presetNameStates = scan.presetNameStates;
+        for (int p = 0; p < scan.presetCount(); ++p)
+            entered.setUsage(p, scan.presetCabs.at(p), scan.usageStates.at(p));
+        entered.indexCabs();
+        const CrossReference tables(entered);
+        const auto presetRows = tables.rows(CrossReference::PresetCabs);
+        const auto cabRows = tables.rows(CrossReference::CabPresets);
         written = CsvExport::save(presetFile, CrossReference::PresetCabs, presetRows, separator)
             && written;
         written

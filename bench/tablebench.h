@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
-// Times what follows a scan: entering every preset in both result vectors, building the rows
-// of both cross-reference views and writing each view as a CSV file.
+// Times what follows a scan: entering every preset's cabinets in a fresh record and indexing
+// them by cabinet, building the rows of both cross-reference views and writing each view as a
+// CSV file.
 #pragma once
 
-#include "scanrun.h"
+#include <QtGlobal>
 
-#include <cstdint>
-
-class Catalogue;
+class ScanResult;
 
 struct TableFigures {
     int repeats = 0;
@@ -19,4 +18,4 @@ struct TableFigures {
     bool written = false;
 };
 
-TableFigures timeTablesAndCsv(const Catalogue& names, const ScanResult& scan, int repeats);
+TableFigures timeTablesAndCsv(const ScanResult& scan, int repeats);

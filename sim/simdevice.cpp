@@ -53,6 +53,10 @@ SimAnswer SimDevice::answer(const SimRequest& request, const SimFaults& faults)
 
 bool SimDevice::muted(const SimRequest& request, const SimFaults& faults)
 {
+    silenced = silenced
+        || (request.kind == SimRequest::ProgramChange && request.number == faults.silentFromPreset);
+    if (silenced)
+        return true;
     if (request.kind != SimRequest::BlockGridQuery || faults.mutePreset != state.currentPreset)
         return false;
     if (faults.muteTimes > 0 && mutedSoFar >= faults.muteTimes)

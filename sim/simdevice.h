@@ -58,4 +58,5 @@ private:
 
     SimBank state;
     int mutedSoFar = 0;
+    bool silenced = false;
 };

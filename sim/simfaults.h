@@ -34,6 +34,9 @@ struct SimFaults {
     /// be read: always, or only the first muteTimes times it is asked (0: always).
     int mutePreset = -1;
     int muteTimes = 0;
+    /// Once this preset is selected, nothing is answered any more, as by a unit switched off
+    /// with its ports left open (-1: never).
+    int silentFromPreset = -1;
     /// Close both ports once the n-th request has been received and answered (0: never).
     int closeAfterRequests = 0;
 };

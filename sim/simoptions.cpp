@@ -39,6 +39,7 @@ const Knob kKnobs[] = {
         "Cut replies to requests of these functions short (hex, comma-separated)." },
     { "mute-preset", "n", "Leave the block grid query of preset index n unanswered." },
     { "mute-times", "k", "Only the first k times preset n is asked (default: always)." },
+    { "silent-from", "n", "Answer nothing once preset index n is selected." },
     { "close-after", "n", "Close the ports once n requests have been answered." },
 };
 
@@ -165,6 +166,7 @@ bool SimOptions::parse(const QStringList& arguments, SimOptions* options, QStrin
         && read.functions("truncate", o.faults.truncated)
         && read.integer("mute-preset", -1, INT_MAX, o.faults.mutePreset)
         && read.integer("mute-times", 0, INT_MAX, o.faults.muteTimes)
+        && read.integer("silent-from", -1, INT_MAX, o.faults.silentFromPreset)
         && read.integer("close-after", 0, INT_MAX, o.faults.closeAfterRequests);
     if (!ok)
         return false;

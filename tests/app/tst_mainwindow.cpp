@@ -139,6 +139,8 @@ private slots:
     void stopDuringUsage_data();
     void stopDuringUsage();
     void stopInNamesKeepsTheResult();
+    void unansweredEntries_data();
+    void unansweredEntries();
     void closeDuringStartUpSearch();
     void silentUnitKeepsLayoutThenIsFoundAgain();
 };
@@ -279,10 +281,77 @@ void TestMainWindow::stopInNamesKeepsTheResult()
             QTest::keyClick(&w, Qt::Key_Escape);
     });
     w.refresh();
-    // The preset names, not asked again, stay.
-    QCOMPARE(shown(w, true), texts(bankRows(sim.bank(), CrossReference::PresetCabs), true));
+    // The whole previous scan stays, names and cabinets, and the status bar says so.
+    QCOMPARE(shown(w), texts(bankRows(sim.bank(), CrossReference::PresetCabs)));
     QCOMPARE(trail(sim.requests()), QStringList({ "offset", "cab 0" }));
     QCOMPARE(answer.count, 1);
+    QCOMPARE(w.statusBar()->currentMessage(),
+        QStringLiteral("Stopped: 0 of 384 presets read; the previous scan is shown"));
+}
+
+void TestMainWindow::unansweredEntries_data()
+{
+    QTest::addColumn<int>("muteTimes"); // -1: the unit goes silent instead
+    QTest::addColumn<QString>("status");
+    QTest::newRow("a preset never answers")
+        << 0 << "1 entry could not be read; Refresh asks for them again";
+    QTest::newRow("a reply lost once") << 1 << "";
+    QTest::newRow("goes silent") << -1
+                                 << "The AxeFx stopped answering at preset 40: 40 of 384 "
+                                    "presets read";
+}
+
+// Preset 7's cabinets unanswered, for good or once, or the unit silent from preset 40 on.
+void TestMainWindow::unansweredEntries()
+{
+    QFETCH(int, muteTimes);
+    QFETCH(QString, status);
+    const int muted = 7;
+    const int silentFrom = muteTimes < 0 ? 40 : -1;
+    const SimBank bank = SimBank::builtIn(3);
+    AxeFxSim sim(bank);
+    SimFaults faults;
+    faults.mutePreset = muteTimes >= 0 ? muted : -1;
+    faults.muteTimes = muteTimes;
+    faults.silentFromPreset = silentFrom;
+    sim.setFaults(faults);
+    QVERIFY(sim.start());
+    QTemporaryDir dir;
+    DialogAnswer answer(dir.filePath(QStringLiteral("scan.csv")));
+    MainWindow w;
+    QCOMPARE(w.statusBar()->currentMessage(), status);
+    ScanResult expected = bankResult(bank, silentFrom);
+    if (muteTimes == 0)
+        expected.setUsage(muted, {}, ReadState::NotRead);
+    // The unit went silent at preset 40: that one and four more were asked for in vain.
+    for (int p = silentFrom; p >= 0 && p < silentFrom + 5; ++p)
+        expected.setUsage(p, {}, ReadState::NotRead);
+    expected.indexCabs();
+    QCOMPARE(shown(w), texts(CrossReference(expected).rows(CrossReference::PresetCabs)));
+    // A complete scan offers its CSV, with the mark where the unit did not answer.
+    QCOMPARE(answer.count, muteTimes >= 0 ? 1 : 0);
+    if (muteTimes >= 0) {
+        QString csv;
+        QTextStream stream(&csv);
+        CsvExport::write(stream, CrossReference::PresetCabs,
+            CrossReference(expected).rows(CrossReference::PresetCabs),
+            CsvExport::separatorFor(QLocale::system()));
+        stream.flush();
+        QCOMPARE(fileText(answer.fileName), csv);
+    }
+    // Asked again once, after the last preset, and then preset 0.
+    // The search, the names, the presets asked for (a program change and the usage each), then
+    // preset 7 again and preset 0; a unit gone silent is asked nothing after five presets.
+    const QStringList again { "pc 7", "usage", "pc 0" };
+    const int presetsAsked = muteTimes >= 0 ? bank.presetCount() : silentFrom + 5;
+    const int asked = 3 + bank.cabCount() + bank.presetCount() + 2 * presetsAsked;
+    QTRY_COMPARE(trail(sim.requests()).size(), asked + (muteTimes >= 0 ? again.size() : 0));
+    if (muteTimes >= 0)
+        QCOMPARE(trail(sim.requests()).mid(asked), again);
+    const auto* table = w.findChild<QTableWidget*>(QStringLiteral("tableWidget"));
+    const int marked = muteTimes == 0 ? muted : silentFrom;
+    if (marked >= 0)
+        QVERIFY(table->item(marked, 1)->font().italic() && !table->item(0, 1)->font().italic());
 }
 
 void TestMainWindow::closeDuringStartUpSearch()

@@ -169,7 +169,45 @@ private slots:
         qApp->exec();
     }
 
+    void failedReadings_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("failures");
+        QTest::addColumn<int>("inARow");
+        QTest::newRow("every reply") << int(None) << 0 << 0;
+        QTest::newRow("grid query unanswered") << int(GridUnanswered) << 1 << 1;
+        // A reply about another parameter is an answer, but no reading.
+        QTest::newRow("another parameter echoed") << int(WrongParameter) << 1 << 0;
+        // A request that never left cannot be answered.
+        QTest::newRow("no client to send with") << int(NoClient) << 2 << 1;
+    }
+
+    // What the scan learns of one preset's reading beside GetPresetCabs' answer, which is
+    // the same for a preset without cabinet blocks and for one that went unanswered.
+    void failedReadings()
+    {
+        QFETCH(int, fault);
+        QFETCH(int, failures);
+        QFETCH(int, inARow);
+        QVERIFY(
+            connectWith(fault == GridUnanswered ? QSet<quint8> { 0x20 } : QSet<quint8>(), 0, 0));
+        if (fault == WrongParameter) {
+            SimFaults faults;
+            faults.echoParamOffset = 1;
+            sim->setFaults(faults);
+        } else if (fault == NoClient) {
+            axefx->midiOut.destroy();
+        }
+        const int before = axefx->readFailures();
+        QList<int> cabs;
+        axefx->GetPresetCabs(1, cabs);
+        QCOMPARE(axefx->readFailures() - before, failures);
+        QCOMPARE(axefx->unansweredInARow(), inARow);
+    }
+
 private:
+    enum Fault { None, GridUnanswered, WrongParameter, NoClient };
+
     // Finds the unit, then makes it leave `unanswered` unanswered, late by delayMs, amid a
     // tempo beat and clock and sensing messages every tempoMs and noiseMs.
     bool connectWith(QSet<quint8> unanswered, int tempoMs, int noiseMs, int delayMs = 0)

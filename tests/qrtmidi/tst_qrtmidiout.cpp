@@ -87,14 +87,17 @@ private slots:
     {
         QTest::ignoreMessage(QtWarningMsg, "QRtMidiOut::dataOut: an empty message is not sent");
         port->dataOut(QRtMidiData());
+        QVERIFY(!port->lastMessageSent());
         port->dataOut(QStringLiteral("F0 7E 7F 06 01 F7"));
         port->dataOut("90 40 7F");
+        QVERIFY(port->lastMessageSent());
         const Messages expected { QRtMidiData("F07E7F0601F7"), QRtMidiData("90407F") };
         QTRY_COMPARE_WITH_TIMEOUT(peer->received(), expected, kWaitMs);
         QCOMPARE(monitor->count(), 3);
         port->destroy();
         port->dataOut(QRtMidiData("F8"));
         QCOMPARE(monitor->count(), 3);
+        QVERIFY(!port->lastMessageSent());
     }
 
     void split_data()
@@ -201,6 +204,7 @@ private slots:
             "QRtMidiOut::dataOut: the MIDI service takes no messages, one is not sent");
         port->dataOut("90 40 7F");
         QCOMPARE(monitor->count(), 0);
+        QVERIFY(!port->lastMessageSent());
         port.reset();
         peer.reset();
     }

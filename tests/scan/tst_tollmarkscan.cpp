@@ -264,6 +264,8 @@ void TestTollmarkScan::gaps_data()
         << QStringList { "-o", "@/rig.csv" } << 0 << 4 << "1 entry could not be read";
     QTest::newRow("json, a preset never answers")
         << QStringList { "--format=json" } << 0 << 4 << "1 entry could not be read";
+    QTest::newRow("pdf, a preset never answers") << QStringList { "--format=pdf", "-o",
+        "@/rig.csv" } << 0 << 4 << "1 entry could not be read";
     QTest::newRow("unused, a reply lost once")
         << QStringList { "--unused", "-o", "@/rig.csv" } << 1 << 0 << "";
     QTest::newRow("goes silent") << QStringList { "-o", "@/rig.csv" } << -1 << 5
@@ -329,6 +331,14 @@ void TestTollmarkScan::gaps()
         // No slot is called unused while a preset's cabinets are unknown.
         QCOMPARE(written, muteTimes != 0);
         QCOMPARE(out, muteTimes ? bankUnused(bank).join('\n') + '\n' : QString());
+    } else if (arguments.contains("--format=pdf")) {
+        // The header says what is missing; the preset's row carries the mark.
+        QProcess pdftotext;
+        pdftotext.start("pdftotext", { "-layout", file.fileName(), "-" });
+        QVERIFY(pdftotext.waitForFinished());
+        const QString text = pdftotext.readAllStandardOutput();
+        QVERIFY2(text.contains("\n1 entry could not be read\n"), qPrintable(text.left(300)));
+        QVERIFY(text.contains(QRegularExpression("\n *8 +\\(not read\\)\n")));
     } else if (arguments.contains("--format=json")) {
         const QJsonObject json = QJsonDocument::fromJson(out.toUtf8()).object();
         QCOMPARE(json["unit"]["complete"].toBool(), true);
