@@ -169,6 +169,11 @@ Output outputOf(const ScanResult& result, const ScanOptions& options)
                           : csvOutput(tables, options.views);
 }
 
+QString presetsText(int count)
+{
+    return count == 1 ? QStringLiteral("1 preset") : QStringLiteral("%1 presets").arg(count);
+}
+
 // One line on standard error for every entry the unit did not answer.
 void listNotRead(const ScanResult& result)
 {
@@ -189,7 +194,8 @@ void listNotRead(const ScanResult& result)
         printLine(stderr,
             QStringLiteral("tollmark-scan: not read: the cabs of preset %1 %2")
                 .arg(number(preset))
-                .arg(result.presetName(preset)));
+                .arg(result.presetName(preset))
+                .trimmed());
     }
 }
 
@@ -262,9 +268,9 @@ int main(int argc, char* argv[])
     // A preset whose cabinets are unknown may use any slot: no slot is called unused then.
     if (options.unused && !result.presets(ReadState::NotRead).isEmpty())
         return fail(kNotRead,
-            QStringLiteral("the cabs of %1 presets could not be read, so no slot is known to be "
-                           "unused; nothing written")
-                .arg(result.presets(ReadState::NotRead).size()));
+            QStringLiteral("the cabs of %1 could not be read, so no slot is known to be unused; "
+                           "nothing written")
+                .arg(presetsText(result.presets(ReadState::NotRead).size())));
 
     if (!writeOutput(options.output, outputOf(result, options)))
         return fail(kNotWritable,

@@ -244,7 +244,7 @@ void TestTollmarkScan::gaps_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("says");
     QTest::newRow("unused, a preset never answers") << QStringList { "--unused", "-o",
-        "@/rig.csv" } << 0 << 4 << "the cabs of 1 presets could not be read";
+        "@/rig.csv" } << 0 << 4 << "the cabs of 1 preset could not be read";
     QTest::newRow("csv, a preset never answers")
         << QStringList { "-o", "@/rig.csv" } << 0 << 4 << "1 entry could not be read";
     QTest::newRow("json, a preset never answers")
@@ -309,7 +309,7 @@ void TestTollmarkScan::gaps()
     ScanResult expected = bankResult(bank);
     if (muteTimes == 0) {
         expected.setUsage(muted, {}, ReadState::NotRead);
-        QVERIFY2(run.err.contains("not read: the cabs of preset 8 "), run.err.constData());
+        QVERIFY2(run.err.contains("not read: the cabs of preset 8\n"), run.err.constData());
     }
     expected.indexCabs();
     if (arguments.contains("--unused")) {
