@@ -109,6 +109,11 @@ QString ScanResult::mark(ReadState state)
                                     : QLatin1Char('(') + stateText(state) + QLatin1Char(')');
 }
 
+QString ScanResult::presetsText(int count)
+{
+    return count == 1 ? QStringLiteral("1 preset") : QStringLiteral("%1 presets").arg(count);
+}
+
 QString ScanResult::presetsReadText() const
 {
     return QStringLiteral("%1 of %2 presets read")

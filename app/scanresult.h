@@ -54,6 +54,8 @@ public:
     static QString stateText(ReadState state);
     // The state in brackets, as the views and exports write it.
     static QString mark(ReadState state);
+    // "1 preset", "3 presets".
+    static QString presetsText(int count);
     // "120 of 384 presets read": presets whose cabinets were read.
     QString presetsReadText() const;
     // "3 entries could not be read", or empty when all were.

@@ -5,13 +5,6 @@
 
 #include <QStringList>
 
-namespace {
-QString presetsText(int count)
-{
-    return count == 1 ? QStringLiteral("1 preset") : QStringLiteral("%1 presets").arg(count);
-}
-} // namespace
-
 QList<int> unusedUserCabs(const ScanResult& result)
 {
     if (result.isEmpty() || result.usageStates.contains(ReadState::NotRead)
@@ -38,9 +31,10 @@ QString unusedUnknownReason(const ScanResult& result)
     const int notReached = result.presets(ReadState::NotReached).size();
     QStringList why;
     if (notRead > 0)
-        why << QStringLiteral("the cabs of %1 could not be read").arg(presetsText(notRead));
+        why << QStringLiteral("the cabs of %1 could not be read")
+                   .arg(ScanResult::presetsText(notRead));
     if (notReached > 0)
-        why << QStringLiteral("the scan did not reach %1").arg(presetsText(notReached));
+        why << QStringLiteral("the scan did not reach %1").arg(ScanResult::presetsText(notReached));
     if (result.isEmpty() || why.isEmpty())
         return QString();
     return QStringLiteral("No slot is known to be unused: ") + why.join(QStringLiteral(" and "));
