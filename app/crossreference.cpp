@@ -2,6 +2,7 @@
 #include "crossreference.h"
 
 #include "scanresult.h"
+#include "unusedcabs.h"
 
 CrossReference::CrossReference(const ScanResult& result)
     : result(result)
@@ -12,15 +13,47 @@ CrossReference::CrossReference(const ScanResult& result)
     }
 }
 
+bool CrossReference::Row::contains(const QString& text) const
+{
+    if (key.contains(text, Qt::CaseInsensitive))
+        return true;
+    for (const QString& entry : entries) {
+        if (entry.contains(text, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+QString CrossReference::title(View view)
+{
+    switch (view) {
+    case PresetCabs:
+        break;
+    case CabPresets:
+        return QStringLiteral("Cab -> Presets");
+    case UnusedCabs:
+        return QStringLiteral("Unused user cabs");
+    }
+    return QStringLiteral("Preset -> Cabs");
+}
+
 QStringList CrossReference::headers(View view)
 {
-    if (view == PresetCabs)
-        return { QStringLiteral("Preset"), QStringLiteral("Cabs") };
-    return { QStringLiteral("Cab"), QStringLiteral("Presets") };
+    switch (view) {
+    case PresetCabs:
+        break;
+    case CabPresets:
+        return { QStringLiteral("Cab"), QStringLiteral("Presets") };
+    case UnusedCabs:
+        return { QStringLiteral("Unused user cab") };
+    }
+    return { QStringLiteral("Preset"), QStringLiteral("Cabs") };
 }
 
 QVector<CrossReference::Row> CrossReference::rows(View view) const
 {
+    if (view == UnusedCabs)
+        return unusedRows();
     const int count = view == PresetCabs ? result.presetCount() : result.cabCount();
     QVector<Row> rows;
     rows.reserve(count);
@@ -63,6 +96,18 @@ CrossReference::Row CrossReference::cabRow(int cab) const
     }
     row.entries += usageMarks;
     return row;
+}
+
+QVector<CrossReference::Row> CrossReference::unusedRows() const
+{
+    QVector<Row> rows;
+    for (int cab : unusedUserCabs(result)) {
+        Row row;
+        row.key = result.cabName(static_cast<unsigned short>(cab));
+        row.marked = result.cabNameStates.at(cab) != ReadState::Read;
+        rows.append(row);
+    }
+    return rows;
 }
 
 QString CrossReference::presetNumber(int preset) const

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The two cross-reference views of a scan, "Preset -> Cabs" and "Cab -> Presets": the texts of
-// the rows that the table and the exports show, with the marks of what was not read.
+// The views of a scan, "Preset -> Cabs", "Cab -> Presets" and the unused user cab slots: the
+// texts of the rows that the table and the exports show, with the marks of what was not read.
 #pragma once
 
 #include <QList>
@@ -12,7 +12,7 @@ class ScanResult;
 
 class CrossReference {
 public:
-    enum View { PresetCabs, CabPresets };
+    enum View { PresetCabs, CabPresets, UnusedCabs };
 
     struct Row {
         QString key;
@@ -20,17 +20,25 @@ public:
         // Some of the row was not read, or not reached: its list may be short, its names
         // stand in for what is unknown.
         bool marked = false;
+
+        // Whether the key or one of the entries holds the text, in any case.
+        bool contains(const QString& text) const;
     };
 
     explicit CrossReference(const ScanResult& result);
 
+    // "Preset -> Cabs", "Cab -> Presets", "Unused user cabs".
+    static QString title(View view);
+    // One header per column: two for the cross-references, one for the unused slots.
     static QStringList headers(View view);
-    // One row per preset or cabinet of the scanned unit; none before a scan.
+    // One row per preset or cabinet of the scanned unit, or per unused user slot, whose
+    // entries are empty; none before a scan.
     QVector<Row> rows(View view) const;
 
 private:
     Row presetRow(int preset) const;
     Row cabRow(int cab) const;
+    QVector<Row> unusedRows() const;
     QString presetNumber(int preset) const;
 
     const ScanResult& result;

@@ -23,10 +23,12 @@ QString CsvExport::field(const QString& text, QChar separator)
     return quote + quoted + quote;
 }
 
-QString CsvExport::line(const QString& first, const QStringList& rest, QChar separator)
+QString CsvExport::line(
+    const QString& first, const QStringList& rest, QChar separator, bool oneColumn)
 {
     QString text = field(first, separator);
-    text += separator;
+    if (!oneColumn)
+        text += separator;
     for (int i = 0; i < rest.size(); ++i) {
         if (i > 0)
             text += separator;
@@ -40,9 +42,10 @@ void CsvExport::write(QTextStream& out, CrossReference::View view,
     const QVector<CrossReference::Row>& rows, QChar separator)
 {
     const QStringList headers = CrossReference::headers(view);
-    out << line(headers.at(0), headers.mid(1), separator);
+    const bool oneColumn = headers.size() == 1;
+    out << line(headers.at(0), headers.mid(1), separator, oneColumn);
     for (const CrossReference::Row& row : rows)
-        out << line(row.key, row.entries, separator);
+        out << line(row.key, row.entries, separator, oneColumn);
 }
 
 bool CsvExport::write(QIODevice& device, const QList<Table>& tables, QChar separator)

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Writes a cross-reference view as delimited text that spreadsheets read back cell for cell.
+// Writes a view of a scan as delimited text that spreadsheets read back cell for cell.
 #pragma once
 
 #include "crossreference.h"
@@ -38,5 +38,7 @@ public:
         const QVector<CrossReference::Row>& rows, QChar separator);
 
 private:
-    static QString line(const QString& first, const QStringList& rest, QChar separator);
+    // The first field, then the rest after a separator, which a view of one column has none of.
+    static QString line(
+        const QString& first, const QStringList& rest, QChar separator, bool oneColumn);
 };

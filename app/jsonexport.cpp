@@ -3,6 +3,7 @@
 
 #include "axefxmessage.h"
 #include "scanresult.h"
+#include "wholefile.h"
 
 namespace {
 
@@ -122,4 +123,11 @@ QJsonObject JsonExport::cab(int cab) const
     object.insert(QStringLiteral("presets"),
         arrayOf(result.cabPresets.at(cab), [this](int p) { return presetRef(p); }));
     return object;
+}
+
+bool JsonExport::save(const QString& fileName) const
+{
+    const QByteArray text = document().toJson();
+    return saveWholeFile(fileName, QIODevice::NotOpen,
+        [&text](QIODevice& file) { return file.write(text) == text.size(); });
 }

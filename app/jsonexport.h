@@ -24,6 +24,10 @@ public:
     // {"format", "formatVersion", "unit", "unusedCabs"}: the given cabinets, in that order.
     QJsonDocument unusedDocument(const QList<int>& unusedCabs) const;
 
+    // Writes document() whole or not at all: an existing file of that name stays as it was
+    // when the file cannot be created or written.
+    bool save(const QString& fileName) const;
+
 private:
     QJsonObject unit() const;
     QJsonObject presetRef(int preset) const;

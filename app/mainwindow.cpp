@@ -2,18 +2,26 @@
 #include "mainwindow.h"
 
 #include "csvexport.h"
+#include "jsonexport.h"
+#include "jsonimport.h"
 #include "pdfexport.h"
 #include "scanoverlay.h"
+#include "unusedcabs.h"
+#include "wholetextdelegate.h"
 
 #include <QApplication>
 #include <QBrush>
 #include <QCloseEvent>
 #include <QDebug>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QStyleFactory>
 
@@ -75,16 +83,23 @@ QPalette darkPalette()
 }
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent)
+MainWindow::MainWindow(const QString& scanFile, QWidget* parent)
     : QMainWindow(parent)
     , job(axeFx)
 {
     ui.setupUi(this);
+    baseTitle = windowTitle();
+    ui.tableWidget->setItemDelegate(new WholeTextDelegate(ui.tableWidget));
     applyLook();
     connectCommands();
     addStatusProgress();
     restoreSettings();
+    showRecordName();
     show();
+    if (!scanFile.isEmpty()) {
+        openScan(scanFile);
+        return;
+    }
     // The start-up search, and the first scan when the unit answers.
     refresh();
 }
@@ -109,6 +124,15 @@ void MainWindow::connectCommands()
     connect(ui.radioButton_CabVersPreset, SIGNAL(clicked(bool)), this, SLOT(setupTable()));
     connect(ui.actionExport_as_CSV, SIGNAL(triggered(bool)), this, SLOT(ExportCSV()));
     connect(ui.actionExport_as_PDF, SIGNAL(triggered(bool)), this, SLOT(ExportPDF()));
+    connect(ui.actionPrint, SIGNAL(triggered(bool)), this, SLOT(print()));
+    connect(ui.actionSave_scan, SIGNAL(triggered(bool)), this, SLOT(saveScan()));
+    connect(ui.actionOpen_scan, SIGNAL(triggered(bool)), this, SLOT(openScan()));
+    connect(ui.radioButton_UnusedCabs, SIGNAL(clicked(bool)), this, SLOT(setupTable()));
+    connect(ui.lineEdit_Filter, &QLineEdit::textChanged, this, &MainWindow::applyFilter);
+    ui.actionPrint->setShortcut(QKeySequence::Print);
+    ui.actionSave_scan->setShortcut(QKeySequence::Save);
+    ui.actionOpen_scan->setShortcut(QKeySequence::Open);
+    ui.actionRefresh->setShortcut(QKeySequence::Refresh);
 
     connect(&job, &ScanJob::started, this, &MainWindow::showScan);
     connect(&job, &ScanJob::phaseStarted, this, &MainWindow::startPhase);
@@ -140,6 +164,9 @@ void MainWindow::refresh()
     const ScanJob::Outcome outcome = job.run();
     overlay.reset();
     QApplication::restoreOverrideCursor();
+    if (job.showsLastRun())
+        recordFile.clear();
+    showRecordName();
     setupTable();
     reportOutcome(outcome);
     if (outcome == ScanJob::Complete)
@@ -208,19 +235,26 @@ void MainWindow::showProgress(ScanJob::Phase phase, int percent)
 void MainWindow::setupTable()
 {
     const CrossReference::View view = currentView();
+    const QStringList headers = CrossReference::headers(view);
     QTableWidget* table = ui.tableWidget;
     table->clear();
-    table->setColumnCount(2);
-    table->setHorizontalHeaderLabels(CrossReference::headers(view));
+    table->setColumnCount(headers.size());
+    table->setHorizontalHeaderLabels(headers);
     configureTable();
 
-    const QVector<CrossReference::Row> rows = CrossReference(job.result()).rows(view);
+    const QString unknown
+        = view == CrossReference::UnusedCabs ? unusedUnknownReason(job.result()) : QString();
+    ui.label_UnusedNote->setText(unknown);
+    ui.label_UnusedNote->setVisible(!unknown.isEmpty());
+
+    tableRows = CrossReference(job.result()).rows(view);
+    const QVector<CrossReference::Row>& rows = tableRows;
     table->setUpdatesEnabled(false);
     table->setRowCount(rows.size());
     for (int r = 0; r < rows.size(); ++r) {
         const CrossReference::Row& row = rows.at(r);
         const QStringList cells { row.key, row.entries.join(QLatin1String(kTableEntrySeparator)) };
-        for (int column = 0; column < cells.size(); ++column) {
+        for (int column = 0; column < headers.size(); ++column) {
             auto* item = new QTableWidgetItem(cells.at(column));
             // What was not read is dimmed and slanted, beside its "(not read)" mark.
             if (row.marked) {
@@ -232,7 +266,29 @@ void MainWindow::setupTable()
             table->setItem(r, column, item);
         }
     }
+    applyFilter();
     table->setUpdatesEnabled(true);
+}
+
+void MainWindow::applyFilter()
+{
+    const QString text = ui.lineEdit_Filter->text();
+    for (int r = 0; r < tableRows.size(); ++r)
+        ui.tableWidget->setRowHidden(r, !tableRows.at(r).contains(text));
+}
+
+void MainWindow::showRecordName()
+{
+    const ScanResult& record = job.result();
+    ui.actionSave_scan->setEnabled(!record.isEmpty());
+    if (record.isEmpty()) {
+        setWindowTitle(baseTitle);
+        return;
+    }
+    const QString name = !recordFile.isEmpty()
+        ? QFileInfo(recordFile).fileName()
+        : tr("AxeFx, %1").arg(QLocale().toString(record.scannedAt, QLocale::ShortFormat));
+    setWindowTitle(baseTitle + QStringLiteral(" \u2014 ") + name);
 }
 
 void MainWindow::configureTable()
@@ -253,6 +309,8 @@ void MainWindow::configureTable()
 
 CrossReference::View MainWindow::currentView() const
 {
+    if (ui.radioButton_UnusedCabs->isChecked())
+        return CrossReference::UnusedCabs;
     return ui.radioButton_PresetVersCab->isChecked() ? CrossReference::PresetCabs
                                                      : CrossReference::CabPresets;
 }
@@ -288,6 +346,68 @@ void MainWindow::ExportPDF()
     }
     rememberFolder(fileName);
     settings.sync();
+}
+
+void MainWindow::print()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    printReport(printer);
+}
+
+void MainWindow::printReport(QPagedPaintDevice& printer) const
+{
+    PdfExport(job.result(), currentView()).paint(printer);
+}
+
+void MainWindow::saveScan()
+{
+    if (job.result().isEmpty())
+        return;
+    const QString fileName = QFileDialog::getSaveFileName(this, tr("Save scan"),
+        settings.value(kLastFolderKey).toString(), tr("Tollmark scans (*.json)"));
+    if (fileName.isEmpty())
+        return;
+    if (!JsonExport(job.result()).save(fileName)) {
+        QMessageBox::warning(this, tr("Save scan"),
+            tr("%1 could not be written.").arg(QDir::toNativeSeparators(fileName)));
+        return;
+    }
+    rememberFolder(fileName);
+    recordFile = fileName;
+    showRecordName();
+}
+
+void MainWindow::openScan()
+{
+    const QString fileName = QFileDialog::getOpenFileName(this, tr("Open scan"),
+        settings.value(kLastFolderKey).toString(), tr("Tollmark scans (*.json)"));
+    if (!fileName.isEmpty())
+        openScan(fileName);
+}
+
+bool MainWindow::openScan(const QString& fileName)
+{
+    // A scan under way would replace the record when it ends.
+    if (job.isRunning())
+        return false;
+    ScanResult opened;
+    QString reason;
+    if (!JsonImport::load(fileName, opened, reason)) {
+        QMessageBox::warning(this, tr("Open scan"),
+            tr("%1 cannot be opened: %2.").arg(QDir::toNativeSeparators(fileName), reason));
+        return false;
+    }
+    rememberFolder(fileName);
+    job.setResult(opened);
+    recordFile = fileName;
+    showRecordName();
+    setupTable();
+    statusBar()->showMessage(
+        tr("Opened %1: %2").arg(QFileInfo(fileName).fileName(), opened.presetsReadText()));
+    return true;
 }
 
 QString MainWindow::askForDestination(const QString& filter)
@@ -329,6 +449,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange) {
         ui.retranslateUi(this);
+        baseTitle = windowTitle();
+        showRecordName();
+    }
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The application's one window: scans the AxeFx, shows which cabinets each preset uses or
-// which presets use each cabinet, and exports that table.
+// The application's one window: scans the AxeFx or opens a saved scan, shows which cabinets
+// each preset uses, which presets use each cabinet or which user slots are free, and exports,
+// prints and saves it.
 #pragma once
 
 #include "axefx.h"
@@ -13,6 +14,7 @@
 
 #include <memory>
 
+class QPagedPaintDevice;
 class QProgressBar;
 class ScanOverlay;
 
@@ -20,14 +22,24 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    // Searches for the unit and scans it, or, given a saved scan, shows that instead.
+    explicit MainWindow(const QString& scanFile = QString(), QWidget* parent = nullptr);
     ~MainWindow() override;
+
+    // The report of the view shown, as Export as PDF writes it, on a printer set up already.
+    void printReport(QPagedPaintDevice& printer) const;
+    // Shows the scan saved in the file; a file that cannot be read is reported in a message
+    // box and changes nothing.
+    bool openScan(const QString& fileName);
 
 public slots:
     void refresh();
     void setupTable();
     void ExportCSV();
     void ExportPDF();
+    void print();
+    void saveScan();
+    void openScan();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -47,6 +59,8 @@ private:
     void reportOutcome(ScanJob::Outcome outcome);
 
     void configureTable();
+    void applyFilter();
+    void showRecordName();
     CrossReference::View currentView() const;
     QVector<CrossReference::Row> exportRows(CrossReference::View view) const;
     QString askForDestination(const QString& filter);
@@ -56,8 +70,14 @@ private:
     AxeFX axeFx;
     QProgressBar* progressBar = nullptr;
     bool polling = false;
-    // Runs the scan and holds its result, the two usage vectors with their layout.
+    // Runs the scan and holds the record shown, read from the unit or from a file.
     ScanJob job;
+    // The file the record shown was opened from or saved to; empty for a scan not saved.
+    QString recordFile;
+    // The form's title, which the name of the record shown follows.
+    QString baseTitle;
+    // The rows of the table, which the filter shows or hides.
+    QVector<CrossReference::Row> tableRows;
     QSettings settings;
     std::unique_ptr<ScanOverlay> overlay;
 };

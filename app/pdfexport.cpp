@@ -2,6 +2,7 @@
 #include "pdfexport.h"
 
 #include "scanresult.h"
+#include "unusedcabs.h"
 #include "wholefile.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -44,6 +45,7 @@ PdfExport::PdfExport(const ScanResult& result, CrossReference::View view)
     , cabCount(result.cabCount())
     , complete(result.isComplete())
     , notRead(result.notReadText())
+    , unusedUnknown(view == CrossReference::UnusedCabs ? unusedUnknownReason(result) : QString())
     , date(result.scannedAt.isValid() ? result.scannedAt : QDateTime::currentDateTime())
 { }
 
@@ -54,8 +56,7 @@ void PdfExport::setDate(const QDateTime& date)
 
 QString PdfExport::title() const
 {
-    const QStringList headers = CrossReference::headers(view);
-    return tr("Tollmark: %1 -> %2").arg(headers.at(0), headers.at(1));
+    return tr("Tollmark: %1").arg(CrossReference::title(view));
 }
 
 void PdfExport::fill(QTextDocument& document) const
@@ -66,9 +67,11 @@ void PdfExport::fill(QTextDocument& document) const
     cursor.insertText(QLocale().toString(date, QLocale::LongFormat), QTextCharFormat());
     cursor.insertBlock();
     cursor.insertText(extent());
-    if (!notRead.isEmpty()) {
+    for (const QString& line : { notRead, unusedUnknown }) {
+        if (line.isEmpty())
+            continue;
         cursor.insertBlock();
-        cursor.insertText(notRead);
+        cursor.insertText(line);
     }
     fillTable(document);
 }
@@ -82,11 +85,14 @@ QString PdfExport::extent() const
 
 void PdfExport::fillTable(QTextDocument& document) const
 {
+    const QStringList headers = CrossReference::headers(view);
     QTextTableFormat format;
     format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-    format.setColumnWidthConstraints(
-        { QTextLength(QTextLength::PercentageLength, kKeyColumnPercent),
-            QTextLength(QTextLength::PercentageLength, 100 - kKeyColumnPercent) });
+    if (headers.size() > 1) {
+        format.setColumnWidthConstraints(
+            { QTextLength(QTextLength::PercentageLength, kKeyColumnPercent),
+                QTextLength(QTextLength::PercentageLength, 100 - kKeyColumnPercent) });
+    }
     format.setHeaderRowCount(1);
     format.setCellSpacing(0);
     format.setCellPadding(kCellPadding);
@@ -97,7 +103,6 @@ void PdfExport::fillTable(QTextDocument& document) const
 
     QTextCursor cursor(&document);
     cursor.movePosition(QTextCursor::End);
-    const QStringList headers = CrossReference::headers(view);
     QTextTable* table = cursor.insertTable(rows.size() + 1, headers.size(), format);
     for (int column = 0; column < headers.size(); ++column) {
         table->cellAt(0, column).firstCursorPosition().insertText(
@@ -106,8 +111,9 @@ void PdfExport::fillTable(QTextDocument& document) const
     for (int r = 0; r < rows.size(); ++r) {
         const CrossReference::Row& row = rows.at(r);
         table->cellAt(r + 1, 0).firstCursorPosition().insertText(row.key);
-        table->cellAt(r + 1, 1).firstCursorPosition().insertText(
-            row.entries.join(QLatin1String(kEntrySeparator)));
+        if (headers.size() > 1)
+            table->cellAt(r + 1, 1).firstCursorPosition().insertText(
+                row.entries.join(QLatin1String(kEntrySeparator)));
     }
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Renders a cross-reference view of a scan into a PDF document: a title, the date of the scan,
-// how much of the unit it read, and the two-column table across the page's width and as many pages
-// as it needs, its header row repeated on each, each page numbered.
+// Renders a view of a scan into a PDF document: a title, the date of the scan, how much of the
+// unit it read, and the view's table across the page's width and as many pages as it needs,
+// its header row repeated on each, each page numbered.
 #pragma once
 
 #include "crossreference.h"
@@ -49,5 +49,7 @@ private:
     int cabCount;
     bool complete;
     QString notRead;
+    // Why the unused slots' table is empty, when it must be.
+    QString unusedUnknown;
     QDateTime date;
 };

@@ -109,6 +109,11 @@ QString ScanResult::mark(ReadState state)
                                     : QLatin1Char('(') + stateText(state) + QLatin1Char(')');
 }
 
+QString ScanResult::presetsText(int count)
+{
+    return count == 1 ? QStringLiteral("1 preset") : QStringLiteral("%1 presets").arg(count);
+}
+
 QString ScanResult::presetsReadText() const
 {
     return QStringLiteral("%1 of %2 presets read")
@@ -123,4 +128,13 @@ QString ScanResult::notReadText() const
         return QString();
     return notRead == 1 ? QStringLiteral("1 entry could not be read")
                         : QStringLiteral("%1 entries could not be read").arg(notRead);
+}
+
+bool operator==(const ScanResult& a, const ScanResult& b)
+{
+    return a.model == b.model && a.displayOffset == b.displayOffset && a.scannedAt == b.scannedAt
+        && a.cabNames == b.cabNames && a.cabNameStates == b.cabNameStates
+        && a.presetNames == b.presetNames && a.presetNameStates == b.presetNameStates
+        && a.presetCabs == b.presetCabs && a.usageStates == b.usageStates
+        && a.cabPresets == b.cabPresets;
 }

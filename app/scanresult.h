@@ -54,6 +54,8 @@ public:
     static QString stateText(ReadState state);
     // The state in brackets, as the views and exports write it.
     static QString mark(ReadState state);
+    // "1 preset", "3 presets".
+    static QString presetsText(int count);
     // "120 of 384 presets read": presets whose cabinets were read.
     QString presetsReadText() const;
     // "3 entries could not be read", or empty when all were.
@@ -73,5 +75,12 @@ public:
     // Per cabinet: the presets that use it, derived from presetCabs.
     UsageLists cabPresets;
 };
+
+// Every member alike, the date to the millisecond.
+bool operator==(const ScanResult& a, const ScanResult& b);
+inline bool operator!=(const ScanResult& a, const ScanResult& b)
+{
+    return !(a == b);
+}
 
 Q_DECLARE_METATYPE(ScanResult)

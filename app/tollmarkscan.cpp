@@ -169,11 +169,6 @@ Output outputOf(const ScanResult& result, const ScanOptions& options)
                           : csvOutput(tables, options.views);
 }
 
-QString presetsText(int count)
-{
-    return count == 1 ? QStringLiteral("1 preset") : QStringLiteral("%1 presets").arg(count);
-}
-
 // One line on standard error for every entry the unit did not answer.
 void listNotRead(const ScanResult& result)
 {
@@ -270,7 +265,7 @@ int main(int argc, char* argv[])
         return fail(kNotRead,
             QStringLiteral("the cabs of %1 could not be read, so no slot is known to be unused; "
                            "nothing written")
-                .arg(presetsText(result.presets(ReadState::NotRead).size())));
+                .arg(ScanResult::presetsText(result.presets(ReadState::NotRead).size())));
 
     if (!writeOutput(options.output, outputOf(result, options)))
         return fail(kNotWritable,

@@ -3,6 +3,8 @@
 
 #include "scanresult.h"
 
+#include <QStringList>
+
 QList<int> unusedUserCabs(const ScanResult& result)
 {
     if (result.isEmpty() || result.usageStates.contains(ReadState::NotRead)
@@ -21,4 +23,19 @@ QList<int> unusedUserCabs(const ScanResult& result)
             named.append(cab);
     }
     return named + empty;
+}
+
+QString unusedUnknownReason(const ScanResult& result)
+{
+    const int notRead = result.presets(ReadState::NotRead).size();
+    const int notReached = result.presets(ReadState::NotReached).size();
+    QStringList why;
+    if (notRead > 0)
+        why << QStringLiteral("the cabs of %1 could not be read")
+                   .arg(ScanResult::presetsText(notRead));
+    if (notReached > 0)
+        why << QStringLiteral("the scan did not reach %1").arg(ScanResult::presetsText(notReached));
+    if (result.isEmpty() || why.isEmpty())
+        return QString();
+    return QStringLiteral("No slot is known to be unused: ") + why.join(QStringLiteral(" and "));
 }

@@ -6,7 +6,7 @@
 set(TOLLMARK_QT "" CACHE STRING "Qt major version to build with: 5, 6, or empty for 6 when found")
 set_property(CACHE TOLLMARK_QT PROPERTY STRINGS "" 5 6)
 
-set(_tollmark_qt_modules Core Gui Widgets Test)
+set(_tollmark_qt_modules Core Gui Widgets PrintSupport Test)
 
 if(TOLLMARK_QT STREQUAL "" OR TOLLMARK_QT STREQUAL "6")
   if(TOLLMARK_QT STREQUAL "6")

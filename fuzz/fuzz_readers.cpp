@@ -6,11 +6,17 @@
 
 #include <axefxmessage.h>
 #include <axefxreply.h>
+#include <jsonexport.h>
+#include <jsonimport.h>
 #include <qrtmididevident.h>
+#include <scanresult.h>
 #include <simbankjson.h>
 #include <simdevice.h>
 #include <simframe.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringList>
 
 #include <algorithm>
@@ -130,6 +136,81 @@ void simBank(FuzzInput& in)
         FUZZ_CHECK(SimBankJson::read(SimBankJson::write(bank), &again, &error) && again == bank);
 }
 
+// A scan of the smaller layout with names and usages in every state, and cabinet numbers the
+// unit's signed parameter can hold but no slot has.
+ScanResult scanWithGaps()
+{
+    ScanResult result(3, 1);
+    result.scannedAt = QDateTime::fromString(QStringLiteral("2026-12-08T06:55:05Z"), Qt::ISODate);
+    for (int cab = 0; cab < result.cabCount(); ++cab) {
+        result.cabNames[cab] = cab % 3 ? QStringLiteral("Cab %1").arg(cab) : QString();
+        result.cabNameStates[cab] = cab == 5 ? ReadState::NotRead : ReadState::Read;
+    }
+    for (int preset = 0; preset < result.presetCount(); ++preset) {
+        const ReadState state = preset < 300 ? ReadState::Read : ReadState::NotReached;
+        result.presetNames[preset]
+            = state == ReadState::Read ? QStringLiteral("P%1").arg(preset) : QString();
+        result.presetNameStates[preset] = preset == 7 ? ReadState::NotRead : state;
+        result.setUsage(
+            preset, { preset % 240, -preset }, preset == 9 ? ReadState::NotRead : state);
+    }
+    result.indexCabs();
+    return result;
+}
+
+// The document with the value given merged into one of its parts: its members replace those
+// of an object, any other value the part itself. Reaches the checks a whole document of
+// random bytes seldom gets to.
+QByteArray patched(const QJsonObject& root, int part, int index, const QByteArray& text)
+{
+    const QJsonValue value = QJsonDocument::fromJson("[" + text + "]").array().at(0);
+    const auto merged = [&value](const QJsonValue& old) -> QJsonValue {
+        if (!value.isObject() || !old.isObject())
+            return value;
+        QJsonObject object = old.toObject();
+        const QJsonObject members = value.toObject();
+        for (auto it = members.begin(); it != members.end(); ++it)
+            object.insert(it.key(), it.value());
+        return object;
+    };
+    QJsonObject document = root;
+    if (part == 1) {
+        document = merged(root).toObject();
+    } else if (part == 2) {
+        document[QStringLiteral("unit")] = merged(root[QStringLiteral("unit")]);
+    } else {
+        const QString list = index % 2 ? QStringLiteral("cabs") : QStringLiteral("presets");
+        QJsonArray entries = root[list].toArray();
+        const int at = (index / 2) % entries.size();
+        entries[at] = merged(entries.at(at));
+        document[list] = entries;
+    }
+    return QJsonDocument(document).toJson(QJsonDocument::Compact);
+}
+
+// A saved scan: the input whole, or a part of a saved record replaced. A refused file says why
+// and leaves the record as it was; an opened one saves as a file that opens as the same
+// record and saves byte for byte the same again.
+void scanFile(FuzzInput& in)
+{
+    static const ScanResult before = scanWithGaps();
+    static const QJsonObject saved = JsonExport(before).document().object();
+    const int part = in.byte() % 4;
+    const int low = in.byte();
+    const int index = low | in.byte() << 8;
+    const QByteArray rest = in.rest();
+    const QByteArray json = part == 0 ? rest : patched(saved, part, index, rest);
+    ScanResult result = before, again;
+    QString reason;
+    if (!JsonImport::read(json, result, reason)) {
+        FUZZ_CHECK(!reason.isEmpty() && result == before);
+        return;
+    }
+    const QByteArray out = JsonExport(result).document().toJson();
+    FUZZ_CHECK(JsonImport::read(out, again, reason) && again == result);
+    FUZZ_CHECK(JsonExport(again).document().toJson() == out);
+}
+
 // The parameter readers all run on each input; the selector only picks the header to find.
 template <unsigned char function> void parameters(FuzzInput& in)
 {
@@ -150,9 +231,10 @@ template <unsigned char function> void parameters(FuzzInput& in)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
 {
-    static void (*const readers[])(FuzzInput&) = { hexText, pattern, identity, matchers, matchers,
-        names, parameters<kFunctionParamValue>, parameters<kFunctionParamInfo>,
-        parameters<kFunctionParamStrings>, parameters<kFunctionBlockGrid>, simRequests, simBank };
+    static void (*const readers[])(FuzzInput&)
+        = { hexText, pattern, identity, matchers, matchers, names, parameters<kFunctionParamValue>,
+              parameters<kFunctionParamInfo>, parameters<kFunctionParamStrings>,
+              parameters<kFunctionBlockGrid>, simRequests, simBank, scanFile };
     FuzzInput in(bytes, size);
     const std::uint8_t selector = in.byte();
     if (selector >= std::size(readers))

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The cross-reference views of a scan record and their CSV: the rows with either display
-// offset, before any scan, the marks of what was not read or not reached, the unused user
-// slots, the separator the locale asks for, fields quoted only where they must be, and a
-// file that cannot be made.
+// The views of a scan record and their CSV: the rows with either display offset, before any
+// scan, the marks of what was not read or not reached, the unused user slots and why none are
+// listed, what the filter keeps, the separator the locale asks for, fields quoted only where
+// they must be, and a file that cannot be made.
 #include "crossreference.h"
 #include "csvexport.h"
 #include "scanresult.h"
@@ -46,6 +46,29 @@ ScanResult withGaps()
     return result;
 }
 
+// The small layout with every entry read: user slots U1 to U100 are cabinets 132 to 231.
+// Preset 0 uses U1; U3 is named, the rest are empty.
+ScanResult allRead()
+{
+    ScanResult result(3, 0);
+    result.presetNameStates.fill(ReadState::Read);
+    result.cabNameStates.fill(ReadState::Read);
+    result.usageStates.fill(ReadState::Read);
+    result.cabNames[134] = "Spare";
+    result.setUsage(0, { 132 }, ReadState::Read);
+    result.indexCabs();
+    return result;
+}
+
+// "U4()" to "U100()", the empty user slots after U3.
+QStringList emptySlotsFromU4()
+{
+    QStringList labels;
+    for (int slot = 4; slot <= 100; ++slot)
+        labels << QStringLiteral("U%1()").arg(slot);
+    return labels;
+}
+
 // The rows as "key|entries", a "*" before those marked.
 QStringList texts(const ScanResult& result, int view)
 {
@@ -61,7 +84,8 @@ QString contents(const QString& path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : "(missing)";
 }
 
-const int kPresets = CrossReference::PresetCabs, kCabs = CrossReference::CabPresets;
+const int kPresets = CrossReference::PresetCabs, kCabs = CrossReference::CabPresets,
+          kUnused = CrossReference::UnusedCabs;
 
 } // namespace
 
@@ -73,6 +97,8 @@ private slots:
     void views();
     void unused_data();
     void unused();
+    void filter_data();
+    void filter();
     void csv_data();
     void csv();
 };
@@ -97,6 +123,17 @@ void TestTables::views_data()
         << QStringList { "*0 Plexi, Bright|F2(not read), F1(4x12)", "*1 (not read)|",
                "*2 Say \"hi\"\nthere|F5(IR), F5(IR), U65404(), (not read)",
                "*3 (not reached)|(not reached)" };
+    // Named slots first, then the empty ones; an unknown name is marked.
+    ScanResult nameless = allRead();
+    nameless.cabNameStates[133] = ReadState::NotRead;
+    QStringList unusedShown { "U3(Spare)|", "U2()|" };
+    for (const QString& label : emptySlotsFromU4())
+        unusedShown << label + '|';
+    QTest::newRow("unused") << allRead() << kUnused << unusedShown;
+    QTest::newRow("unused, a name not read")
+        << nameless << kUnused
+        << (QStringList { "*U2(not read)|", "U3(Spare)|" } + unusedShown.mid(2));
+    QTest::newRow("unused, gaps") << withGaps() << kUnused << QStringList();
     QTest::newRow("gaps, cabinets")
         << withGaps() << kCabs
         << QStringList { "*F1(4x12)|0(Plexi, Bright), (not read), (not reached)",
@@ -115,39 +152,70 @@ void TestTables::views()
 
 void TestTables::unused_data()
 {
-    // The small layout: user slots U1 to U100 are cabinets 132 to 231. Preset 0 uses U1;
-    // U3 is named, the rest are empty.
-    ScanResult result(3, 0);
-    result.presetNameStates.fill(ReadState::Read);
-    result.cabNameStates.fill(ReadState::Read);
-    result.usageStates.fill(ReadState::Read);
-    result.cabNames[134] = "Spare";
-    result.setUsage(0, { 132 }, ReadState::Read);
-    result.indexCabs();
+    const ScanResult result = allRead();
     QList<int> free { 134, 133 };
     for (int cab = 135; cab < 232; ++cab)
         free << cab;
     QTest::addColumn<ScanResult>("result");
     QTest::addColumn<QList<int>>("unused");
-    QTest::newRow("every preset read") << result << free;
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("every preset read") << result << free << QString();
     // A slot whose name is unknown may hold a cabinet: not listed with the empty ones.
     ScanResult nameless = result;
     nameless.cabNameStates[133] = ReadState::NotRead;
-    QTest::newRow("a slot's name not read") << nameless << (QList<int> { 133, 134 } + free.mid(2));
+    QTest::newRow("a slot's name not read")
+        << nameless << (QList<int> { 133, 134 } + free.mid(2)) << QString();
     // A preset whose cabinets are unknown may use any slot.
-    for (ReadState state : { ReadState::NotRead, ReadState::NotReached }) {
-        ScanResult gap = result;
-        gap.setUsage(383, {}, state);
-        QTest::newRow(qPrintable(ScanResult::stateText(state))) << gap << QList<int>();
-    }
-    QTest::newRow("nothing scanned") << ScanResult() << QList<int>();
+    ScanResult notRead = result;
+    notRead.setUsage(383, {}, ReadState::NotRead);
+    QTest::newRow("not read") << notRead << QList<int>()
+                              << "No slot is known to be unused: the cabs of 1 preset could not "
+                                 "be read";
+    ScanResult notReached = result;
+    notReached.setUsage(383, {}, ReadState::NotReached);
+    QTest::newRow("not reached")
+        << notReached << QList<int>()
+        << "No slot is known to be unused: the scan did not reach 1 preset";
+    ScanResult both = notRead;
+    for (int preset : { 380, 381, 382 })
+        both.setUsage(preset, {}, preset == 380 ? ReadState::NotRead : ReadState::NotReached);
+    QTest::newRow("both") << both << QList<int>()
+                          << "No slot is known to be unused: the cabs of 2 presets could not be "
+                             "read and the scan did not reach 2 presets";
+    QTest::newRow("nothing scanned") << ScanResult() << QList<int>() << QString();
 }
 
 void TestTables::unused()
 {
     QFETCH(ScanResult, result);
     QFETCH(QList<int>, unused);
+    QFETCH(QString, reason);
     QCOMPARE(unusedUserCabs(result), unused);
+    QCOMPARE(unusedUnknownReason(result), reason);
+}
+
+void TestTables::filter_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("nothing typed") << "" << true;
+    QTest::newRow("the key, other case") << "CLEAN lead" << true;
+    QTest::newRow("the preset number") << "12" << true;
+    QTest::newRow("inside an entry") << "recto" << true;
+    QTest::newRow("the last entry") << "my ir" << true;
+    QTest::newRow("a mark") << "not read" << true;
+    // The entries are looked at one by one, not as the table joins them.
+    QTest::newRow("across two entries") << "recto), u" << false;
+    QTest::newRow("nowhere") << "bass" << false;
+}
+
+void TestTables::filter()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, kept);
+    const CrossReference::Row row { "12 Clean Lead",
+        { "F2(4x12 Recto)", "U5(My IR)", "(not read)" }, true };
+    QCOMPARE(row.contains(text), kept);
 }
 
 void TestTables::csv_data()
@@ -168,6 +236,10 @@ void TestTables::csv_data()
                           << "Preset,Cabs\n\"0 Plexi, Bright\",F2(not read),F1(4x12)\n"
                              "1 (not read),\n\"2 Say \"\"hi\"\"\nthere\",F5(IR),F5(IR),U65404(),"
                              "(not read)\n3 (not reached),(not reached)\n";
+    // One column: no separator behind the label.
+    QTest::newRow("unused, comma decimals")
+        << "de_DE" << allRead() << kUnused
+        << "Unused user cab\nU3(Spare)\nU2()\n" + emptySlotsFromU4().join('\n') + '\n';
 }
 
 // Saved as the window and the scanner save; a file that cannot be made is reported.

@@ -52,21 +52,6 @@ SimBank testBank(quint8 model)
 // What a scan's output shows: a CrossReference::View, or one of these.
 enum Shows { kOlder = -1, kBoth = 2, kUnused, kJson, kPdf };
 
-// The labels of the user slots that no preset of the bank uses, named ones first.
-QStringList bankUnused(const SimBank& bank)
-{
-    QList<int> used;
-    for (int p = 0; p < bank.presetCount(); ++p)
-        used += bank.expectedCabs(p);
-    const ScanResult names = bankResult(bank);
-    QStringList named, empty;
-    for (int c = bank.factoryCabCount(); c < bank.cabCount(); ++c) {
-        if (!used.contains(c))
-            (names.bareCabName(c).isEmpty() ? empty : named) << names.cabName(c);
-    }
-    return named + empty;
-}
-
 // The unit as the bank has it; every preset and every cabinet, or only the unused slots, as
 // the rows of their views ("|" between the cells).
 void checkJson(const QJsonObject& json, const SimBank& bank, bool unused)

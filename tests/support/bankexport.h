@@ -46,3 +46,18 @@ inline QString bankCsv(const SimBank& bank, CrossReference::View view, int prese
     out.flush();
     return text;
 }
+
+// The labels of the user slots that no preset of the bank uses, named ones first.
+inline QStringList bankUnused(const SimBank& bank)
+{
+    QList<int> used;
+    for (int p = 0; p < bank.presetCount(); ++p)
+        used += bank.expectedCabs(p);
+    const ScanResult names = bankResult(bank);
+    QStringList named, empty;
+    for (int c = bank.factoryCabCount(); c < bank.cabCount(); ++c) {
+        if (!used.contains(c))
+            (names.bareCabName(c).isEmpty() ? empty : named) << names.cabName(c);
+    }
+    return named + empty;
+}
