@@ -4,12 +4,14 @@
 #include "axefx.h"
 #include "axefxcatalogue.h"
 #include "csvexport.h"
+#include "headlessgui.h"
 #include "jsonexport.h"
 #include "pdfexport.h"
 #include "scaninterrupt.h"
 #include "scanjob.h"
 #include "scanoptions.h"
 #include "scanprogress.h"
+#include "terminal.h"
 #include "unusedcabs.h"
 #include "wholefile.h"
 
@@ -23,12 +25,10 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QTemporaryFile>
-#include <QTextStream>
 
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -46,7 +46,7 @@ enum ExitStatus {
 
 void printLine(std::FILE* stream, const QString& line)
 {
-    std::fprintf(stream, "%s\n", line.toLocal8Bit().constData());
+    std::fprintf(stream, "%s\n", line.toUtf8().constData());
     std::fflush(stream);
 }
 
@@ -68,7 +68,7 @@ int listPorts()
     text += QStringLiteral("Output ports:\n");
     for (const QString& name : out.getPortNames())
         text += QStringLiteral("  %1\n").arg(name);
-    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fputs(text.toUtf8().constData(), stdout);
     return std::fflush(stdout) == 0 ? kComplete
                                     : fail(kNotWritable, QStringLiteral("cannot write the list"));
 }
@@ -117,22 +117,24 @@ struct Output {
 
 Output textOutput(const QString& text)
 {
-    return { QIODevice::Text, [text](QIODevice& device) {
-                QTextStream out(&device);
-                out << text;
-                out.flush();
-                return out.status() == QTextStream::Ok;
-            } };
+    const QByteArray bytes = text.toUtf8();
+    return { QIODevice::NotOpen,
+        [bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); } };
 }
 
-Output csvOutput(const CrossReference& tables, const QList<CrossReference::View>& views)
+// A file starts with the byte order mark that spreadsheets need to read it as UTF-8;
+// standard output goes to other programs, which would take the mark for text.
+Output csvOutput(
+    const CrossReference& tables, const QList<CrossReference::View>& views, bool toFile)
 {
     QList<CsvExport::Table> csv;
     for (CrossReference::View view : views)
         csv.append({ view, tables.rows(view, CrossReference::Full) });
     const QChar separator = CsvExport::separatorFor(QLocale::system());
-    return { QIODevice::Text,
-        [csv, separator](QIODevice& device) { return CsvExport::write(device, csv, separator); } };
+    const auto start = toFile ? CsvExport::ByteOrderMark : CsvExport::Plain;
+    return { QIODevice::NotOpen, [csv, separator, start](QIODevice& device) {
+                return CsvExport::write(device, csv, separator, start);
+            } };
 }
 
 Output pdfOutput(
@@ -177,7 +179,7 @@ Output outputOf(const AxeFxCatalogue& names, const ScanResult& result, const Sca
         break;
     }
     return options.unused ? textOutput(labelLines(names, unused))
-                          : csvOutput(tables, options.views);
+                          : csvOutput(tables, options.views, !options.output.isEmpty());
 }
 
 // To the file, whole or not at all, or to standard output.
@@ -193,6 +195,7 @@ bool writeOutput(const QString& path, const Output& output)
 
 int main(int argc, char* argv[])
 {
+    useUtf8StandardStreams();
     auto app = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tollmark-scan"));
 
@@ -202,10 +205,10 @@ int main(int argc, char* argv[])
         return fail(kUsage, reason + QStringLiteral(" (see --help)"));
     if (options.format == ScanOptions::Pdf) {
         // The PDF report lays its text out in the system's fonts, which takes a GUI
-        // application; the offscreen platform gives it one without a display. The other
+        // application; the headless platform gives it one without a window. The other
         // outputs need neither.
         app.reset();
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        chooseHeadlessPlatform();
         // Qt 5.15's offscreen platform plugin never frees its screen: its start-up stays out
         // of the leak check of sanitized builds.
 #if defined(__SANITIZE_ADDRESS__)
@@ -217,7 +220,7 @@ int main(int argc, char* argv[])
 #endif
     }
     if (options.showHelp) {
-        std::fputs(options.helpText.toLocal8Bit().constData(), stdout);
+        std::fputs(options.helpText.toUtf8().constData(), stdout);
         return std::fflush(stdout) == 0 ? kComplete : kNotWritable;
     }
     if (options.listPorts)
@@ -229,7 +232,7 @@ int main(int argc, char* argv[])
     AxeFX axeFx;
     ScanJob job(axeFx);
     QObject::connect(&interrupt, &ScanInterrupt::interrupted, &job, &ScanJob::stop);
-    ScanProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
+    ScanProgress progress(stderr, isTerminal(stderr));
     QObject::connect(&job, &ScanJob::progress, &job,
         [&progress](ScanJob::Phase phase, int percent) { progress.show(phase, percent); });
 

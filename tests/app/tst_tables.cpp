@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The cross-reference views and their CSV: what a scan enters in the usage vectors, the rows
 // with either display offset and with vectors shorter than the device, the separator the
-// locale asks for, fields quoted only where they must be, and a file that cannot be made.
+// locale asks for, fields quoted only where they must be, the same UTF-8 bytes and line
+// ends on every system, the byte order mark a file starts with, and a file that cannot be
+// made.
 #include "catalogue.h"
 #include "crossreference.h"
 #include "csvexport.h"
@@ -32,10 +34,8 @@ enum Usage { Scanned, NothingYet, OnlyNames };
 using Rows = QVector<CrossReference::Row>;
 
 // Preset 0 uses cabinets 1 and 0, preset 2 uses 4 twice and -1, which is no cabinet.
-Rows rows(Usage usage, int view, int extent, int offset = 0)
+Rows rows(Usage usage, int view, int extent, const Names& names)
 {
-    Names names;
-    names.offset = offset;
     UsageLists presetCabs, cabPresets;
     if (usage == Scanned) {
         CrossReference::startScan(presetCabs, cabPresets, 4, 5);
@@ -51,10 +51,10 @@ Rows rows(Usage usage, int view, int extent, int offset = 0)
         .rows(CrossReference::View(view), CrossReference::Extent(extent));
 }
 
-QString contents(const QString& path)
+QByteArray contents(const QString& path)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : "(missing)";
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : "(missing)";
 }
 
 const int kPresets = CrossReference::PresetCabs, kCabs = CrossReference::CabPresets;
@@ -104,8 +104,10 @@ void TestTables::views()
     QFETCH(int, extent);
     QFETCH(int, offset);
     QFETCH(QStringList, shown);
+    Names names;
+    names.offset = offset;
     QStringList texts;
-    for (const CrossReference::Row& row : rows(Usage(usage), view, extent, offset))
+    for (const CrossReference::Row& row : rows(Usage(usage), view, extent, names))
         texts << row.key + '|' + row.entries.join(", ");
     QCOMPARE(texts, shown);
 }
@@ -114,34 +116,52 @@ void TestTables::csv_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<int>("view");
-    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("foreignNames");
+    QTest::addColumn<QByteArray>("expected");
     QTest::newRow("comma decimals, presets")
-        << "de_DE" << kPresets
-        << "Preset;Cabs\n0 Plexi, Bright;\"C1(2x12; Open)\";C0(4x12)\n1 Clean;\n"
-           "\"2 Say \"\"hi\"\"\nthere\";C4(IR);C4(IR);C65535()\n3 Empty;\n";
+        << "de_DE" << kPresets << false
+        << QByteArray("Preset;Cabs\n0 Plexi, Bright;\"C1(2x12; Open)\";C0(4x12)\n1 Clean;\n"
+                      "\"2 Say \"\"hi\"\"\nthere\";C4(IR);C4(IR);C65535()\n3 Empty;\n");
     QTest::newRow("point decimals, cabinets")
-        << "en_US" << kCabs
-        << "Cab,Presets\nC0(4x12),\"0(Plexi, Bright)\"\nC1(2x12; Open),\"0(Plexi, Bright)\"\n"
-           "C2(),\nC3(),\nC4(IR),\"2(Say \"\"hi\"\"\nthere)\",\"2(Say \"\"hi\"\"\nthere)\"\n";
+        << "en_US" << kCabs << false
+        << QByteArray("Cab,Presets\nC0(4x12),\"0(Plexi, Bright)\"\nC1(2x12; Open),\"0(Plexi, "
+                      "Bright)\"\nC2(),\nC3(),\nC4(IR),\"2(Say \"\"hi\"\"\nthere)\",\"2(Say "
+                      "\"\"hi\"\"\nthere)\"\n");
+    // Names no legacy code page holds together: an en dash, a u umlaut, Cyrillic letters.
+    QTest::newRow("names outside ASCII, presets")
+        << "en_US" << kPresets << true
+        << QByteArray("Preset,Cabs\n0 Fuzz \xE2\x80\x93 Gr\xC3\xBCn,C1(\xD0\x9A\xD0\xB0\xD0\xB1 "
+                      "2x12),C0(4x12)\n1 Clean,\n\"2 Say \"\"hi\"\"\nthere\",C4(IR),C4(IR),"
+                      "C65535()\n3 Empty,\n");
 }
 
-// Saved as the window and the scanner save; a file that cannot be made is reported.
+// Saved as the window and the scanner save a file, with the byte order mark; written as the
+// scanner writes standard output, without. A file that cannot be made is reported.
 void TestTables::csv()
 {
     QFETCH(QString, locale);
     QFETCH(int, view);
-    QFETCH(QString, expected);
+    QFETCH(bool, foreignNames);
+    QFETCH(QByteArray, expected);
+    Names names;
+    if (foreignNames) {
+        names.presets[0] = QString::fromUtf8("Fuzz \xE2\x80\x93 Gr\xC3\xBCn");
+        names.cabs[1] = QString::fromUtf8("\xD0\x9A\xD0\xB0\xD0\xB1 2x12");
+    }
+    const QList<CsvExport::Table> tables { { CrossReference::View(view),
+        rows(Scanned, view, kFull, names) } };
     const QChar separator = CsvExport::separatorFor(QLocale(locale));
-    const auto save = [&](const QString& path) {
-        return CsvExport::save(
-            path, CrossReference::View(view), rows(Scanned, view, kFull), separator);
-    };
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("cabs.csv"));
-    QVERIFY(!save(dir.filePath(QStringLiteral("gone/cabs.csv"))));
-    QVERIFY(save(path));
-    QCOMPARE(contents(path), expected);
+    QVERIFY(!CsvExport::save(dir.filePath(QStringLiteral("gone/cabs.csv")), tables, separator));
+    QVERIFY(CsvExport::save(path, tables, separator));
+    QCOMPARE(contents(path), "\xEF\xBB\xBF" + expected);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({ "cabs.csv" }));
+
+    QBuffer stream;
+    QVERIFY(stream.open(QIODevice::WriteOnly));
+    QVERIFY(CsvExport::write(stream, tables, separator));
+    QCOMPARE(stream.data(), expected);
 }
 
 QTEST_GUILESS_MAIN(TestTables)
