@@ -3,10 +3,10 @@
 // every reader stays inside the bytes it is given and reports a reply too short as none.
 #pragma once
 
+#include <QtContainerFwd>
 #include <QtGlobal>
 
 class QString;
-class QStringList;
 
 // What the parameter info reply tells about a parameter: four raw 32-bit words and flags.
 struct param_infos {

@@ -7,7 +7,7 @@
 
 #include <QDebug>
 #include <QMap>
-#include <QRegExp>
+#include <QRegularExpression>
 
 namespace {
 
@@ -93,7 +93,8 @@ unsigned int QRtMidi::getPortCount()
 QString QRtMidi::filterPortName(const QString& name)
 {
     QString filtered = name;
-    filtered.remove(QRegExp(kDirectionWords, Qt::CaseInsensitive));
+    filtered.remove(QRegularExpression(
+        QLatin1String(kDirectionWords), QRegularExpression::CaseInsensitiveOption));
     filtered.replace(QStringLiteral("  "), QStringLiteral(" "));
     return filtered;
 }

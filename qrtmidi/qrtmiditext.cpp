@@ -3,6 +3,7 @@
 #include "qrtmididata.h"
 
 #include <QDebug>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace {
@@ -51,7 +52,7 @@ void QRtMidiData::setText(const char* hexText)
 
     QStringList items;
     if (hasSeparators(text)) {
-        items = text.split(QRegExp(QStringLiteral("[ ,]+")));
+        items = text.split(QRegularExpression(QStringLiteral("[ ,]+")));
     } else if (is0xHexStr(text)) {
         items << text;
     } else if (text.size() % 2 != 0) {

@@ -5,9 +5,11 @@
 TOLLMARK_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 TOLLMARK_JOBS="${TOLLMARK_JOBS:-$(nproc)}"
 
-# The packages every build and test run needs.
+# The packages every build and test run needs: the suite builds against Qt 5 and Qt 6.
 TOLLMARK_BUILD_PACKAGES=(build-essential cmake pkg-config qtbase5-dev qtbase5-dev-tools
   librtmidi-dev libjack-jackd2-dev jackd2 poppler-utils)
+TOLLMARK_QT6_PACKAGES=(qt6-base-dev qt6-base-dev-tools qt6-5compat-dev)
+TOLLMARK_BUILD_PACKAGES+=("${TOLLMARK_QT6_PACKAGES[@]}")
 
 # What building the Debian package needs (dpkg-shlibdeps finds its dependencies) and what
 # checks the installed desktop entry, metainfo and man pages. The test suite installs the

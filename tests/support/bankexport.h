@@ -9,6 +9,7 @@
 #include "csvexport.h"
 #include "simbank.h"
 
+#include <QLocale>
 #include <QTextStream>
 
 class BankCatalogue : public Catalogue {
