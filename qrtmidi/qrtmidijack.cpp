@@ -24,14 +24,15 @@ constexpr unsigned long kPollUs = 200;
 // its port and the output's ring buffer with the most it takes at once; these and the
 // library's open flag are what closing and sending need. They are reached through the
 // library's protected members by way of pointers to members, which needs no instance of the
-// derived classes. That data is the library's own, so another version must be checked
-// before it is built against (the port tests close, reopen and delete JACK clients through
-// it).
+// derived classes. That data is the library's own: the build compiles this file only for the
+// releases whose layout has been checked (the port tests close, reopen and delete JACK
+// clients through it), and the header must be the one the build chose it for.
 constexpr bool sameText(const char* a, const char* b)
 {
     return *a == *b && (*a == '\0' || sameText(a + 1, b + 1));
 }
-static_assert(sameText(RTMIDI_VERSION, "5.0.0"), "check the layout of RtMidi's JackMidiData");
+static_assert(sameText(RTMIDI_VERSION, TOLLMARK_RTMIDI_RELEASE),
+    "RtMidi.h is not the release the build found; configure again");
 
 struct JackHandles {
     jack_client_t* client;

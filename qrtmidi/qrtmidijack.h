@@ -2,7 +2,9 @@
 // Closing, connecting and sending on the library's JACK clients safely: the library closes
 // a JACK port while its client's own threads still use it, reports a connection before it
 // carries data, waits for room to send without end, and keeps using clients that libjack
-// has freed. Every port and client of the port layer goes through these.
+// has freed. Every port and client of the port layer goes through these. Where the build
+// leaves this handling out (qrtmidijack_none.cpp), every client counts as one of another
+// service.
 #pragma once
 
 #include <cstddef>

@@ -181,6 +181,9 @@ private slots:
     // without end, and deleting them touches no freed client. Ends the server: keep it last.
     void serverEndsUnderOpenPorts()
     {
+        if (!TOLLMARK_JACK_WORKAROUNDS)
+            QSKIP("RtMidi's own JACK paths keep using freed clients; the port layer's JACK "
+                  "handling is not built for this RtMidi release");
         const qint64 server = qEnvironmentVariableIntValue("TOLLMARK_JACK_PID");
         QVERIFY2(server > 0, "run under scripts/with-jack");
         std::atomic<bool> noticed { false };
