@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Cross-builds for 64-bit Windows with Debian's MinGW-w64 compilers, the POSIX-thread flavour
-# that std::thread and Qt 6 need. TOLLMARK_WINDOWS_KIT names the folder scripts/windows-kit
-# fills with Qt and RtMidi for Windows; the host's Qt tools (moc, uic, rcc) run the build.
+# that the C++ standard library's threads need. TOLLMARK_WINDOWS_KIT names the folder
+# scripts/windows-kit fills with Qt and RtMidi for Windows; its Qt brings the host tools (moc,
+# uic, rcc) that run during the build.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -15,8 +16,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/${TOLLMARK_MINGW_TRIPLET})
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TOLLMARK_WINDOWS_KIT)
 if(TOLLMARK_WINDOWS_KIT)
   list(APPEND CMAKE_FIND_ROOT_PATH ${TOLLMARK_WINDOWS_KIT}/qt ${TOLLMARK_WINDOWS_KIT}/rtmidi)
-  set(QT_HOST_PATH /usr)
-  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
   # pkg-config sees only the kit's libraries, never the host's.
   set(ENV{PKG_CONFIG_LIBDIR} ${TOLLMARK_WINDOWS_KIT}/rtmidi/lib/pkgconfig)
   set(ENV{PKG_CONFIG_PATH} "")
