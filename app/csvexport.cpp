@@ -48,22 +48,25 @@ void CsvExport::write(QTextStream& out, CrossReference::View view,
         out << line(row.key, row.entries, separator, oneColumn);
 }
 
-bool CsvExport::write(QIODevice& device, const QList<Table>& tables, QChar separator)
+bool CsvExport::write(QIODevice& device, const QList<Table>& tables, QChar separator, Start start)
 {
-    QTextStream out(&device);
+    QString text;
+    QTextStream out(&text);
     for (int i = 0; i < tables.size(); ++i) {
         if (i > 0)
             out << '\n';
         write(out, tables.at(i).view, tables.at(i).rows, separator);
     }
     out.flush();
-    return out.status() == QTextStream::Ok;
+    QByteArray bytes = start == ByteOrderMark ? QByteArrayLiteral("\xEF\xBB\xBF") : QByteArray();
+    bytes += text.toUtf8();
+    return device.write(bytes) == bytes.size();
 }
 
 bool CsvExport::save(const QString& fileName, const QList<Table>& tables, QChar separator)
 {
-    return saveWholeFile(
-        fileName, QIODevice::Text, [&](QIODevice& file) { return write(file, tables, separator); });
+    return saveWholeFile(fileName, QIODevice::NotOpen,
+        [&](QIODevice& file) { return write(file, tables, separator, ByteOrderMark); });
 }
 
 bool CsvExport::save(const QString& fileName, CrossReference::View view,

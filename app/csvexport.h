@@ -28,11 +28,17 @@ public:
     static void write(QTextStream& out, CrossReference::View view,
         const QVector<CrossReference::Row>& rows, QChar separator);
 
-    // The tables one after the other, a blank line between two; false when writing failed.
-    static bool write(QIODevice& device, const QList<Table>& tables, QChar separator);
+    // What comes before the first table: nothing, or the UTF-8 byte order mark by which
+    // spreadsheets tell UTF-8 from their system's legacy code page.
+    enum Start { Plain, ByteOrderMark };
 
-    // Writes the whole file or nothing: an existing file of that name stays as it was when
-    // the file cannot be created or written.
+    // The tables one after the other, a blank line between two, as UTF-8 with "\n" on every
+    // system; false when writing failed.
+    static bool write(
+        QIODevice& device, const QList<Table>& tables, QChar separator, Start start = Plain);
+
+    // Writes the whole file or nothing, with the byte order mark: an existing file of that
+    // name stays as it was when the file cannot be created or written.
     static bool save(const QString& fileName, const QList<Table>& tables, QChar separator);
     static bool save(const QString& fileName, CrossReference::View view,
         const QVector<CrossReference::Row>& rows, QChar separator);

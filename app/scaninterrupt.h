@@ -1,35 +1,29 @@
 // SPDX-License-Identifier: MIT
-// Turns SIGINT into a Qt signal: the handler only writes a byte to a pipe, and a socket
-// notifier on the pipe's other end emits interrupted() from the event loop, where stopping
-// a scan is safe. A second Ctrl-C ends the program at once, as without the watch.
+// Turns Ctrl-C into a Qt signal: the system's handler only hands the event on, and
+// interrupted() is emitted from the event loop, where stopping a scan is safe. A second
+// Ctrl-C ends the program at once, as without the watch. How the event arrives is the
+// platform's: a signal on POSIX systems, the console's control handler on Windows.
 #pragma once
 
 #include <QObject>
 
-#include <csignal>
-
-class QSocketNotifier;
+#include <memory>
 
 class ScanInterrupt : public QObject {
     Q_OBJECT
 
 public:
     explicit ScanInterrupt(QObject* parent = nullptr);
-    // Puts back the handler that was there before.
+    // Puts back the handling that was there before.
     ~ScanInterrupt() override;
 
-    // False when the pipe or the handler could not be set up; Ctrl-C then ends the program.
-    bool isWatching() const { return notifier != nullptr; }
+    // False when the handler could not be set up; Ctrl-C then ends the program.
+    bool isWatching() const { return watch != nullptr; }
 
 signals:
     void interrupted();
 
-private slots:
-    void drain();
-
 private:
-    static void onSignal(int);
-
-    QSocketNotifier* notifier = nullptr;
-    struct sigaction previous { };
+    struct Watch;
+    std::unique_ptr<Watch> watch;
 };

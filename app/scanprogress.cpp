@@ -43,11 +43,11 @@ void ScanProgress::show(ScanJob::Phase phase, int percent)
         // A new phase keeps the finished bar of the one before on its own line.
         if (newPhase && drawn)
             std::fputc('\n', stream);
-        const QByteArray text = barText(phase, percent).toLocal8Bit();
+        const QByteArray text = barText(phase, percent).toUtf8();
         std::fprintf(stream, "\r%s", text.constData());
         drawn = true;
     } else {
-        std::fprintf(stream, "%s\n", lineText(phase, percent).toLocal8Bit().constData());
+        std::fprintf(stream, "%s\n", lineText(phase, percent).toUtf8().constData());
     }
     std::fflush(stream);
 }

@@ -3,12 +3,14 @@
 // as the window's CSV and PDF exports do, the whole result as JSON, or the unused cabinet slots.
 #include "axefx.h"
 #include "csvexport.h"
+#include "headlessgui.h"
 #include "jsonexport.h"
 #include "pdfexport.h"
 #include "scaninterrupt.h"
 #include "scanjob.h"
 #include "scanoptions.h"
 #include "scanprogress.h"
+#include "terminal.h"
 #include "unusedcabs.h"
 #include "wholefile.h"
 
@@ -22,12 +24,10 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QTemporaryFile>
-#include <QTextStream>
 
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -47,7 +47,7 @@ enum ExitStatus {
 
 void printLine(std::FILE* stream, const QString& line)
 {
-    std::fprintf(stream, "%s\n", line.toLocal8Bit().constData());
+    std::fprintf(stream, "%s\n", line.toUtf8().constData());
     std::fflush(stream);
 }
 
@@ -69,7 +69,7 @@ int listPorts()
     text += QStringLiteral("Output ports:\n");
     for (const QString& name : out.getPortNames())
         text += QStringLiteral("  %1\n").arg(name);
-    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fputs(text.toUtf8().constData(), stdout);
     return std::fflush(stdout) == 0 ? kComplete
                                     : fail(kNotWritable, QStringLiteral("cannot write the list"));
 }
@@ -109,22 +109,24 @@ struct Output {
 
 Output textOutput(const QString& text)
 {
-    return { QIODevice::Text, [text](QIODevice& device) {
-                QTextStream out(&device);
-                out << text;
-                out.flush();
-                return out.status() == QTextStream::Ok;
-            } };
+    const QByteArray bytes = text.toUtf8();
+    return { QIODevice::NotOpen,
+        [bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); } };
 }
 
-Output csvOutput(const CrossReference& tables, const QList<CrossReference::View>& views)
+// A file starts with the byte order mark that spreadsheets need to read it as UTF-8;
+// standard output goes to other programs, which would take the mark for text.
+Output csvOutput(
+    const CrossReference& tables, const QList<CrossReference::View>& views, bool toFile)
 {
     QList<CsvExport::Table> csv;
     for (CrossReference::View view : views)
         csv.append({ view, tables.rows(view) });
     const QChar separator = CsvExport::separatorFor(QLocale::system());
-    return { QIODevice::Text,
-        [csv, separator](QIODevice& device) { return CsvExport::write(device, csv, separator); } };
+    const auto start = toFile ? CsvExport::ByteOrderMark : CsvExport::Plain;
+    return { QIODevice::NotOpen, [csv, separator, start](QIODevice& device) {
+                return CsvExport::write(device, csv, separator, start);
+            } };
 }
 
 Output pdfOutput(const ScanResult& result, CrossReference::View view)
@@ -166,7 +168,7 @@ Output outputOf(const ScanResult& result, const ScanOptions& options)
         break;
     }
     return options.unused ? textOutput(labelLines(result, unused))
-                          : csvOutput(tables, options.views);
+                          : csvOutput(tables, options.views, !options.output.isEmpty());
 }
 
 // One line on standard error for every entry the unit did not answer.
@@ -207,6 +209,7 @@ bool writeOutput(const QString& path, const Output& output)
 
 int main(int argc, char* argv[])
 {
+    useUtf8StandardStreams();
     auto app = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tollmark-scan"));
 
@@ -216,10 +219,10 @@ int main(int argc, char* argv[])
         return fail(kUsage, reason + QStringLiteral(" (see --help)"));
     if (options.format == ScanOptions::Pdf) {
         // The PDF report lays its text out in the system's fonts, which takes a GUI
-        // application; the offscreen platform gives it one without a display. The other
+        // application; the headless platform gives it one without a window. The other
         // outputs need neither.
         app.reset();
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        chooseHeadlessPlatform();
         // Qt 5.15's offscreen platform plugin never frees its screen: its start-up stays out
         // of the leak check of sanitized builds.
 #if defined(__SANITIZE_ADDRESS__)
@@ -231,7 +234,7 @@ int main(int argc, char* argv[])
 #endif
     }
     if (options.showHelp) {
-        std::fputs(options.helpText.toLocal8Bit().constData(), stdout);
+        std::fputs(options.helpText.toUtf8().constData(), stdout);
         return std::fflush(stdout) == 0 ? kComplete : kNotWritable;
     }
     if (options.listPorts)
@@ -243,7 +246,7 @@ int main(int argc, char* argv[])
     AxeFX axeFx;
     ScanJob job(axeFx);
     QObject::connect(&interrupt, &ScanInterrupt::interrupted, &job, &ScanJob::stop);
-    ScanProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
+    ScanProgress progress(stderr, isTerminal(stderr));
     QObject::connect(&job, &ScanJob::progress, &job,
         [&progress](ScanJob::Phase phase, int percent) { progress.show(phase, percent); });
 

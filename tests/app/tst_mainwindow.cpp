@@ -155,11 +155,11 @@ QStringList texts(const QVector<CrossReference::Row>& rows, bool keys = false)
     return texts;
 }
 
-QString fileText(const QString& path)
+QByteArray fileBytes(const QString& path)
 {
     QFile file(path);
-    file.open(QIODevice::ReadOnly | QIODevice::Text);
-    return QString::fromLocal8Bit(file.readAll());
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
 }
 
 // The rows not hidden by the filter, as shown() gives them.
@@ -358,7 +358,8 @@ void TestMainWindow::completeScan()
     QCOMPARE(values.value(values.size() - 1), 100);
 
     QCOMPARE(answer.count, 1);
-    QCOMPARE(fileText(answer.fileName), bankCsv(bank, CrossReference::PresetCabs));
+    QCOMPARE(fileBytes(answer.fileName),
+        "\xEF\xBB\xBF" + bankCsv(bank, CrossReference::PresetCabs).toUtf8());
     QCOMPARE(QSettings().value("LastFolder").toString(), dir.path());
     for (auto view : { CrossReference::PresetCabs, CrossReference::CabPresets }) {
         showView(w, view);
@@ -535,7 +536,7 @@ void TestMainWindow::silentUnitKeepsLayoutThenIsFoundAgain()
     QTemporaryDir dir;
     DialogAnswer answer(dir.filePath(QStringLiteral("kept.csv")));
     w.ExportCSV();
-    QCOMPARE(fileText(answer.fileName).count('\n'), 1203 + 1);
+    QCOMPARE(fileBytes(answer.fileName).count('\n'), 1203 + 1);
 
     // Back on its ports: a Refresh finds it again and scans.
     sim.clearRequests();

@@ -2,7 +2,8 @@
 // The views of a scan record and their CSV: the rows with either display offset, before any
 // scan, the marks of what was not read or not reached, the unused user slots and why none are
 // listed, what the filter keeps, the separator the locale asks for, fields quoted only where
-// they must be, and a file that cannot be made.
+// they must be, the same UTF-8 bytes and line ends on every system, the byte order mark a file
+// starts with, and a file that cannot be made.
 #include "crossreference.h"
 #include "csvexport.h"
 #include "scanresult.h"
@@ -78,10 +79,10 @@ QStringList texts(const ScanResult& result, int view)
     return texts;
 }
 
-QString contents(const QString& path)
+QByteArray contents(const QString& path)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : "(missing)";
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : "(missing)";
 }
 
 const int kPresets = CrossReference::PresetCabs, kCabs = CrossReference::CabPresets,
@@ -240,9 +241,19 @@ void TestTables::csv_data()
     QTest::newRow("unused, comma decimals")
         << "de_DE" << allRead() << kUnused
         << "Unused user cab\nU3(Spare)\nU2()\n" + emptySlotsFromU4().join('\n') + '\n';
+    // Names no legacy code page holds together: an en dash, a u umlaut, Cyrillic letters.
+    ScanResult foreign = scanned();
+    foreign.presetNames[0] = QString::fromUtf8("Fuzz \xE2\x80\x93 Gr\xC3\xBCn");
+    foreign.cabNames[1] = QString::fromUtf8("\xD0\x9A\xD0\xB0\xD0\xB1 2x12");
+    QTest::newRow("names outside ASCII")
+        << "en_US" << foreign << kPresets
+        << QString::fromUtf8("Preset,Cabs\n0 Fuzz \xE2\x80\x93 Gr\xC3\xBCn,F2(\xD0\x9A\xD0\xB0"
+                             "\xD0\xB1 2x12),F1(4x12)\n1 Clean,\n\"2 Say \"\"hi\"\"\nthere\",F5(IR),"
+                             "F5(IR),U65404()\n3 Empty,\n");
 }
 
-// Saved as the window and the scanner save; a file that cannot be made is reported.
+// Saved as the window and the scanner save a file, as UTF-8 after the byte order mark; written
+// as the scanner writes standard output, without it. A file that cannot be made is reported.
 void TestTables::csv()
 {
     QFETCH(QString, locale);
@@ -250,16 +261,19 @@ void TestTables::csv()
     QFETCH(int, view);
     QFETCH(QString, expected);
     const QChar separator = CsvExport::separatorFor(QLocale(locale));
-    const auto save = [&](const QString& path) {
-        return CsvExport::save(path, CrossReference::View(view),
-            CrossReference(result).rows(CrossReference::View(view)), separator);
-    };
+    const QList<CsvExport::Table> tables { { CrossReference::View(view),
+        CrossReference(result).rows(CrossReference::View(view)) } };
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("cabs.csv"));
-    QVERIFY(!save(dir.filePath(QStringLiteral("gone/cabs.csv"))));
-    QVERIFY(save(path));
-    QCOMPARE(contents(path), expected);
+    QVERIFY(!CsvExport::save(dir.filePath(QStringLiteral("gone/cabs.csv")), tables, separator));
+    QVERIFY(CsvExport::save(path, tables, separator));
+    QCOMPARE(contents(path), "\xEF\xBB\xBF" + expected.toUtf8());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({ "cabs.csv" }));
+
+    QBuffer stream;
+    QVERIFY(stream.open(QIODevice::WriteOnly));
+    QVERIFY(CsvExport::write(stream, tables, separator));
+    QCOMPARE(stream.data(), expected.toUtf8());
 }
 
 QTEST_GUILESS_MAIN(TestTables)
