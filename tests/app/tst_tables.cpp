@@ -247,9 +247,10 @@ void TestTables::csv_data()
     foreign.cabNames[1] = QString::fromUtf8("\xD0\x9A\xD0\xB0\xD0\xB1 2x12");
     QTest::newRow("names outside ASCII")
         << "en_US" << foreign << kPresets
-        << QString::fromUtf8("Preset,Cabs\n0 Fuzz \xE2\x80\x93 Gr\xC3\xBCn,F2(\xD0\x9A\xD0\xB0"
-                             "\xD0\xB1 2x12),F1(4x12)\n1 Clean,\n\"2 Say \"\"hi\"\"\nthere\",F5(IR),"
-                             "F5(IR),U65404()\n3 Empty,\n");
+        << QString::fromUtf8(
+               "Preset,Cabs\n0 Fuzz \xE2\x80\x93 Gr\xC3\xBCn,F2(\xD0\x9A\xD0\xB0"
+               "\xD0\xB1 2x12),F1(4x12)\n1 Clean,\n\"2 Say \"\"hi\"\"\nthere\",F5(IR),"
+               "F5(IR),U65404()\n3 Empty,\n");
 }
 
 // Saved as the window and the scanner save a file, as UTF-8 after the byte order mark; written
