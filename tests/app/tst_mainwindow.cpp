@@ -487,16 +487,8 @@ void TestMainWindow::unansweredEntries()
     QCOMPARE(shown(w), texts(CrossReference(expected).rows(CrossReference::PresetCabs)));
     // A complete scan offers its CSV, with the mark where the unit did not answer.
     QCOMPARE(answer.count, muteTimes >= 0 ? 1 : 0);
-    if (muteTimes >= 0) {
-        QString csv;
-        QTextStream stream(&csv);
-        CsvExport::write(stream, CrossReference::PresetCabs,
-            CrossReference(expected).rows(CrossReference::PresetCabs),
-            CsvExport::separatorFor(QLocale::system()));
-        stream.flush();
-        QCOMPARE(csvText(answer.fileName), csv);
-    }
-    // Asked again once, after the last preset, and then preset 0.
+    if (muteTimes >= 0)
+        QCOMPARE(csvText(answer.fileName), resultCsv(expected, CrossReference::PresetCabs));
     // The search, the names, the presets asked for (a program change and the usage each), then
     // preset 7 again and preset 0; a unit gone silent is asked nothing after five presets.
     const QStringList again { "pc 7", "usage", "pc 0" };

@@ -37,14 +37,19 @@ inline QVector<CrossReference::Row> bankRows(
 }
 
 // As the window and the scanner write it, with the separator of the system's locale.
-inline QString bankCsv(const SimBank& bank, CrossReference::View view, int presetsRead = -1)
+inline QString resultCsv(const ScanResult& result, CrossReference::View view)
 {
     QString text;
     QTextStream out(&text);
     const QChar separator = CsvExport::separatorFor(QLocale::system());
-    CsvExport::write(out, view, bankRows(bank, view, presetsRead), separator);
+    CsvExport::write(out, view, CrossReference(result).rows(view), separator);
     out.flush();
     return text;
+}
+
+inline QString bankCsv(const SimBank& bank, CrossReference::View view, int presetsRead = -1)
+{
+    return resultCsv(bankResult(bank, presetsRead), view);
 }
 
 // The labels of the user slots that no preset of the bank uses, named ones first.
