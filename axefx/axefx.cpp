@@ -343,28 +343,21 @@ bool AxeFX::GetCabsPresent(bool& cab1, bool& cab2)
 
 bool AxeFX::FillCabNames()
 {
-    const int count = CabCount();
-    // A fill stopped before its first query keeps the names it has, at the layout's size.
-    prepareNames(cabNames, cabNameRead, count, stopRequest);
-    asked = 0;
-    if (stopRequest)
-        return false;
-    bool answered = false;
-    for (int i = 0; i < count; ++i) {
-        if (stopRequest)
-            return false;
-        asked = i + 1;
-        answered = ReadCabName(i);
-        if (answered)
-            emit CabNamePercent(percentDone(i + 1, count));
-    }
-    return answered;
+    return fillNames(
+        cabNames, cabNameRead, CabCount(), &AxeFX::ReadCabName, &AxeFX::CabNamePercent);
 }
 
 bool AxeFX::FillPresetNames()
 {
-    const int count = PresetCount();
-    prepareNames(presetNames, presetNameRead, count, stopRequest);
+    return fillNames(presetNames, presetNameRead, PresetCount(), &AxeFX::ReadPresetName,
+        &AxeFX::PresetNamePercent);
+}
+
+bool AxeFX::fillNames(QVector<QString>& names, QVector<bool>& read, int count,
+    bool (AxeFX::*readOne)(int), void (AxeFX::*percent)(int))
+{
+    // A fill stopped before its first query keeps the names it has, at the layout's size.
+    prepareNames(names, read, count, stopRequest);
     asked = 0;
     if (stopRequest)
         return false;
@@ -373,9 +366,9 @@ bool AxeFX::FillPresetNames()
         if (stopRequest)
             return false;
         asked = i + 1;
-        answered = ReadPresetName(i);
+        answered = (this->*readOne)(i);
         if (answered)
-            emit PresetNamePercent(percentDone(i + 1, count));
+            emit(this->*percent)(percentDone(i + 1, count));
     }
     return answered;
 }

@@ -116,6 +116,8 @@ private:
         unsigned char function, unsigned char* out);
     bool queryModel();
     bool noteAnswer(bool answered);
+    bool fillNames(QVector<QString>& names, QVector<bool>& read, int count,
+        bool (AxeFX::*readOne)(int), void (AxeFX::*percent)(int));
     void prepareNames(QVector<QString>& names, QVector<bool>& read, int count, bool keep);
 
     Wait* activeWait = nullptr;
