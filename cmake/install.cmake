@@ -3,7 +3,7 @@
 # and man pages, and the Debian package built from them (cpack -G DEB).
 include(GNUInstallDirs)
 
-# The domain the application keys its settings store with (kOrganization in app/main.cpp);
+# The domain the application keys its settings store with (kOrganization in app/window/main.cpp);
 # the desktop id, icon name and metainfo id are its reverse form.
 set(TOLLMARK_ORGANIZATION_DOMAIN "tollmark.org")
 string(REPLACE "." ";" _tollmark_domain_parts "${TOLLMARK_ORGANIZATION_DOMAIN}")
