@@ -19,6 +19,39 @@ class ScanResult;
 
 class ScanComparison {
 public:
+    struct NotCompared {
+        enum What { CabName, PresetName, PresetCabs, SlotsUsed };
+        What what;
+        int index;
+        QString reason;
+    };
+
+    // Entries are matched by preset index and cabinet number, whatever the layouts and
+    // display offsets of the two records.
+    ScanComparison(const ScanResult& older, const ScanResult& newer);
+
+    // What either record did not read, in the order of the rows.
+    QList<NotCompared> notCompared() const { return unknown; }
+
+    // What the reader must know to read the rows: different layouts or display offsets.
+    QStringList notes() const { return noteLines; }
+    // Presets and slots with at least one change.
+    int differingEntries() const;
+    // Some entry or the layout differs.
+    bool differs() const { return layoutDiffers || differingEntries() > 0; }
+    // "2 entries differ, 1 not compared", "No entry differs".
+    QString summary() const;
+
+    // The rows of the view "Changes": changed slots, the presets they touch, renamed presets,
+    // changed cabinets, then what was not compared.
+    QVector<CrossReference::Row> rows() const;
+    // {"format", "formatVersion", "older", "newer", "notes", "slots", "touchedPresets",
+    // "renamedPresets", "changedCabs", "notCompared"}.
+    QJsonDocument document() const;
+
+    QDateTime olderScannedAt() const { return olderSide.scanned; }
+
+private:
     struct SlotChange {
         int cab;
         QString oldName;
@@ -39,44 +72,6 @@ public:
         int preset;
         QList<int> cabs;
     };
-    struct NotCompared {
-        enum What { CabName, PresetName, PresetCabs, SlotsUsed };
-        What what;
-        int index;
-        QString reason;
-    };
-
-    // Entries are matched by preset index and cabinet number, whatever the layouts and
-    // display offsets of the two records.
-    ScanComparison(const ScanResult& older, const ScanResult& newer);
-
-    QList<SlotChange> slotChanges() const { return slotList; }
-    QList<PresetRename> presetRenames() const { return renames; }
-    QList<CabsChange> cabsChanges() const { return cabChanges; }
-    QList<Touched> touchedPresets() const { return touched; }
-    QList<NotCompared> notCompared() const { return unknown; }
-
-    // Whether the records differ in layout, and so are compared only where both have entries.
-    bool layoutsDiffer() const { return layoutDiffers; }
-    // What the reader must know to read the rows: different layouts or display offsets.
-    QStringList notes() const { return noteLines; }
-    // Presets and slots with at least one change.
-    int differingEntries() const;
-    // Some entry or the layout differs.
-    bool differs() const { return layoutDiffers || differingEntries() > 0; }
-    // "2 entries differ, 1 not compared", "No entry differs".
-    QString summary() const;
-
-    // The rows of the view "Changes": changed slots, the presets they touch, renamed presets,
-    // changed cabinets, then what was not compared.
-    QVector<CrossReference::Row> rows() const;
-    // {"format", "formatVersion", "older", "newer", "notes", "slots", "touchedPresets",
-    // "renamedPresets", "changedCabs", "notCompared"}.
-    QJsonDocument document() const;
-
-    QDateTime olderScannedAt() const { return olderSide.scanned; }
-
-private:
     void compareCabs(const ScanResult& older, const ScanResult& newer, int count);
     void comparePresets(const ScanResult& older, const ScanResult& newer, int count);
     void findTouched(const ScanResult& newer, int count);
