@@ -293,8 +293,8 @@ void TestMainWindow::formWithoutDevice()
     form << w.findChild<QLineEdit*>(QStringLiteral("lineEdit_Filter"))->placeholderText();
     QCOMPARE(form,
         QStringList({ "Tollmark 1.2", "Tollbook", "Export as CSV", "Export as PDF", "Print…", "-",
-            "Save scan…", "Open scan…", "-", "Refresh", "CabPresets", "PresetCabs",
-            "Unused user cab1", "Filter" }));
+            "Save scan…", "Open scan…", "Compare with scan…", "-", "Refresh", "CabPresets",
+            "PresetCabs", "Unused user cab1", "Filter" }));
     // Qt's standard keys; nothing scanned, nothing to save.
     const QList<QPair<const char*, QKeySequence::StandardKey>> keys {
         { "actionPrint", QKeySequence::Print }, { "actionSave_scan", QKeySequence::Save },
