@@ -33,6 +33,8 @@ QString CrossReference::title(View view)
         return QStringLiteral("Cab -> Presets");
     case UnusedCabs:
         return QStringLiteral("Unused user cabs");
+    case Changes:
+        return QStringLiteral("Changes");
     }
     return QStringLiteral("Preset -> Cabs");
 }
@@ -46,6 +48,8 @@ QStringList CrossReference::headers(View view)
         return { QStringLiteral("Cab"), QStringLiteral("Presets") };
     case UnusedCabs:
         return { QStringLiteral("Unused user cab") };
+    case Changes:
+        return { QStringLiteral("Entry"), QStringLiteral("Change") };
     }
     return { QStringLiteral("Preset"), QStringLiteral("Cabs") };
 }
@@ -54,6 +58,8 @@ QVector<CrossReference::Row> CrossReference::rows(View view) const
 {
     if (view == UnusedCabs)
         return unusedRows();
+    if (view == Changes)
+        return {};
     const int count = view == PresetCabs ? result.presetCount() : result.cabCount();
     QVector<Row> rows;
     rows.reserve(count);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The views of a scan, "Preset -> Cabs", "Cab -> Presets" and the unused user cab slots: the
 // texts of the rows that the table and the exports show, with the marks of what was not read.
+// The view "Changes" compares two scans: its rows come from ScanComparison.
 #pragma once
 
 #include <QList>
@@ -12,7 +13,7 @@ class ScanResult;
 
 class CrossReference {
 public:
-    enum View { PresetCabs, CabPresets, UnusedCabs };
+    enum View { PresetCabs, CabPresets, UnusedCabs, Changes };
 
     struct Row {
         QString key;
@@ -27,12 +28,12 @@ public:
 
     explicit CrossReference(const ScanResult& result);
 
-    // "Preset -> Cabs", "Cab -> Presets", "Unused user cabs".
+    // "Preset -> Cabs", "Cab -> Presets", "Unused user cabs", "Changes".
     static QString title(View view);
     // One header per column: two for the cross-references, one for the unused slots.
     static QStringList headers(View view);
     // One row per preset or cabinet of the scanned unit, or per unused user slot, whose
-    // entries are empty; none before a scan.
+    // entries are empty; none before a scan, and none of "Changes", which takes two scans.
     QVector<Row> rows(View view) const;
 
 private:

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "pdfexport.h"
 
+#include "scancomparison.h"
 #include "scanresult.h"
 #include "unusedcabs.h"
 #include "wholefile.h"
@@ -49,6 +50,17 @@ PdfExport::PdfExport(const ScanResult& result, CrossReference::View view)
     , date(result.scannedAt.isValid() ? result.scannedAt : QDateTime::currentDateTime())
 { }
 
+PdfExport::PdfExport(const ScanResult& newer, const ScanComparison& comparison)
+    : PdfExport(newer, CrossReference::Changes)
+{
+    rows = comparison.rows();
+    const QDateTime older = comparison.olderScannedAt();
+    if (older.isValid())
+        comparisonLines << tr("Compared with the scan of %1")
+                               .arg(QLocale().toString(older, QLocale::LongFormat));
+    comparisonLines << comparison.notes() << comparison.summary();
+}
+
 void PdfExport::setDate(const QDateTime& date)
 {
     this->date = date;
@@ -67,7 +79,7 @@ void PdfExport::fill(QTextDocument& document) const
     cursor.insertText(QLocale().toString(date, QLocale::LongFormat), QTextCharFormat());
     cursor.insertBlock();
     cursor.insertText(extent());
-    for (const QString& line : { notRead, unusedUnknown }) {
+    for (const QString& line : QStringList { notRead, unusedUnknown } + comparisonLines) {
         if (line.isEmpty())
             continue;
         cursor.insertBlock();

@@ -13,6 +13,7 @@ class QIODevice;
 class QPagedPaintDevice;
 class QPainter;
 class QTextDocument;
+class ScanComparison;
 class ScanResult;
 
 class PdfExport {
@@ -20,6 +21,9 @@ class PdfExport {
 
 public:
     PdfExport(const ScanResult& result, CrossReference::View view);
+    // The view "Changes" of the comparison of an older scan with this newer one, with the
+    // older scan's date and what the comparison notes.
+    PdfExport(const ScanResult& newer, const ScanComparison& comparison);
 
     // The scan's date, or now for a result that has none.
     void setDate(const QDateTime& date);
@@ -51,5 +55,7 @@ private:
     QString notRead;
     // Why the unused slots' table is empty, when it must be.
     QString unusedUnknown;
+    // What the comparison says besides its rows.
+    QStringList comparisonLines;
     QDateTime date;
 };

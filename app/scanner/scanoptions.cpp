@@ -8,7 +8,8 @@ namespace {
 const char kDescription[]
     = "Scans the AxeFx on the MIDI ports (the ports whose names contain \"AXE\") and\n"
       "writes which cabinets each preset uses: as CSV (the same as the window's export),\n"
-      "as JSON for other programs, or as a PDF report to print.";
+      "as JSON for other programs, or as a PDF report to print. With --compare it writes\n"
+      "what changed since a saved scan instead.";
 
 const char kEpilogue[]
     = "\n--unused lists the user slots named first, then the empty ones, \"U40()\" and so on;\n"
@@ -20,8 +21,16 @@ const char kEpilogue[]
       "written as \"(not read)\" and listed on standard error; --unused then writes\n"
       "nothing, since an unread preset may use any slot.\n"
       "\n"
-      "Exit status: 0 complete, 1 no device found, 2 interrupted, 3 output not\n"
-      "writable, 4 entries not read, 5 the unit stopped answering, 64 wrong usage.\n";
+      "--compare OLD.json lists what changed from the saved scan to this one: slots\n"
+      "renamed or replaced, the presets that use them (\"uses changed U7(...)\"), presets\n"
+      "renamed, cabs added to or removed from a preset. --with NEW.json compares two\n"
+      "saved scans without a unit. What either scan did not read is listed as\n"
+      "\"not compared\".\n"
+      "\n"
+      "Exit status: 0 complete (with --compare: and no difference), 1 no device found,\n"
+      "2 interrupted, 3 output not writable, 4 entries not read (with --compare: or not\n"
+      "compared), 5 the unit stopped answering, 6 the scans differ (--compare), 7 a saved\n"
+      "scan cannot be read (--compare, --with), 64 wrong usage.\n";
 
 bool parseView(const QString& text, QList<CrossReference::View>& views)
 {
@@ -44,6 +53,8 @@ bool parseFormat(const QString& text, ScanOptions::Format& format)
         format = ScanOptions::Json;
     else if (text == QLatin1String("pdf"))
         format = ScanOptions::Pdf;
+    else if (text == QLatin1String("text"))
+        format = ScanOptions::Text;
     else
         return false;
     return true;
@@ -60,6 +71,15 @@ QString lastValue(const QCommandLineParser& parser, const QCommandLineOption& op
 // an empty text when the options go together.
 QString conflictOf(const ScanOptions& options, bool viewGiven)
 {
+    const bool comparing = !options.compare.isEmpty();
+    if (!comparing && !options.compareWith.isEmpty())
+        return QStringLiteral("--with names the newer scan of --compare");
+    if (!comparing && options.format == ScanOptions::Text)
+        return QStringLiteral("--format text goes with --compare");
+    if (comparing && (options.unused || viewGiven))
+        return QStringLiteral("--compare writes the changes, not --unused or --view");
+    if (!options.compareWith.isEmpty() && options.keepPartial)
+        return QStringLiteral("--with compares two files: no scan for --keep-partial");
     const bool pdf = options.format == ScanOptions::Pdf;
     if (pdf && options.output.isEmpty())
         return QStringLiteral("--format pdf writes a file: give it with -o");
@@ -84,7 +104,8 @@ bool ScanOptions::parse(const QStringList& arguments, ScanOptions& options, QStr
         QStringLiteral("view"));
     const QCommandLineOption format(QStringLiteral("format"),
         QStringLiteral("csv (the default); json: the unit, every preset and every cabinet in "
-                       "one document; pdf: the view as a printable report (needs -o)."),
+                       "one document; pdf: the view as a printable report (needs -o); text: "
+                       "the changes one a line (--compare only, and its default)."),
         QStringLiteral("format"));
     const QCommandLineOption unused(QStringLiteral("unused"),
         QStringLiteral("Instead of the tables, the user cabinet slots that no preset uses, one "
@@ -96,13 +117,21 @@ bool ScanOptions::parse(const QStringList& arguments, ScanOptions& options, QStr
     const QCommandLineOption keepPartial(QStringLiteral("keep-partial"),
         QStringLiteral("After Ctrl-C, or when the unit stops answering, write what was read so "
                        "far."));
+    const QCommandLineOption compare(QStringLiteral("compare"),
+        QStringLiteral("Compare the scan with the older scan saved in <file> (by the window's "
+                       "Save scan or --format json) and write what changed."),
+        QStringLiteral("file"));
+    const QCommandLineOption with(QStringLiteral("with"),
+        QStringLiteral("With --compare: compare with the newer scan saved in <file> instead of "
+                       "scanning the unit."),
+        QStringLiteral("file"));
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
         QStringLiteral("Show the MIDI input and output ports, and exit."));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QLatin1String(kDescription));
     const QCommandLineOption help = parser.addHelpOption();
-    parser.addOptions({ view, format, unused, output, keepPartial, listPorts });
+    parser.addOptions({ view, format, unused, output, keepPartial, compare, with, listPorts });
 
     options = ScanOptions();
     if (!parser.parse(arguments)) {
@@ -119,9 +148,18 @@ bool ScanOptions::parse(const QStringList& arguments, ScanOptions& options, QStr
         error = QStringLiteral("unknown view \"%1\" (presets, cabs or both)").arg(viewName);
         return false;
     }
+    options.compare = lastValue(parser, compare);
+    options.compareWith = lastValue(parser, with);
+    if ((parser.isSet(compare) && options.compare.isEmpty())
+        || (parser.isSet(with) && options.compareWith.isEmpty())) {
+        error = QStringLiteral("the name of the scan to compare is empty");
+        return false;
+    }
+    if (!options.compare.isEmpty())
+        options.format = ScanOptions::Text;
     const QString formatName = lastValue(parser, format);
     if (parser.isSet(format) && !parseFormat(formatName, options.format)) {
-        error = QStringLiteral("unknown format \"%1\" (csv, json or pdf)").arg(formatName);
+        error = QStringLiteral("unknown format \"%1\" (csv, json, pdf or text)").arg(formatName);
         return false;
     }
     if (parser.isSet(output)) {

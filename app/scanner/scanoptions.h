@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The command line of tollmark-scan: which views to write, in which format, where to, and
-// what else to do instead of a scan.
+// The command line of tollmark-scan: which views to write, in which format, where to, what
+// to compare the scan with, and what else to do instead of a scan.
 #pragma once
 
 #include "crossreference.h"
@@ -10,12 +10,14 @@
 #include <QStringList>
 
 struct ScanOptions {
-    enum Format { Csv, Json, Pdf };
+    enum Format { Csv, Json, Pdf, Text };
 
     QList<CrossReference::View> views { CrossReference::PresetCabs };
     Format format = Csv;
     bool unused = false; // the unused user cabinet slots instead of the tables
     QString output; // empty: standard output
+    QString compare; // a saved scan to compare the scan with: the older one
+    QString compareWith; // a saved scan to compare instead of the unit's: the newer one
     bool keepPartial = false;
     bool listPorts = false;
     bool showHelp = false;

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 // tollmark-scan: the window's scan from the command line, writing the cross-reference tables
-// as the window's CSV and PDF exports do, the whole result as JSON, or the unused cabinet slots.
+// as the window's CSV and PDF exports do, the whole result as JSON, the unused cabinet slots,
+// or what changed since a saved scan.
 #include "axefx.h"
 #include "csvexport.h"
 #include "headlessgui.h"
 #include "jsonexport.h"
+#include "jsonimport.h"
 #include "pdfexport.h"
+#include "scancomparison.h"
 #include "scaninterrupt.h"
 #include "scanjob.h"
 #include "scanoptions.h"
@@ -28,6 +31,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -42,6 +46,9 @@ enum ExitStatus {
     kNotWritable = 3,
     kNotRead = 4,
     kLost = 5,
+    // diff's 1 for differences is taken by "no device" here, which scripts already rely on.
+    kDiffer = 6,
+    kUnreadable = 7,
     kUsage = 64,
 };
 
@@ -116,12 +123,8 @@ Output textOutput(const QString& text)
 
 // A file starts with the byte order mark that spreadsheets need to read it as UTF-8;
 // standard output goes to other programs, which would take the mark for text.
-Output csvOutput(
-    const CrossReference& tables, const QList<CrossReference::View>& views, bool toFile)
+Output csvOutput(const QList<CsvExport::Table>& csv, bool toFile)
 {
-    QList<CsvExport::Table> csv;
-    for (CrossReference::View view : views)
-        csv.append({ view, tables.rows(view) });
     const QChar separator = CsvExport::separatorFor(QLocale::system());
     const auto start = toFile ? CsvExport::ByteOrderMark : CsvExport::Plain;
     return { QIODevice::NotOpen, [csv, separator, start](QIODevice& device) {
@@ -129,9 +132,17 @@ Output csvOutput(
             } };
 }
 
-Output pdfOutput(const ScanResult& result, CrossReference::View view)
+Output csvOutput(
+    const CrossReference& tables, const QList<CrossReference::View>& views, bool toFile)
 {
-    const PdfExport pdf(result, view);
+    QList<CsvExport::Table> csv;
+    for (CrossReference::View view : views)
+        csv.append({ view, tables.rows(view) });
+    return csvOutput(csv, toFile);
+}
+
+Output pdfOutput(const PdfExport& pdf)
+{
     return { QIODevice::NotOpen, [pdf](QIODevice& device) {
                 pdf.write(device);
                 return true;
@@ -161,14 +172,66 @@ Output outputOf(const ScanResult& result, const ScanOptions& options)
     const QList<int> unused = options.unused ? unusedUserCabs(result) : QList<int>();
     switch (options.format) {
     case ScanOptions::Pdf:
-        return pdfOutput(result, options.views.first());
+        return pdfOutput(PdfExport(result, options.views.first()));
     case ScanOptions::Json:
         return jsonOutput(options.unused ? json.unusedDocument(unused) : json.document());
     case ScanOptions::Csv:
+    case ScanOptions::Text:
         break;
     }
     return options.unused ? textOutput(labelLines(result, unused))
                           : csvOutput(tables, options.views, !options.output.isEmpty());
+}
+
+// The notes of the comparison, then one line a row: "U7(Greenback 2x12): was U7(Bedroom 1x12)".
+QString comparisonText(const ScanComparison& comparison)
+{
+    QString text;
+    for (const QString& note : comparison.notes())
+        text += note + QLatin1Char('\n');
+    for (const CrossReference::Row& row : comparison.rows())
+        text += row.key + QStringLiteral(": ") + row.entries.join(QStringLiteral(", "))
+            + QLatin1Char('\n');
+    return text;
+}
+
+Output comparisonOutput(
+    const ScanComparison& comparison, const ScanResult& newer, const ScanOptions& options)
+{
+    switch (options.format) {
+    case ScanOptions::Pdf:
+        return pdfOutput(PdfExport(newer, comparison));
+    case ScanOptions::Json:
+        return jsonOutput(comparison.document());
+    case ScanOptions::Csv:
+        // The table alone: what the notes say goes to standard error.
+        for (const QString& note : comparison.notes())
+            printLine(stderr, QStringLiteral("tollmark-scan: ") + note);
+        return csvOutput(QList<CsvExport::Table> { { CrossReference::Changes, comparison.rows() } },
+            !options.output.isEmpty());
+    case ScanOptions::Text:
+        break;
+    }
+    return textOutput(comparisonText(comparison));
+}
+
+// After the output is written: entries not compared leave the answer open, as entries not
+// read do; otherwise diff's rule, with the status of its own for differences.
+int comparisonStatus(const ScanComparison& comparison)
+{
+    if (!comparison.notCompared().isEmpty())
+        return fail(
+            kNotRead, comparison.summary() + QStringLiteral(" (listed as \"not compared\")"));
+    printLine(stderr, QStringLiteral("tollmark-scan: ") + comparison.summary());
+    return comparison.differs() ? kDiffer : kComplete;
+}
+
+bool loadScan(const QString& fileName, ScanResult& result, QString& reason)
+{
+    if (JsonImport::load(fileName, result, reason))
+        return true;
+    reason = QStringLiteral("%1 cannot be opened: %2").arg(fileName, reason);
+    return false;
 }
 
 // One line on standard error for every entry the unit did not answer.
@@ -241,6 +304,17 @@ int main(int argc, char* argv[])
         return listPorts();
     if (!options.output.isEmpty() && !checkWritable(options.output, reason))
         return fail(kNotWritable, reason);
+    ScanResult older, saved;
+    if (!options.compare.isEmpty() && !loadScan(options.compare, older, reason))
+        return fail(kUnreadable, reason);
+    if (!options.compareWith.isEmpty()) {
+        if (!loadScan(options.compareWith, saved, reason))
+            return fail(kUnreadable, reason);
+        const ScanComparison comparison(older, saved);
+        if (!writeOutput(options.output, comparisonOutput(comparison, saved, options)))
+            return fail(kNotWritable, QStringLiteral("cannot write the comparison"));
+        return comparisonStatus(comparison);
+    }
 
     ScanInterrupt interrupt;
     AxeFX axeFx;
@@ -270,7 +344,12 @@ int main(int argc, char* argv[])
                            "nothing written")
                 .arg(ScanResult::presetsText(result.presets(ReadState::NotRead).size())));
 
-    if (!writeOutput(options.output, outputOf(result, options)))
+    std::optional<ScanComparison> comparison;
+    if (!options.compare.isEmpty())
+        comparison.emplace(older, result);
+    if (!writeOutput(options.output,
+            comparison ? comparisonOutput(*comparison, result, options)
+                       : outputOf(result, options)))
         return fail(kNotWritable,
             options.output.isEmpty() ? QStringLiteral("cannot write to standard output")
                                      : QStringLiteral("cannot write %1").arg(options.output));
@@ -278,5 +357,5 @@ int main(int argc, char* argv[])
         return fail(unfinished, ending + QStringLiteral("; wrote what was read"));
     if (result.count(ReadState::NotRead) > 0)
         return fail(kNotRead, result.notReadText() + QStringLiteral(" (listed above)"));
-    return kComplete;
+    return comparison ? comparisonStatus(*comparison) : kComplete;
 }

@@ -128,6 +128,8 @@ void MainWindow::connectCommands()
     connect(ui.actionSave_scan, SIGNAL(triggered(bool)), this, SLOT(saveScan()));
     connect(ui.actionOpen_scan, SIGNAL(triggered(bool)), this, SLOT(openScan()));
     connect(ui.radioButton_UnusedCabs, SIGNAL(clicked(bool)), this, SLOT(setupTable()));
+    connect(ui.radioButton_Changes, SIGNAL(clicked(bool)), this, SLOT(setupTable()));
+    connect(ui.actionCompare_with_scan, SIGNAL(triggered(bool)), this, SLOT(compareWithScan()));
     connect(ui.lineEdit_Filter, &QLineEdit::textChanged, this, &MainWindow::applyFilter);
     ui.actionPrint->setShortcut(QKeySequence::Print);
     ui.actionSave_scan->setShortcut(QKeySequence::Save);
@@ -242,12 +244,13 @@ void MainWindow::setupTable()
     table->setHorizontalHeaderLabels(headers);
     configureTable();
 
-    const QString unknown
-        = view == CrossReference::UnusedCabs ? unusedUnknownReason(job.result()) : QString();
+    const QString unknown = view == CrossReference::UnusedCabs ? unusedUnknownReason(job.result())
+        : view == CrossReference::Changes ? comparison().notes().join(QLatin1Char('\n'))
+                                          : QString();
     ui.label_UnusedNote->setText(unknown);
     ui.label_UnusedNote->setVisible(!unknown.isEmpty());
 
-    tableRows = CrossReference(job.result()).rows(view);
+    tableRows = exportRows(view);
     const QVector<CrossReference::Row>& rows = tableRows;
     table->setUpdatesEnabled(false);
     table->setRowCount(rows.size());
@@ -309,6 +312,8 @@ void MainWindow::configureTable()
 
 CrossReference::View MainWindow::currentView() const
 {
+    if (ui.radioButton_Changes->isChecked())
+        return CrossReference::Changes;
     if (ui.radioButton_UnusedCabs->isChecked())
         return CrossReference::UnusedCabs;
     return ui.radioButton_PresetVersCab->isChecked() ? CrossReference::PresetCabs
@@ -317,7 +322,31 @@ CrossReference::View MainWindow::currentView() const
 
 QVector<CrossReference::Row> MainWindow::exportRows(CrossReference::View view) const
 {
-    return CrossReference(job.result()).rows(view);
+    return view == CrossReference::Changes ? comparison().rows()
+                                           : CrossReference(job.result()).rows(view);
+}
+
+// The scan scanned earlier is the older one, whichever of the two is shown; a scan without
+// a date counts as the older.
+bool MainWindow::comparedIsNewer() const
+{
+    const ScanResult& shown = job.result();
+    return comparedScan.scannedAt.isValid() && shown.scannedAt.isValid()
+        && comparedScan.scannedAt > shown.scannedAt;
+}
+
+ScanComparison MainWindow::comparison() const
+{
+    return comparedIsNewer() ? ScanComparison(job.result(), comparedScan)
+                             : ScanComparison(comparedScan, job.result());
+}
+
+PdfExport MainWindow::report() const
+{
+    const CrossReference::View view = currentView();
+    if (view != CrossReference::Changes)
+        return PdfExport(job.result(), view);
+    return PdfExport(comparedIsNewer() ? comparedScan : job.result(), comparison());
 }
 
 void MainWindow::ExportCSV()
@@ -339,7 +368,7 @@ void MainWindow::ExportPDF()
     const QString fileName = askForDestination(tr("PDF Files (*.pdf)"));
     if (fileName.isEmpty())
         return;
-    const PdfExport pdf(job.result(), currentView());
+    const PdfExport pdf = report();
     if (!pdf.save(fileName)) {
         qWarning().noquote() << "Could not write" << fileName;
         return;
@@ -359,7 +388,7 @@ void MainWindow::print()
 
 void MainWindow::printReport(QPagedPaintDevice& printer) const
 {
-    PdfExport(job.result(), currentView()).paint(printer);
+    report().paint(printer);
 }
 
 void MainWindow::saveScan()
@@ -407,6 +436,33 @@ bool MainWindow::openScan(const QString& fileName)
     setupTable();
     statusBar()->showMessage(
         tr("Opened %1: %2").arg(QFileInfo(fileName).fileName(), opened.presetsReadText()));
+    return true;
+}
+
+void MainWindow::compareWithScan()
+{
+    const QString fileName = QFileDialog::getOpenFileName(this, tr("Compare with scan"),
+        settings.value(kLastFolderKey).toString(), tr("Tollmark scans (*.json)"));
+    if (!fileName.isEmpty())
+        compareWithScan(fileName);
+}
+
+bool MainWindow::compareWithScan(const QString& fileName)
+{
+    ScanResult opened;
+    QString reason;
+    if (!JsonImport::load(fileName, opened, reason)) {
+        QMessageBox::warning(this, tr("Compare with scan"),
+            tr("%1 cannot be opened: %2.").arg(QDir::toNativeSeparators(fileName), reason));
+        return false;
+    }
+    rememberFolder(fileName);
+    comparedScan = opened;
+    ui.radioButton_Changes->setVisible(true);
+    ui.radioButton_Changes->setChecked(true);
+    setupTable();
+    statusBar()->showMessage(
+        tr("Compared with %1: %2").arg(QFileInfo(fileName).fileName(), comparison().summary()));
     return true;
 }
 

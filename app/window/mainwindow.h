@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The application's one window: scans the AxeFx or opens a saved scan, shows which cabinets
-// each preset uses, which presets use each cabinet or which user slots are free, and exports,
-// prints and saves it.
+// each preset uses, which presets use each cabinet or which user slots are free, or what
+// changed since a saved scan, and exports, prints and saves it.
 #pragma once
 
 #include "axefx.h"
 #include "crossreference.h"
+#include "pdfexport.h"
+#include "scancomparison.h"
 #include "scanjob.h"
 #include "ui_mainwindow.h"
 
@@ -31,6 +33,9 @@ public:
     // Shows the scan saved in the file; a file that cannot be read is reported in a message
     // box and changes nothing.
     bool openScan(const QString& fileName);
+    // Compares the record shown with the scan saved in the file and shows the view "Changes";
+    // a file that cannot be read is reported in a message box and changes nothing.
+    bool compareWithScan(const QString& fileName);
 
 public slots:
     void refresh();
@@ -40,6 +45,7 @@ public slots:
     void print();
     void saveScan();
     void openScan();
+    void compareWithScan();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -63,6 +69,9 @@ private:
     void showRecordName();
     CrossReference::View currentView() const;
     QVector<CrossReference::Row> exportRows(CrossReference::View view) const;
+    bool comparedIsNewer() const;
+    ScanComparison comparison() const;
+    PdfExport report() const;
     QString askForDestination(const QString& filter);
     void rememberFolder(const QString& fileName);
 
@@ -76,6 +85,8 @@ private:
     QString recordFile;
     // The form's title, which the name of the record shown follows.
     QString baseTitle;
+    // The scan the record shown is compared with in the view "Changes".
+    ScanResult comparedScan;
     // The rows of the table, which the filter shows or hides.
     QVector<CrossReference::Row> tableRows;
     QSettings settings;

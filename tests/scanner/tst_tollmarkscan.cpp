@@ -4,9 +4,11 @@
 // unit left alone; and its scans of the simulated unit of either layout, complete or
 // interrupted, with the CSV (the window's export of the same bank) written whole, in part on
 // request, or not at all, and the unused user slots, the JSON and the PDF report that the
-// bank implies.
+// bank implies; and the comparison of the built-in bank with the bank after a change.
 #include "axefxsim.h"
 #include "bankexport.h"
+#include "jsonexport.h"
+#include "simbankjson.h"
 
 #include <QtTest>
 
@@ -104,6 +106,41 @@ void checkPdf(const QString& path, const SimBank& bank)
         QVERIFY(page.split('\n').contains("Presets"));
 }
 
+// The built-in bank after a change: U7 replaced, preset 9 renamed, preset 10's first cabinet
+// changed from F6 to U9.
+SimBank changedBank()
+{
+    QFile file(TOLLMARK_CHANGED_BANK);
+    SimBank bank;
+    QString error;
+    if (!file.open(QIODevice::ReadOnly) || !SimBankJson::read(file.readAll(), &bank, &error))
+        qFatal("%s: %s", TOLLMARK_CHANGED_BANK, qPrintable(error));
+    return bank;
+}
+
+// The comparison document's changes, one a line, as the text output shows them.
+QString comparisonLines(const QJsonObject& json)
+{
+    QString text;
+    for (const QJsonValue& slot : json["slots"].toArray())
+        text += QString("%1(%2) -> %3\n")
+                    .arg(slot["label"].toString(), slot["oldName"].toString(),
+                        slot["newName"].toString());
+    for (const QJsonValue& preset : json["touchedPresets"].toArray())
+        text += QString("%1 uses %2\n")
+                    .arg(preset["number"].toInt())
+                    .arg(preset["changedCabs"][0].toString());
+    for (const QJsonValue& preset : json["renamedPresets"].toArray())
+        text += QString("%1 %2 -> %3\n")
+                    .arg(preset["number"].toInt())
+                    .arg(preset["oldName"].toString(), preset["name"].toString());
+    for (const QJsonValue& preset : json["changedCabs"].toArray())
+        text += QString("%1 +%2 -%3\n")
+                    .arg(preset["number"].toInt())
+                    .arg(preset["added"][0].toString(), preset["removed"][0].toString());
+    return text;
+}
+
 } // namespace
 
 class TestTollmarkScan : public QObject {
@@ -116,6 +153,8 @@ private slots:
     void scan();
     void gaps_data();
     void gaps();
+    void compare_data();
+    void compare();
 };
 
 // "@" in the arguments and the text stands for an empty folder of the row's own.
@@ -131,6 +170,8 @@ void TestTollmarkScan::endsBeforeScan_data()
     QTest::newRow("stray argument") << QStringList { "rig.csv" } << false << 64 << "rig.csv";
     QTest::newRow("pdf to standard output")
         << QStringList { "--format=pdf" } << false << 64 << "-o";
+    QTest::newRow("--with alone") << QStringList { "--with", "rig.json" } << false << 64
+                                  << "--compare";
     QTest::newRow("unused from a partial scan")
         << QStringList { "--unused", "--keep-partial" } << false << 64 << "complete scan";
     // The unit's output is where the program reads from, and the other way round. ALSA puts
@@ -340,6 +381,78 @@ void TestTollmarkScan::gaps()
     } else {
         QCOMPARE(out, resultCsv(expected, CrossReference::PresetCabs));
     }
+}
+
+// "@" stands for the row's folder, which holds old.json, the built-in bank's scan, and
+// new.json, the changed bank's; "old, U7 not read" has U7's name unread in old.json. Without
+// --with, the unit holds the changed bank.
+void TestTollmarkScan::compare_data()
+{
+    const QString changes = "U7(Greenback 2x12): was U7(Bedroom 1x12)\n"
+                            "78 Doom Fuzz 78: uses changed U7(Greenback 2x12)\n"
+                            "142 Doom Fuzz 142: uses changed U7(Greenback 2x12)\n"
+                            "174 Doom Fuzz 174: uses changed U7(Greenback 2x12)\n"
+                            "230 Shoegaze Wash 230: uses changed U7(Greenback 2x12)\n"
+                            "246 Shoegaze Wash 246: uses changed U7(Greenback 2x12)\n"
+                            "9 Blues Drive Plus: renamed from Blues Drive\n"
+                            "10 Metal Chug: added U9(Live Rig SM57), removed F6(4x12 Modern Rbn)\n";
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("text, the unit") << QStringList { "--compare", "@/old.json" } << 6 << changes;
+    QString csv = changes;
+    csv.replace(": ", ",").replace(", ", ",").prepend("Entry,Change\n");
+    QTest::newRow("csv, two files")
+        << QStringList { "--compare", "@/old.json", "--with", "@/new.json", "--format=csv" } << 6
+        << csv;
+    QTest::newRow("json, two files")
+        << QStringList { "--compare", "@/old.json", "--with", "@/new.json", "--format", "json" }
+        << 6
+        << "U7(Bedroom 1x12) -> Greenback 2x12\n78 uses U7(Greenback 2x12)\n"
+           "142 uses U7(Greenback 2x12)\n174 uses U7(Greenback 2x12)\n230 uses U7(Greenback "
+           "2x12)\n246 uses U7(Greenback 2x12)\n9 Blues Drive -> Blues Drive Plus\n"
+           "10 +U9(Live Rig SM57) -F6(4x12 Modern Rbn)\n";
+    QTest::newRow("the same") << QStringList { "--compare", "@/new.json", "--with", "@/new.json" }
+                              << 0 << "";
+    // The differences beside what could not be compared: the answer is not complete.
+    QTest::newRow("old, U7 not read")
+        << QStringList { "--compare", "@/old.json", "--with", "@/new.json" } << 4
+        << "9 Blues Drive Plus: renamed from Blues Drive\n10 Metal Chug: added U9(Live Rig "
+           "SM57), removed F6(4x12 Modern Rbn)\n"
+           "U7(Greenback 2x12): not compared: name not read in the older scan\n"
+           "78 Doom Fuzz 78: not compared: uses U7(Greenback 2x12), whose name was not "
+           "compared\n142 Doom Fuzz 142: not compared: uses U7(Greenback 2x12), whose name was "
+           "not compared\n174 Doom Fuzz 174: not compared: uses U7(Greenback 2x12), whose "
+           "name was not compared\n230 Shoegaze Wash 230: not compared: uses U7(Greenback "
+           "2x12), whose name was not compared\n246 Shoegaze Wash 246: not compared: uses "
+           "U7(Greenback 2x12), whose name was not compared\n";
+    QTest::newRow("no such file") << QStringList { "--compare", "@/none.json", "--with",
+        "@/new.json" } << 7 << "";
+}
+
+void TestTollmarkScan::compare()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    const SimBank changed = changedBank();
+    QTemporaryDir dir;
+    ScanResult older = bankResult(SimBank::builtIn(3));
+    if (QByteArray(QTest::currentDataTag()).contains("not read"))
+        older.cabNameStates[138] = ReadState::NotRead;
+    QVERIFY(JsonExport(older).save(dir.filePath("old.json")));
+    QVERIFY(JsonExport(bankResult(changed)).save(dir.filePath("new.json")));
+    AxeFxSim sim(changed);
+    const bool unit = !arguments.contains("--with");
+    QVERIFY(!unit || sim.start());
+    Run run(arguments.replaceInStrings("@", dir.path()));
+    QCOMPARE(run.finish(), status);
+    QString shown = QString::fromUtf8(run.out);
+    if (arguments.contains("json"))
+        shown = comparisonLines(QJsonDocument::fromJson(run.out).object());
+    else if (arguments.contains("--format=csv"))
+        shown.replace(CsvExport::separatorFor(QLocale::system()), ',');
+    QCOMPARE(shown, out);
 }
 
 QTEST_GUILESS_MAIN(TestTollmarkScan)

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The main window against the simulated unit: its form, the scan's life cycle (requests,
 // progress, stops, closing, the CSV dialog), what the table shows after it, its views, filter
-// and tooltips, the exports, printing, and saved scans opened with no unit.
+// and tooltips, the exports, printing, saved scans opened with no unit, and the comparison
+// with a saved scan.
 #include "axefxsim.h"
 #include "bankexport.h"
+#include "jsonexport.h"
 #include "jsonimport.h"
 #include "mainwindow.h"
 #include "scanoverlay.h"
@@ -242,6 +244,8 @@ private slots:
     void commands();
     void scanFiles_data();
     void scanFiles();
+    void compare_data();
+    void compare();
     void cleanupTestCase();
 
 private:
@@ -289,8 +293,8 @@ void TestMainWindow::formWithoutDevice()
     form << w.findChild<QLineEdit*>(QStringLiteral("lineEdit_Filter"))->placeholderText();
     QCOMPARE(form,
         QStringList({ "Tollmark 1.2", "Tollbook", "Export as CSV", "Export as PDF", "Print…", "-",
-            "Save scan…", "Open scan…", "-", "Refresh", "CabPresets", "PresetCabs",
-            "Unused user cab1", "Filter" }));
+            "Save scan…", "Open scan…", "Compare with scan…", "-", "Refresh", "CabPresets",
+            "PresetCabs", "Unused user cab1", "Filter" }));
     // Qt's standard keys; nothing scanned, nothing to save.
     const QList<QPair<const char*, QKeySequence::StandardKey>> keys {
         { "actionPrint", QKeySequence::Print }, { "actionSave_scan", QKeySequence::Save },
@@ -768,6 +772,70 @@ void TestMainWindow::scanFiles()
     DialogAnswer answer(dir.filePath(QStringLiteral("again.csv")));
     trigger(opened, "actionExport_as_CSV");
     QCOMPARE(csvText(answer.fileName), scanCsv);
+}
+
+void TestMainWindow::compare_data()
+{
+    const QStringList touched { "78 Doom Fuzz 78|uses changed U7(Greenback 2x12)",
+        "142 Doom Fuzz 142|uses changed U7(Greenback 2x12)",
+        "174 Doom Fuzz 174|uses changed U7(Greenback 2x12)",
+        "230 Shoegaze Wash 230|uses changed U7(Greenback 2x12)",
+        "246 Shoegaze Wash 246|uses changed U7(Greenback 2x12)" };
+    const QStringList all = QStringList { "U7(Greenback 2x12)|was U7(Bedroom 1x12)" } + touched
+        + QStringList { "9 Blues Drive Plus|renamed from Blues Drive",
+              "10 Metal Chug|added U9(Live Rig SM57), removed F6(4x12 Modern Rbn)" };
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("expected"); // the rows visible, or the file's lines
+    QTest::newRow("shown") << ""
+                           << "" << all;
+    QTest::newRow("filtered by the new IR") << "greenback"
+                                            << "" << all.mid(0, 6);
+    QTest::newRow("Export as CSV, filtered") << "greenback"
+                                             << "actionExport_as_CSV"
+                                             << (QStringList { "Entry,Change" } + all)
+                                                    .replaceInStrings("|", ",")
+                                                    .replaceInStrings(", ", ",");
+    QTest::newRow("Export as PDF") << ""
+                                   << "actionExport_as_PDF" << all;
+}
+
+// The scan of the changed bank, opened with no unit, compared with the scan of the built-in
+// bank saved before: the slot replaced, the presets that use it, the preset renamed and the
+// one whose cabinets changed.
+void TestMainWindow::compare()
+{
+    QFETCH(QString, filter);
+    QFETCH(QString, command);
+    QFETCH(QStringList, expected);
+    QFile file(TOLLMARK_CHANGED_BANK);
+    SimBank changed;
+    QString error;
+    QVERIFY(file.open(QIODevice::ReadOnly) && SimBankJson::read(file.readAll(), &changed, &error));
+    const QString older = dir.filePath("before.json"), newer = dir.filePath("after.json");
+    QVERIFY(JsonExport(bankResult(bank)).save(older));
+    QVERIFY(JsonExport(bankResult(changed)).save(newer));
+    MainWindow w(newer);
+    BoxAnswer boxes;
+    {
+        DialogAnswer answer(older);
+        trigger(w, "actionCompare_with_scan");
+    }
+    QCOMPARE(boxes.texts, QStringList());
+    QCOMPARE(w.statusBar()->currentMessage(), "Compared with before.json: 8 entries differ");
+    setFilter(w, filter);
+    if (command.isEmpty()) {
+        QCOMPARE(visible(w), expected);
+        return;
+    }
+    const QString path = dir.filePath(command.endsWith("CSV") ? "changes.csv" : "changes.pdf");
+    DialogAnswer answer(path);
+    trigger(w, qPrintable(command));
+    if (path.endsWith(".pdf"))
+        return checkReport(pdfText(path), CrossReference::Changes,
+            expected.replaceInStrings(QRegularExpression("\\|.*"), ""));
+    QCOMPARE(csvText(path).replace(CsvExport::separatorFor(QLocale::system()), ','),
+        expected.join('\n') + '\n');
 }
 
 // Qt 5.15's offscreen platform plugin never frees its screen: its start-up stays out of the
