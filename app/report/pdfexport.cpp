@@ -49,11 +49,6 @@ PdfExport::PdfExport(const ScanResult& result, CrossReference::View view)
     , date(result.scannedAt.isValid() ? result.scannedAt : QDateTime::currentDateTime())
 { }
 
-void PdfExport::setDate(const QDateTime& date)
-{
-    this->date = date;
-}
-
 QString PdfExport::title() const
 {
     return tr("Tollmark: %1").arg(CrossReference::title(view));
@@ -172,7 +167,7 @@ void PdfExport::paintPage(QPainter& painter, QTextDocument& document, int index)
 
 bool PdfExport::save(const QString& fileName) const
 {
-    return saveWholeFile(fileName, QIODevice::NotOpen, [this](QIODevice& file) {
+    return saveWholeFile(fileName, [this](QIODevice& file) {
         write(file);
         return true;
     });

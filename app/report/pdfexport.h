@@ -21,9 +21,6 @@ class PdfExport {
 public:
     PdfExport(const ScanResult& result, CrossReference::View view);
 
-    // The scan's date, or now for a result that has none.
-    void setDate(const QDateTime& date);
-
     // Writes the document to an open device; the device's own error state tells whether
     // every byte went out.
     void write(QIODevice& device) const;
