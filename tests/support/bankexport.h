@@ -23,17 +23,12 @@ inline QString label(int cab, quint8 model)
                             : QStringLiteral("U%1").arg(number + 1 - factory);
 }
 
-inline QString stateText(ReadState state)
-{
-    return state == ReadState::NotRead   ? QStringLiteral("not read")
-        : state == ReadState::NotReached ? QStringLiteral("not reached")
-                                         : QString();
-}
-
 // The text, or the state that stands in for it, in brackets.
-inline QString inBrackets(const QString& text, ReadState state)
+inline QString inBrackets(QString text, ReadState state)
 {
-    return '(' + (state == ReadState::Read ? text : stateText(state)) + ')';
+    if (state != ReadState::Read)
+        text = state == ReadState::NotRead ? "not read" : "not reached";
+    return '(' + text + ')';
 }
 
 // A number outside the slots has no name and counts as read.
