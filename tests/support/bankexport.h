@@ -53,7 +53,7 @@ inline UsageLists usersOf(const ScanResult& result)
     return users;
 }
 
-// The key and the entries of every row of either cross-reference view.
+// The key and the entries of every row of either cross-reference view; marked is left unset.
 inline QVector<CrossReference::Row> rows(const ScanResult& result, CrossReference::View view)
 {
     QVector<CrossReference::Row> rows;
@@ -93,11 +93,9 @@ inline QVector<CrossReference::Row> rows(const ScanResult& result, CrossReferenc
 // Quoted, inner quotes doubled, only when it holds the separator, a quote or a line break.
 inline QString csvField(const QString& text, QChar separator)
 {
-    for (QChar special : { separator, QChar('"'), QChar('\n'), QChar('\r') }) {
-        if (text.contains(special))
-            return '"' + QString(text).replace("\"", "\"\"") + '"';
-    }
-    return text;
+    const bool quoted = text.contains(separator) || text.contains('"') || text.contains('\n')
+        || text.contains('\r');
+    return quoted ? '"' + QString(text).replace("\"", "\"\"") + '"' : text;
 }
 
 } // namespace bankexport
@@ -156,14 +154,11 @@ inline QString bankCsv(const SimBank& bank, CrossReference::View view, int prese
 // The labels of the user slots that no preset of the bank uses, named ones first.
 inline QStringList bankUnused(const SimBank& bank)
 {
-    QList<int> used;
-    for (int p = 0; p < bank.presetCount(); ++p)
-        used += bank.expectedCabs(p);
+    const ScanResult result = bankResult(bank);
     QStringList named, empty;
     for (int c = bank.factoryCabCount(); c < bank.cabCount(); ++c) {
-        const QString name = bank.cabNames.value(c).simplified();
-        if (!used.contains(c))
-            (name.isEmpty() ? empty : named) << bankexport::label(c, bank.model) + '(' + name + ')';
+        if (result.cabPresets.at(c).isEmpty())
+            (result.cabNames.at(c).isEmpty() ? empty : named) << bankexport::cabText(result, c);
     }
     return named + empty;
 }
