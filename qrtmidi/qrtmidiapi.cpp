@@ -69,6 +69,16 @@ Device* createOnFirstUsableService(std::string* error, const Args&... args)
     return nullptr;
 }
 
+// Both kinds of client go the same way; their common base does not let them be deleted.
+template <typename Device> void deleteClient(Device* device)
+{
+    if (!device)
+        return;
+    qrtCloseJackPort(device);
+    qrtUntrackJackDevice(device);
+    delete device;
+}
+
 } // namespace
 
 RtMidiIn* qrtCreateMidiIn(
@@ -90,20 +100,12 @@ RtMidiOut* qrtCreateMidiOut(const std::string& clientName, std::string* error)
 
 void qrtDeleteMidiIn(RtMidiIn* in)
 {
-    if (!in)
-        return;
-    qrtCloseJackPort(in);
-    qrtUntrackJackDevice(in);
-    delete in;
+    deleteClient(in);
 }
 
 void qrtDeleteMidiOut(RtMidiOut* out)
 {
-    if (!out)
-        return;
-    qrtCloseJackPort(out);
-    qrtUntrackJackDevice(out);
-    delete out;
+    deleteClient(out);
 }
 
 void QRtMidiInDeleter::operator()(RtMidiIn* in) const

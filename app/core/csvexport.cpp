@@ -3,6 +3,7 @@
 
 #include "wholefile.h"
 
+#include <QIODevice>
 #include <QLocale>
 #include <QTextStream>
 
@@ -65,8 +66,8 @@ bool CsvExport::write(QIODevice& device, const QList<Table>& tables, QChar separ
 
 bool CsvExport::save(const QString& fileName, const QList<Table>& tables, QChar separator)
 {
-    return saveWholeFile(fileName, QIODevice::NotOpen,
-        [&](QIODevice& file) { return write(file, tables, separator, ByteOrderMark); });
+    return saveWholeFile(
+        fileName, [&](QIODevice& file) { return write(file, tables, separator, ByteOrderMark); });
 }
 
 bool CsvExport::save(const QString& fileName, CrossReference::View view,

@@ -5,6 +5,8 @@
 #include "scanresult.h"
 #include "wholefile.h"
 
+#include <QIODevice>
+
 namespace {
 
 // make(number) for each of the numbers, in their order.
@@ -128,6 +130,6 @@ QJsonObject JsonExport::cab(int cab) const
 bool JsonExport::save(const QString& fileName) const
 {
     const QByteArray text = document().toJson();
-    return saveWholeFile(fileName, QIODevice::NotOpen,
-        [&text](QIODevice& file) { return file.write(text) == text.size(); });
+    return saveWholeFile(
+        fileName, [&text](QIODevice& file) { return file.write(text) == text.size(); });
 }

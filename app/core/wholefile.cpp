@@ -3,11 +3,10 @@
 
 #include <QSaveFile>
 
-bool saveWholeFile(
-    const QString& fileName, QIODevice::OpenMode mode, const std::function<bool(QIODevice&)>& write)
+bool saveWholeFile(const QString& fileName, const std::function<bool(QIODevice&)>& write)
 {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | mode))
+    if (!file.open(QIODevice::WriteOnly))
         return false;
     if (!write(file) || file.error() != QFileDevice::NoError) {
         file.cancelWriting();

@@ -3,12 +3,10 @@
 // the old one's place only once every byte of it was written.
 #pragma once
 
-#include <QIODevice>
-
 #include <functional>
 
+class QIODevice;
 class QString;
 
-// write fills the device and says whether it succeeded; mode adds to QIODevice::WriteOnly.
-bool saveWholeFile(const QString& fileName, QIODevice::OpenMode mode,
-    const std::function<bool(QIODevice&)>& write);
+// write fills the device and says whether it succeeded.
+bool saveWholeFile(const QString& fileName, const std::function<bool(QIODevice&)>& write);

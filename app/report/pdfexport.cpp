@@ -61,11 +61,6 @@ PdfExport::PdfExport(const ScanResult& newer, const ScanComparison& comparison)
     comparisonLines << comparison.notes() << comparison.summary();
 }
 
-void PdfExport::setDate(const QDateTime& date)
-{
-    this->date = date;
-}
-
 QString PdfExport::title() const
 {
     return tr("Tollmark: %1").arg(CrossReference::title(view));
@@ -184,7 +179,7 @@ void PdfExport::paintPage(QPainter& painter, QTextDocument& document, int index)
 
 bool PdfExport::save(const QString& fileName) const
 {
-    return saveWholeFile(fileName, QIODevice::NotOpen, [this](QIODevice& file) {
+    return saveWholeFile(fileName, [this](QIODevice& file) {
         write(file);
         return true;
     });

@@ -25,9 +25,6 @@ public:
     // older scan's date and what the comparison notes.
     PdfExport(const ScanResult& newer, const ScanComparison& comparison);
 
-    // The scan's date, or now for a result that has none.
-    void setDate(const QDateTime& date);
-
     // Writes the document to an open device; the device's own error state tells whether
     // every byte went out.
     void write(QIODevice& device) const;

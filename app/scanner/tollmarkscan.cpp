@@ -107,18 +107,14 @@ bool checkWritable(const QString& path, QString& reason)
     return true;
 }
 
-// What goes out and how: the open mode it adds to WriteOnly, and the writer that fills the
-// file or standard output and says whether it succeeded.
-struct Output {
-    QIODevice::OpenMode mode;
-    std::function<bool(QIODevice&)> write;
-};
+// What goes out: the writer that fills the file or standard output and says whether it
+// succeeded.
+using Output = std::function<bool(QIODevice&)>;
 
 Output textOutput(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
-    return { QIODevice::NotOpen,
-        [bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); } };
+    return [bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); };
 }
 
 // A file starts with the byte order mark that spreadsheets need to read it as UTF-8;
@@ -127,9 +123,8 @@ Output csvOutput(const QList<CsvExport::Table>& csv, bool toFile)
 {
     const QChar separator = CsvExport::separatorFor(QLocale::system());
     const auto start = toFile ? CsvExport::ByteOrderMark : CsvExport::Plain;
-    return { QIODevice::NotOpen, [csv, separator, start](QIODevice& device) {
-                return CsvExport::write(device, csv, separator, start);
-            } };
+    return [csv, separator, start](
+               QIODevice& device) { return CsvExport::write(device, csv, separator, start); };
 }
 
 Output csvOutput(
@@ -143,17 +138,16 @@ Output csvOutput(
 
 Output pdfOutput(const PdfExport& pdf)
 {
-    return { QIODevice::NotOpen, [pdf](QIODevice& device) {
-                pdf.write(device);
-                return true;
-            } };
+    return [pdf](QIODevice& device) {
+        pdf.write(device);
+        return true;
+    };
 }
 
 Output jsonOutput(const QJsonDocument& document)
 {
     const QByteArray text = document.toJson();
-    return { QIODevice::NotOpen,
-        [text](QIODevice& device) { return device.write(text) == text.size(); } };
+    return [text](QIODevice& device) { return device.write(text) == text.size(); };
 }
 
 // One label a line, as the views show them.
@@ -263,9 +257,9 @@ void listNotRead(const ScanResult& result)
 bool writeOutput(const QString& path, const Output& output)
 {
     if (!path.isEmpty())
-        return saveWholeFile(path, output.mode, output.write);
+        return saveWholeFile(path, output);
     QFile out;
-    return out.open(stdout, QIODevice::WriteOnly | output.mode) && output.write(out) && out.flush();
+    return out.open(stdout, QIODevice::WriteOnly) && output(out) && out.flush();
 }
 
 } // namespace

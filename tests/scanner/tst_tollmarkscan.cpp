@@ -451,7 +451,7 @@ void TestTollmarkScan::compare()
     if (arguments.contains("json"))
         shown = comparisonLines(QJsonDocument::fromJson(run.out).object());
     else if (arguments.contains("--format=csv"))
-        shown.replace(CsvExport::separatorFor(QLocale::system()), ',');
+        shown.replace(bankexport::csvSeparator(), ',');
     QCOMPARE(shown, out);
 }
 

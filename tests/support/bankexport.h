@@ -1,49 +1,154 @@
 // SPDX-License-Identifier: MIT
-// What a correct scan of a simulated unit shows and exports: the record of the bank's names
-// as the device link reads them (blank runs made one) and the cabinets each preset uses.
+// What a correct scan of a simulated unit shows and exports, written out from the bank alone
+// (nothing here asks the views or the exports): the record of the bank's names as the device
+// link reads them (blank runs made one) and the cabinets each preset uses, the rows of the
+// views, the CSV and the unused user slots.
 #pragma once
 
 #include "crossreference.h"
-#include "csvexport.h"
 #include "scanresult.h"
 #include "simbank.h"
 
 #include <QLocale>
-#include <QTextStream>
+
+namespace bankexport {
+
+// "F1" and up for the factory slots, "U1" and up for the user slots; a negative number as the
+// unit sends it, 16 bits without a sign.
+inline QString label(int cab, quint8 model)
+{
+    const int number = static_cast<unsigned short>(cab);
+    const int factory = SimBank::factoryCabCountFor(model);
+    return number < factory ? QStringLiteral("F%1").arg(number + 1)
+                            : QStringLiteral("U%1").arg(number + 1 - factory);
+}
+
+// The text, or the state that stands in for it, in brackets.
+inline QString inBrackets(QString text, ReadState state)
+{
+    if (state != ReadState::Read)
+        text = state == ReadState::NotRead ? "not read" : "not reached";
+    return '(' + text + ')';
+}
+
+// A number outside the slots has no name and counts as read.
+inline QString cabText(const ScanResult& result, int cab)
+{
+    const bool slot = cab >= 0 && cab < result.cabNames.size();
+    return label(cab, result.model)
+        + inBrackets(slot ? result.cabNames.at(cab) : QString(),
+            slot ? result.cabNameStates.at(cab) : ReadState::Read);
+}
+
+// Per cabinet slot, each preset as often as it names the slot, in ascending order.
+inline UsageLists usersOf(const ScanResult& result)
+{
+    UsageLists users(result.cabNames.size());
+    for (int p = 0; p < result.presetCabs.size(); ++p) {
+        for (int cab : result.presetCabs.at(p)) {
+            if (cab >= 0 && cab < users.size())
+                users[cab].append(p);
+        }
+    }
+    return users;
+}
+
+// The key and the entries of every row of either cross-reference view; marked is left unset.
+inline QVector<CrossReference::Row> rows(const ScanResult& result, CrossReference::View view)
+{
+    QVector<CrossReference::Row> rows;
+    const auto number = [&](int p) { return QString::number(p + result.displayOffset); };
+    if (view == CrossReference::PresetCabs) {
+        for (int p = 0; p < result.presetNames.size(); ++p) {
+            CrossReference::Row row;
+            const ReadState nameState = result.presetNameStates.at(p);
+            row.key = number(p) + ' '
+                + (nameState == ReadState::Read ? result.presetNames.at(p)
+                                                : inBrackets(QString(), nameState));
+            for (int cab : result.presetCabs.at(p))
+                row.entries << cabText(result, cab);
+            if (result.usageStates.at(p) != ReadState::Read)
+                row.entries << inBrackets(QString(), result.usageStates.at(p));
+            rows << row;
+        }
+        return rows;
+    }
+    const UsageLists users = usersOf(result);
+    for (int cab = 0; cab < result.cabNames.size(); ++cab) {
+        CrossReference::Row row;
+        row.key = cabText(result, cab);
+        for (int p : users.at(cab))
+            row.entries << number(p)
+                    + inBrackets(result.presetNames.at(p), result.presetNameStates.at(p));
+        // While some preset's cabinets are unknown, no cabinet's list is known to be whole.
+        for (ReadState state : { ReadState::NotRead, ReadState::NotReached }) {
+            if (result.usageStates.contains(state))
+                row.entries << inBrackets(QString(), state);
+        }
+        rows << row;
+    }
+    return rows;
+}
+
+// The system locale's: a semicolon where the comma is the decimal point.
+inline QChar csvSeparator()
+{
+    return QLocale::system().decimalPoint() == QLatin1Char(',') ? ';' : ',';
+}
+
+// Quoted, inner quotes doubled, only when it holds the separator, a quote or a line break.
+inline QString csvField(const QString& text, QChar separator)
+{
+    const bool quoted = text.contains(separator) || text.contains('"') || text.contains('\n')
+        || text.contains('\r');
+    return quoted ? '"' + QString(text).replace("\"", "\"\"") + '"' : text;
+}
+
+} // namespace bankexport
 
 // The record once the first presetsRead presets (all when -1) were read; the scan stopped
 // before the others.
 inline ScanResult bankResult(const SimBank& bank, int presetsRead = -1)
 {
-    ScanResult result(bank.model, bank.displayOffset);
-    for (int p = 0; p < bank.presetCount(); ++p) {
-        result.presetNames[p] = bank.presets.value(p).name.simplified();
-        result.presetNameStates[p] = ReadState::Read;
-    }
+    ScanResult result;
+    result.model = bank.model;
+    result.displayOffset = bank.displayOffset;
     for (int c = 0; c < bank.cabCount(); ++c) {
-        result.cabNames[c] = bank.cabNames.value(c).simplified();
-        result.cabNameStates[c] = ReadState::Read;
+        result.cabNames << bank.cabNames.value(c).simplified();
+        result.cabNameStates << ReadState::Read;
     }
-    for (int p = 0; p < (presetsRead < 0 ? bank.presetCount() : presetsRead); ++p)
-        result.setUsage(p, bank.expectedCabs(p), ReadState::Read);
-    result.indexCabs();
+    const int read = presetsRead < 0 ? bank.presetCount() : presetsRead;
+    for (int p = 0; p < bank.presetCount(); ++p) {
+        result.presetNames << bank.presets.value(p).name.simplified();
+        result.presetNameStates << ReadState::Read;
+        result.presetCabs << (p < read ? bank.expectedCabs(p) : QList<int>());
+        result.usageStates << (p < read ? ReadState::Read : ReadState::NotReached);
+    }
+    result.cabPresets = bankexport::usersOf(result);
     return result;
 }
 
 inline QVector<CrossReference::Row> bankRows(
     const SimBank& bank, CrossReference::View view, int presetsRead = -1)
 {
-    return CrossReference(bankResult(bank, presetsRead)).rows(view);
+    return bankexport::rows(bankResult(bank, presetsRead), view);
 }
 
-// As the window and the scanner write it, with the separator of the system's locale.
+// As the window and the scanner write it, with the separator of the system's locale: a
+// header line, then a line per row: the key, a separator, the entries between separators.
 inline QString resultCsv(const ScanResult& result, CrossReference::View view)
 {
-    QString text;
-    QTextStream out(&text);
-    const QChar separator = CsvExport::separatorFor(QLocale::system());
-    CsvExport::write(out, view, CrossReference(result).rows(view), separator);
-    out.flush();
+    const QChar separator = bankexport::csvSeparator();
+    QString text = view == CrossReference::PresetCabs ? QStringLiteral("Preset%1Cabs\n")
+                                                      : QStringLiteral("Cab%1Presets\n");
+    text = text.arg(separator);
+    for (const CrossReference::Row& row : bankexport::rows(result, view)) {
+        QStringList entries;
+        for (const QString& entry : row.entries)
+            entries << bankexport::csvField(entry, separator);
+        text += bankexport::csvField(row.key, separator) + separator + entries.join(separator)
+            + '\n';
+    }
     return text;
 }
 
@@ -55,14 +160,11 @@ inline QString bankCsv(const SimBank& bank, CrossReference::View view, int prese
 // The labels of the user slots that no preset of the bank uses, named ones first.
 inline QStringList bankUnused(const SimBank& bank)
 {
-    QList<int> used;
-    for (int p = 0; p < bank.presetCount(); ++p)
-        used += bank.expectedCabs(p);
-    const ScanResult names = bankResult(bank);
+    const ScanResult result = bankResult(bank);
     QStringList named, empty;
     for (int c = bank.factoryCabCount(); c < bank.cabCount(); ++c) {
-        if (!used.contains(c))
-            (names.bareCabName(c).isEmpty() ? empty : named) << names.cabName(c);
+        if (result.cabPresets.at(c).isEmpty())
+            (result.cabNames.at(c).isEmpty() ? empty : named) << bankexport::cabText(result, c);
     }
     return named + empty;
 }

@@ -489,7 +489,7 @@ void TestMainWindow::unansweredEntries()
     for (int p = silentFrom; p >= 0 && p < silentFrom + 5; ++p)
         expected.setUsage(p, {}, ReadState::NotRead);
     expected.indexCabs();
-    QCOMPARE(shown(w), texts(CrossReference(expected).rows(CrossReference::PresetCabs)));
+    QCOMPARE(shown(w), texts(bankexport::rows(expected, CrossReference::PresetCabs)));
     // A complete scan offers its CSV, with the mark where the unit did not answer.
     QCOMPARE(answer.count, muteTimes >= 0 ? 1 : 0);
     if (muteTimes >= 0)
@@ -834,8 +834,7 @@ void TestMainWindow::compare()
     if (path.endsWith(".pdf"))
         return checkReport(pdfText(path), CrossReference::Changes,
             expected.replaceInStrings(QRegularExpression("\\|.*"), ""));
-    QCOMPARE(csvText(path).replace(CsvExport::separatorFor(QLocale::system()), ','),
-        expected.join('\n') + '\n');
+    QCOMPARE(csvText(path).replace(bankexport::csvSeparator(), ','), expected.join('\n') + '\n');
 }
 
 // Qt 5.15's offscreen platform plugin never frees its screen: its start-up stays out of the
