@@ -10,5 +10,6 @@
 class QString;
 
 // write fills the device and says whether it succeeded; mode adds to QIODevice::WriteOnly.
+// When the file is not written, reason (if given) receives the system's account of why.
 bool saveWholeFile(const QString& fileName, QIODevice::OpenMode mode,
-    const std::function<bool(QIODevice&)>& write);
+    const std::function<bool(QIODevice&)>& write, QString* reason = nullptr);
