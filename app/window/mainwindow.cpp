@@ -186,6 +186,7 @@ void MainWindow::reportOutcome(ScanJob::Outcome outcome)
 void MainWindow::showScan()
 {
     polling = true;
+    outcomeLabel->clear();
     overlay = std::make_unique<ScanOverlay>(
         ui.tableWidget, tr("Polling your AxeFx\n\nWait for completion"));
 }
@@ -297,7 +298,7 @@ void MainWindow::configureTable(CrossReference::View view)
     rowHeader->setDefaultAlignment(Qt::AlignCenter);
     // The slot list has one short line a row: stretched, a few slots would fill the table.
     rowHeader->setSectionResizeMode(
-        view == CrossReference::UnusedCabs ? QHeaderView::Interactive : QHeaderView::Stretch);
+        view == CrossReference::UnusedCabs ? QHeaderView::ResizeToContents : QHeaderView::Stretch);
     rowHeader->setMinimumSize(kRowHeaderMinimumWidth, kRowHeaderMinimumHeight);
     rowHeader->setCascadingSectionResizes(true);
 }
