@@ -172,7 +172,8 @@ void MainWindow::refresh()
     polling = false;
 }
 
-// What the scan could not read is said where the user looks after it, with what to do.
+// How the scan ended, and what it could not read with what to do, stays in the status bar
+// until the next scan or opened file replaces it.
 void MainWindow::reportOutcome(ScanJob::Outcome outcome)
 {
     QString text = job.outcomeText(outcome);
