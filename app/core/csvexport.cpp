@@ -64,14 +64,16 @@ bool CsvExport::write(QIODevice& device, const QList<Table>& tables, QChar separ
     return device.write(bytes) == bytes.size();
 }
 
-bool CsvExport::save(const QString& fileName, const QList<Table>& tables, QChar separator)
+bool CsvExport::save(
+    const QString& fileName, const QList<Table>& tables, QChar separator, QString* reason)
 {
     return saveWholeFile(
-        fileName, [&](QIODevice& file) { return write(file, tables, separator, ByteOrderMark); });
+        fileName, [&](QIODevice& file) { return write(file, tables, separator, ByteOrderMark); },
+        reason);
 }
 
 bool CsvExport::save(const QString& fileName, CrossReference::View view,
-    const QVector<CrossReference::Row>& rows, QChar separator)
+    const QVector<CrossReference::Row>& rows, QChar separator, QString* reason)
 {
-    return save(fileName, { Table { view, rows } }, separator);
+    return save(fileName, { Table { view, rows } }, separator, reason);
 }

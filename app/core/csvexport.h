@@ -38,10 +38,12 @@ public:
         QIODevice& device, const QList<Table>& tables, QChar separator, Start start = Plain);
 
     // Writes the whole file or nothing, with the byte order mark: an existing file of that
-    // name stays as it was when the file cannot be created or written.
-    static bool save(const QString& fileName, const QList<Table>& tables, QChar separator);
+    // name stays as it was when the file cannot be created or written, and reason (if given)
+    // says why.
+    static bool save(const QString& fileName, const QList<Table>& tables, QChar separator,
+        QString* reason = nullptr);
     static bool save(const QString& fileName, CrossReference::View view,
-        const QVector<CrossReference::Row>& rows, QChar separator);
+        const QVector<CrossReference::Row>& rows, QChar separator, QString* reason = nullptr);
 
 private:
     // The first field, then the rest after a separator, which a view of one column has none of.

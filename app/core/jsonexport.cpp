@@ -127,9 +127,9 @@ QJsonObject JsonExport::cab(int cab) const
     return object;
 }
 
-bool JsonExport::save(const QString& fileName) const
+bool JsonExport::save(const QString& fileName, QString* reason) const
 {
     const QByteArray text = document().toJson();
     return saveWholeFile(
-        fileName, [&text](QIODevice& file) { return file.write(text) == text.size(); });
+        fileName, [&text](QIODevice& file) { return file.write(text) == text.size(); }, reason);
 }

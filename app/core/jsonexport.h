@@ -25,8 +25,8 @@ public:
     QJsonDocument unusedDocument(const QList<int>& unusedCabs) const;
 
     // Writes document() whole or not at all: an existing file of that name stays as it was
-    // when the file cannot be created or written.
-    bool save(const QString& fileName) const;
+    // when the file cannot be created or written, and reason (if given) says why.
+    bool save(const QString& fileName, QString* reason = nullptr) const;
 
 private:
     QJsonObject unit() const;

@@ -3,14 +3,17 @@
 
 #include <QSaveFile>
 
-bool saveWholeFile(const QString& fileName, const std::function<bool(QIODevice&)>& write)
+bool saveWholeFile(
+    const QString& fileName, const std::function<bool(QIODevice&)>& write, QString* reason)
 {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (!write(file) || file.error() != QFileDevice::NoError) {
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written && (!write(file) || file.error() != QFileDevice::NoError)) {
         file.cancelWriting();
-        return false;
+        written = false;
     }
-    return file.commit();
+    written = written && file.commit();
+    if (!written && reason)
+        *reason = file.errorString();
+    return written;
 }

@@ -8,5 +8,7 @@
 class QIODevice;
 class QString;
 
-// write fills the device and says whether it succeeded.
-bool saveWholeFile(const QString& fileName, const std::function<bool(QIODevice&)>& write);
+// write fills the device and says whether it succeeded. When the file is not written,
+// reason (if given) receives the system's account of why.
+bool saveWholeFile(const QString& fileName, const std::function<bool(QIODevice&)>& write,
+    QString* reason = nullptr);

@@ -28,6 +28,9 @@ const qreal kTableTopMargin = 8;
 const qreal kKeyColumnPercent = 40;
 const char kEntrySeparator[] = ", ";
 const qreal kFooterLines = 2; // the page number's line and a blank one above it
+// The report's own ink: paper is white whatever the palette of the program drawing it.
+const QColor kInk(Qt::black);
+const QColor kRule(Qt::darkGray);
 
 QTextCharFormat boldFormat(qreal points)
 {
@@ -105,7 +108,7 @@ void PdfExport::fillTable(QTextDocument& document) const
     format.setCellPadding(kCellPadding);
     format.setTopMargin(kTableTopMargin);
     format.setBorder(kBorderWidth);
-    format.setBorderBrush(QColor(Qt::darkGray));
+    format.setBorderBrush(kRule);
     format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
 
     QTextCursor cursor(&document);
@@ -135,7 +138,7 @@ void PdfExport::write(QIODevice& device) const
     paint(writer);
 }
 
-void PdfExport::paint(QPagedPaintDevice& pages) const
+bool PdfExport::paint(QPagedPaintDevice& pages) const
 {
     QTextDocument document;
     QFont font = document.defaultFont();
@@ -154,7 +157,10 @@ void PdfExport::paint(QPagedPaintDevice& pages) const
     document.setPageSize(QSizeF(page.width(), page.height() - footer));
 
     QPainter painter(&pages);
+    if (!painter.isActive())
+        return false;
     painter.setFont(font);
+    painter.setPen(kInk);
     const int count = document.pageCount();
     for (int i = 0; i < count; ++i) {
         if (i > 0)
@@ -163,12 +169,14 @@ void PdfExport::paint(QPagedPaintDevice& pages) const
         painter.drawText(QRectF(QPointF(0, 0), page), Qt::AlignRight | Qt::AlignBottom,
             tr("%1 / %2").arg(i + 1).arg(count));
     }
+    return painter.end();
 }
 
 void PdfExport::paintPage(QPainter& painter, QTextDocument& document, int index)
 {
     const QSizeF size = document.pageSize();
     QAbstractTextDocumentLayout::PaintContext context;
+    context.palette.setColor(QPalette::Text, kInk);
     context.clip = QRectF(QPointF(0, index * size.height()), size);
     painter.save();
     painter.setClipRect(QRectF(QPointF(0, 0), size));
@@ -177,10 +185,13 @@ void PdfExport::paintPage(QPainter& painter, QTextDocument& document, int index)
     painter.restore();
 }
 
-bool PdfExport::save(const QString& fileName) const
+bool PdfExport::save(const QString& fileName, QString* reason) const
 {
-    return saveWholeFile(fileName, [this](QIODevice& file) {
-        write(file);
-        return true;
-    });
+    return saveWholeFile(
+        fileName,
+        [this](QIODevice& file) {
+            write(file);
+            return true;
+        },
+        reason);
 }

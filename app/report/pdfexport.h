@@ -28,12 +28,14 @@ public:
     // Writes the document to an open device; the device's own error state tells whether
     // every byte went out.
     void write(QIODevice& device) const;
-    // Paints the document on the pages of a printer or PDF writer that is set up already.
-    void paint(QPagedPaintDevice& pages) const;
+    // Paints the document on the pages of a printer or PDF writer that is set up already;
+    // false when the device could not be painted on. Its colours are the report's own, paper
+    // white and ink black, whatever the palette of the program that paints it.
+    bool paint(QPagedPaintDevice& pages) const;
 
     // Writes the whole document or nothing: an existing file of that name stays as it was
-    // when the file cannot be created or written.
-    bool save(const QString& fileName) const;
+    // when the file cannot be created or written, and reason (if given) says why.
+    bool save(const QString& fileName, QString* reason = nullptr) const;
 
 private:
     QString title() const;

@@ -12,17 +12,16 @@
 #include <QApplication>
 #include <QBrush>
 #include <QCloseEvent>
-#include <QDebug>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProgressBar>
 #include <QStyleFactory>
 
 namespace {
@@ -92,7 +91,7 @@ MainWindow::MainWindow(const QString& scanFile, QWidget* parent)
     ui.tableWidget->setItemDelegate(new WholeTextDelegate(ui.tableWidget));
     applyLook();
     connectCommands();
-    addStatusProgress();
+    addOutcomeLabel();
     restoreSettings();
     showRecordName();
     show();
@@ -138,16 +137,15 @@ void MainWindow::connectCommands()
 
     connect(&job, &ScanJob::started, this, &MainWindow::showScan);
     connect(&job, &ScanJob::phaseStarted, this, &MainWindow::startPhase);
-    connect(&job, &ScanJob::phaseFinished, this, &MainWindow::endPhase);
     connect(&job, &ScanJob::progress, this, &MainWindow::showProgress);
+    connect(&axeFx, &AxeFX::requestUnanswered, this, &MainWindow::showUnanswered);
 }
 
-void MainWindow::addStatusProgress()
+void MainWindow::addOutcomeLabel()
 {
-    progressBar = new QProgressBar;
-    statusBar()->addPermanentWidget(progressBar, 0);
-    progressBar->setRange(0, 100);
-    progressBar->setValue(0);
+    // A permanent widget: the status tips of menus replace temporary messages, not this.
+    outcomeLabel = new QLabel;
+    statusBar()->addPermanentWidget(outcomeLabel, 1);
 }
 
 void MainWindow::restoreSettings()
@@ -176,24 +174,24 @@ void MainWindow::refresh()
     polling = false;
 }
 
-// What the scan could not read is said where the user looks after it, with what to do.
+// How the scan ended, and what it could not read with what to do, stays in the status bar
+// until the next scan or opened file replaces it.
 void MainWindow::reportOutcome(ScanJob::Outcome outcome)
 {
-    if (outcome == ScanJob::NoDevice)
-        return;
     QString text = job.outcomeText(outcome);
     if (outcome == ScanJob::Complete && !text.isEmpty())
         text += tr("; Refresh asks for them again");
-    else if (!job.showsLastRun())
+    else if (!job.showsLastRun() && !job.result().isEmpty())
         text += tr("; the previous scan is shown");
-    statusBar()->showMessage(text);
+    outcomeLabel->setText(text);
 }
 
 void MainWindow::showScan()
 {
     polling = true;
+    outcomeLabel->clear();
     overlay = std::make_unique<ScanOverlay>(
-        this, progressBar, tr("Polling your AxeFx\n\nWait for completion"));
+        ui.tableWidget, tr("Polling your AxeFx\n\nWait for completion"));
 }
 
 void MainWindow::startPhase(ScanJob::Phase phase)
@@ -201,14 +199,12 @@ void MainWindow::startPhase(ScanJob::Phase phase)
     switch (phase) {
     case ScanJob::CabNames:
         overlay->setStatus(tr("Asking for\nCab names..."));
-        connect(&axeFx, SIGNAL(CabNamePercent(int)), progressBar, SLOT(setValue(int)));
         break;
     case ScanJob::PresetNames:
         overlay->setStatus(tr("Asking for\nPreset names..."));
-        connect(&axeFx, SIGNAL(PresetNamePercent(int)), progressBar, SLOT(setValue(int)));
         break;
     case ScanJob::CabUsage:
-        overlay->setStatus(tr("Polling your AxeFx\nWait for completion\nor hit Esc to abort"));
+        overlay->setStatus(tr("Polling your AxeFx\nWait for completion"));
         break;
     case ScanJob::AskAgain:
         overlay->setStatus(tr("Asking again for\nwhat went unanswered..."));
@@ -216,22 +212,21 @@ void MainWindow::startPhase(ScanJob::Phase phase)
     }
 }
 
-void MainWindow::endPhase(ScanJob::Phase phase)
+void MainWindow::showProgress(ScanJob::Phase, int percent)
 {
-    if (phase == ScanJob::CabNames)
-        disconnect(&axeFx, SIGNAL(CabNamePercent(int)), progressBar, SLOT(setValue(int)));
-    else if (phase == ScanJob::PresetNames)
-        disconnect(&axeFx, SIGNAL(PresetNamePercent(int)), progressBar, SLOT(setValue(int)));
-    else
-        return;
-    progressBar->setValue(100);
+    overlay->setProgress(percent);
+    // Progress comes after each entry: one the unit answered ends the silence.
+    if (axeFx.unansweredInARow() == 0)
+        overlay->setNote(QString());
 }
 
-void MainWindow::showProgress(ScanJob::Phase phase, int percent)
+void MainWindow::showUnanswered(int inARow)
 {
-    // The name phases reach the bar through the device's own signals, connected above.
-    if (phase == ScanJob::CabUsage || phase == ScanJob::AskAgain)
-        progressBar->setValue(percent);
+    // The search for the unit asks without an overlay; its silence is the "No AxeFx found".
+    if (!overlay)
+        return;
+    overlay->setNote(inARow == 1 ? tr("The AxeFx is not answering (1 request)…")
+                                 : tr("The AxeFx is not answering (%1 requests)…").arg(inARow));
 }
 
 void MainWindow::setupTable()
@@ -242,7 +237,7 @@ void MainWindow::setupTable()
     table->clear();
     table->setColumnCount(headers.size());
     table->setHorizontalHeaderLabels(headers);
-    configureTable();
+    configureTable(view);
 
     const QString unknown = view == CrossReference::UnusedCabs ? unusedUnknownReason(job.result())
         : view == CrossReference::Changes ? comparison().notes().join(QLatin1Char('\n'))
@@ -294,7 +289,7 @@ void MainWindow::showRecordName()
     setWindowTitle(baseTitle + QStringLiteral(" \u2014 ") + name);
 }
 
-void MainWindow::configureTable()
+void MainWindow::configureTable(CrossReference::View view)
 {
     QTableWidget* table = ui.tableWidget;
     table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
@@ -305,7 +300,9 @@ void MainWindow::configureTable()
 
     QHeaderView* rowHeader = table->verticalHeader();
     rowHeader->setDefaultAlignment(Qt::AlignCenter);
-    rowHeader->setSectionResizeMode(QHeaderView::Stretch);
+    // The slot list has one short line a row: stretched, a few slots would fill the table.
+    rowHeader->setSectionResizeMode(
+        view == CrossReference::UnusedCabs ? QHeaderView::ResizeToContents : QHeaderView::Stretch);
     rowHeader->setMinimumSize(kRowHeaderMinimumWidth, kRowHeaderMinimumHeight);
     rowHeader->setCascadingSectionResizes(true);
 }
@@ -351,44 +348,73 @@ PdfExport MainWindow::report() const
 
 void MainWindow::ExportCSV()
 {
+    if (refusesUnknownUnused(tr("Export as CSV")))
+        return;
     const QString fileName = askForDestination(tr("CSV Files (*.csv)"));
     if (fileName.isEmpty())
         return;
     const CrossReference::View view = currentView();
     const QChar separator = CsvExport::separatorFor(QLocale::system());
-    if (!CsvExport::save(fileName, view, exportRows(view), separator)) {
-        qWarning().noquote() << "Could not write" << fileName;
-        return;
-    }
+    QString reason;
+    if (!CsvExport::save(fileName, view, exportRows(view), separator, &reason))
+        return reportNotWritten(tr("Export as CSV"), fileName, reason);
     rememberFolder(fileName);
 }
 
 void MainWindow::ExportPDF()
 {
+    if (refusesUnknownUnused(tr("Export as PDF")))
+        return;
     const QString fileName = askForDestination(tr("PDF Files (*.pdf)"));
     if (fileName.isEmpty())
         return;
     const PdfExport pdf = report();
-    if (!pdf.save(fileName)) {
-        qWarning().noquote() << "Could not write" << fileName;
-        return;
-    }
+    QString reason;
+    if (!pdf.save(fileName, &reason))
+        return reportNotWritten(tr("Export as PDF"), fileName, reason);
     rememberFolder(fileName);
     settings.sync();
 }
 
 void MainWindow::print()
 {
+    if (refusesUnknownUnused(tr("Print")))
+        return;
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    printReport(printer);
+    if (!printReport(printer)) {
+        QMessageBox::warning(this, tr("Print"),
+            tr("Nothing was printed: the printer %1 could not be opened.")
+                .arg(printer.printerName()));
+    }
 }
 
-void MainWindow::printReport(QPagedPaintDevice& printer) const
+bool MainWindow::printReport(QPagedPaintDevice& printer) const
 {
-    report().paint(printer);
+    return report().paint(printer);
+}
+
+// No list of free slots while a preset's cabinets are unknown: it could name a slot in use.
+bool MainWindow::refusesUnknownUnused(const QString& command)
+{
+    const QString reason = currentView() == CrossReference::UnusedCabs
+        ? unusedUnknownReason(job.result())
+        : QString();
+    if (!reason.isEmpty())
+        QMessageBox::warning(this, command, tr("%1; nothing written.").arg(reason));
+    return !reason.isEmpty();
+}
+
+void MainWindow::reportNotWritten(
+    const QString& command, const QString& fileName, const QString& reason)
+{
+    QString text = tr("%1 was not written: %2.").arg(QDir::toNativeSeparators(fileName), reason);
+    // The file the user asked for may be there from before, and look like this one.
+    if (QFileInfo::exists(fileName))
+        text += tr(" The file of that name is an older one, left as it was.");
+    QMessageBox::warning(this, command, text);
 }
 
 void MainWindow::saveScan()
@@ -399,11 +425,9 @@ void MainWindow::saveScan()
         settings.value(kLastFolderKey).toString(), tr("Tollmark scans (*.json)"));
     if (fileName.isEmpty())
         return;
-    if (!JsonExport(job.result()).save(fileName)) {
-        QMessageBox::warning(this, tr("Save scan"),
-            tr("%1 could not be written.").arg(QDir::toNativeSeparators(fileName)));
-        return;
-    }
+    QString reason;
+    if (!JsonExport(job.result()).save(fileName, &reason))
+        return reportNotWritten(tr("Save scan"), fileName, reason);
     rememberFolder(fileName);
     recordFile = fileName;
     showRecordName();
@@ -434,7 +458,7 @@ bool MainWindow::openScan(const QString& fileName)
     recordFile = fileName;
     showRecordName();
     setupTable();
-    statusBar()->showMessage(
+    outcomeLabel->setText(
         tr("Opened %1: %2").arg(QFileInfo(fileName).fileName(), opened.presetsReadText()));
     return true;
 }
@@ -461,7 +485,7 @@ bool MainWindow::compareWithScan(const QString& fileName)
     ui.radioButton_Changes->setVisible(true);
     ui.radioButton_Changes->setChecked(true);
     setupTable();
-    statusBar()->showMessage(
+    outcomeLabel->setText(
         tr("Compared with %1: %2").arg(QFileInfo(fileName).fileName(), comparison().summary()));
     return true;
 }

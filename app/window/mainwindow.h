@@ -16,8 +16,8 @@
 
 #include <memory>
 
+class QLabel;
 class QPagedPaintDevice;
-class QProgressBar;
 class ScanOverlay;
 
 class MainWindow : public QMainWindow {
@@ -28,8 +28,9 @@ public:
     explicit MainWindow(const QString& scanFile = QString(), QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The report of the view shown, as Export as PDF writes it, on a printer set up already.
-    void printReport(QPagedPaintDevice& printer) const;
+    // The report of the view shown, as Export as PDF writes it, on a printer set up already;
+    // false when the printer could not be painted on.
+    bool printReport(QPagedPaintDevice& printer) const;
     // Shows the scan saved in the file; a file that cannot be read is reported in a message
     // box and changes nothing.
     bool openScan(const QString& fileName);
@@ -55,16 +56,16 @@ protected:
 private:
     void applyLook();
     void connectCommands();
-    void addStatusProgress();
+    void addOutcomeLabel();
     void restoreSettings();
 
     void showScan();
     void startPhase(ScanJob::Phase phase);
-    void endPhase(ScanJob::Phase phase);
     void showProgress(ScanJob::Phase phase, int percent);
+    void showUnanswered(int inARow);
     void reportOutcome(ScanJob::Outcome outcome);
 
-    void configureTable();
+    void configureTable(CrossReference::View view);
     void applyFilter();
     void showRecordName();
     CrossReference::View currentView() const;
@@ -73,11 +74,14 @@ private:
     ScanComparison comparison() const;
     PdfExport report() const;
     QString askForDestination(const QString& filter);
+    bool refusesUnknownUnused(const QString& command);
+    void reportNotWritten(const QString& command, const QString& fileName, const QString& reason);
     void rememberFolder(const QString& fileName);
 
     Ui::MainWindow ui;
     AxeFX axeFx;
-    QProgressBar* progressBar = nullptr;
+    // How the last scan ended or which file is shown: kept in view until the next replaces it.
+    QLabel* outcomeLabel = nullptr;
     bool polling = false;
     // Runs the scan and holds the record shown, read from the unit or from a file.
     ScanJob job;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "scanoverlay.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -10,31 +11,37 @@ const int kStatusPointSize = 30;
 const int kBarMinimumHeight = 20;
 } // namespace
 
-ScanOverlay::ScanOverlay(QWidget* window, QProgressBar* progress, const QString& text)
-    : QWidget(window)
-    , status(new QLabel(this))
+ScanOverlay::ScanOverlay(QWidget* covered, const QString& text)
+    : QWidget(covered)
+    , status(new QLabel(text, this))
+    , note(new QLabel(this))
     , bar(new QProgressBar(this))
 {
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    // Filled, so nothing of the table it hides shows around its texts.
+    setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(this);
 
-    status->setText(text);
     status->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     status->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     status->setFont(QFont(font().family(), kStatusPointSize));
-    status->setAutoFillBackground(true);
+
+    note->setAlignment(Qt::AlignHCenter);
+    note->hide();
+    auto* hint = new QLabel(tr("Hit Esc to abort"), this);
+    hint->setAlignment(Qt::AlignHCenter);
 
     bar->setRange(0, 100);
-    connect(progress, SIGNAL(valueChanged(int)), bar, SLOT(setValue(int)));
+    bar->setValue(0);
     bar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     bar->setMinimumHeight(kBarMinimumHeight);
 
     layout->addWidget(status);
+    layout->addWidget(note);
+    layout->addWidget(hint);
     layout->addWidget(bar);
-    status->adjustSize();
-    adjustSize();
 
-    centreIn(window);
+    setGeometry(covered->rect());
+    covered->installEventFilter(this);
     show();
 }
 
@@ -43,8 +50,20 @@ void ScanOverlay::setStatus(const QString& text)
     status->setText(text);
 }
 
-void ScanOverlay::centreIn(const QWidget* window)
+void ScanOverlay::setNote(const QString& text)
 {
-    // Placed once; it does not follow later resizes of the window.
-    move((window->width() - 1) / 2 - width() / 2, (window->height() - 1) / 2 - height() / 2);
+    note->setText(text);
+    note->setVisible(!text.isEmpty());
+}
+
+void ScanOverlay::setProgress(int percent)
+{
+    bar->setValue(percent);
+}
+
+bool ScanOverlay::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parent() && event->type() == QEvent::Resize)
+        setGeometry(parentWidget()->rect());
+    return QWidget::eventFilter(watched, event);
 }
