@@ -282,13 +282,13 @@ bool AxeFX::settle()
     return true;
 }
 
-bool AxeFX::exchange(unsigned char* bytes, unsigned int size, const ReplySpec& spec,
-    QByteArray& reply, int& at)
+bool AxeFX::exchange(
+    unsigned char* bytes, unsigned int size, const ReplySpec& spec, QByteArray& reply, int& at)
 {
     // Discovery starts on ports opened anew, with nothing owed.
     const bool inStep = !spec.model || !outOfStep || settle();
     const Heard heard = inStep && SendRAWBuffer(bytes, size) ? awaitReply(spec, false, reply, at)
-                                                            : Heard::Nothing;
+                                                             : Heard::Nothing;
     // A damaged reply, or one about something else, is still the unit's answer to this
     // request: nothing more is owed. Silence, or a send that may have gone out, leaves a reply
     // owed.
@@ -391,8 +391,8 @@ bool AxeFX::GetCabsPresent(bool& cab1, bool& cab2)
 {
     QByteArray reply;
     int at;
-    if (!exchange(blockGridQuery(model), replySpec(kFunctionBlockGrid, kBlockGridReplyLength),
-            reply, at))
+    if (!exchange(
+            blockGridQuery(model), replySpec(kFunctionBlockGrid, kBlockGridReplyLength), reply, at))
         return false;
     CabBlocks blocks;
     readCabBlocks(bytesOf(reply) + at, kBlockGridReplyLength, blocks);

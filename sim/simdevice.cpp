@@ -61,8 +61,9 @@ int SimDevice::stallFor(const SimRequest& request, bool mute, const SimFaults& f
         return 0;
     bool stall = requestsSeen == faults.stallAtRequest;
     if (!mute && faults.stallPreset >= 0 && request.kind == SimRequest::BlockGridQuery
-        && state.currentPreset == faults.stallPreset && !stalledGrid) {
-        stalledGrid = true;
+        && state.currentPreset == faults.stallPreset
+        && !stalledGrids.contains(faults.stallPreset)) {
+        stalledGrids.insert(faults.stallPreset);
         stall = true;
     }
     return stall ? faults.stallMs : 0;

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 
 struct SimAnswer {
     QList<QByteArray> replies; // the reply, or the messages that replace it
@@ -61,6 +62,6 @@ private:
     SimBank state;
     int mutedSoFar = 0;
     int requestsSeen = 0;
-    bool stalledGrid = false;
+    QSet<int> stalledGrids; // presets whose grid query was held
     bool silenced = false;
 };
