@@ -240,10 +240,10 @@ enum Gap {
     MutedAlways, // preset index 7's cabinets are never answered
     MutedOnce, // the first time only
     Silent, // nothing is answered from preset index 40 on
-    SilentAfterOffset, // the same, after two unanswered display offset queries
+    SilentAfterOffset, // display offset queries unanswered, then nothing after the search
     OffsetUnanswered, // the display offset query is never answered
     StallNames, // everything held 1.3 s at preset index 194's name query
-    StallUsage, // the same at its block grid query
+    StallUsage, // the same at preset index 3's block grid query (4 has another cab block)
     StallAskAgain, // preset 20 held 1.3 s, then 7 (muted once) held when asked again
     StopInSearch, // Ctrl-C while the unit leaves the model query unanswered
 };
@@ -271,9 +271,10 @@ void TestTollmarkScan::gaps_data()
     QTest::newRow("goes silent, --keep-partial")
         << csv + QStringList("--keep-partial") << int(Silent) << 5
         << "stopped answering at preset 41";
+    // The search's two unanswered offset queries count for nothing in the scan.
     QTest::newRow("goes silent after an unanswered offset, --keep-partial")
-        << csv + QStringList("--keep-partial") << int(SilentAfterOffset) << 5
-        << "stopped answering at preset 40";
+        << QStringList { "--format=json", "--keep-partial" } << int(SilentAfterOffset) << 5
+        << "stopped answering while reading the cab names";
     QTest::newRow("display offset never answered")
         << csv << int(OffsetUnanswered) << 4 << "the display offset could not be read";
     QTest::newRow("a stall during the names") << csv << int(StallNames) << 0 << "";
@@ -290,16 +291,18 @@ void TestTollmarkScan::gaps()
     QFETCH(int, gap);
     QFETCH(int, status);
     QFETCH(QString, says);
-    const int muted = 7, silentFrom = 40, stalled = 194, stalledFirst = 20;
+    const int muted = 7, silentFrom = 40, stalledName = 194, stalledGrid = 3, stalledFirst = 20;
     SimBank bank = testBank(3);
     // A display offset never read is taken as 0; the unit's is 0 too, so that the rows compare.
-    if (gap == SilentAfterOffset || gap == OffsetUnanswered)
+    if (gap == OffsetUnanswered)
         bank.displayOffset = 0;
     AxeFxSim sim(bank);
     SimFaults faults;
     faults.mutePreset = gap == MutedAlways || gap == MutedOnce || gap == StallAskAgain ? muted : -1;
     faults.muteTimes = gap == MutedAlways ? 0 : 1;
-    faults.silentFromPreset = gap == Silent || gap == SilentAfterOffset ? silentFrom : -1;
+    faults.silentFromPreset = gap == Silent ? silentFrom : -1;
+    // The search's model and offset queries and the scan's own offset query.
+    faults.closeAfterRequests = gap == SilentAfterOffset ? 3 : 0;
     if (gap == SilentAfterOffset || gap == OffsetUnanswered)
         faults.unanswered = { 0x35 };
     if (gap == StopInSearch)
@@ -307,8 +310,8 @@ void TestTollmarkScan::gaps()
     faults.stallMs = 1300;
     // The search's model and offset queries, the scan's offset query, every cab name, then
     // the preset names in order.
-    faults.stallAtRequest = gap == StallNames ? 3 + bank.cabCount() + stalled + 1 : 0;
-    faults.stallPreset = gap == StallUsage ? stalled : gap == StallAskAgain ? stalledFirst : -1;
+    faults.stallAtRequest = gap == StallNames ? 3 + bank.cabCount() + stalledName + 1 : 0;
+    faults.stallPreset = gap == StallUsage ? stalledGrid : gap == StallAskAgain ? stalledFirst : -1;
     sim.setFaults(faults);
     // Asked again, preset 7 comes before preset 20; its grid is held now. The unit's thread
     // tells, before it takes the next request.
@@ -347,7 +350,15 @@ void TestTollmarkScan::gaps()
     QVERIFY(!written || bytes.startsWith(mark));
     const QString out = QString::fromUtf8(bytes.mid(mark.size()));
 
-    if (gap == Silent || gap == SilentAfterOffset) {
+    if (gap == SilentAfterOffset) {
+        // Five cab names asked in vain, then the scan ends.
+        const QJsonArray cabs = QJsonDocument::fromJson(bytes)["cabs"].toArray();
+        QCOMPARE(cabs.size(), bank.cabCount());
+        for (int cab = 0; cab < 6; ++cab)
+            QCOMPARE(cabs.at(cab)["nameState"].toString(), cab < 5 ? "not read" : "not reached");
+        return;
+    }
+    if (gap == Silent) {
         QCOMPARE(written, arguments.contains("--keep-partial"));
         if (!written)
             return;
