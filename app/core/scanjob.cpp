@@ -8,9 +8,9 @@
 namespace {
 constexpr int kDone = 100;
 
-// A unit that is there answers every request; one lost now and then is asked again at the
-// end. Each unanswered request costs a second of silence (five when the unit streams tempo
-// beats), so five in a row tell a unit that went away within seconds, while a run of five
+// A unit that is there answers every request; one lost or damaged now and then is asked again
+// at the end. Each unanswered request costs a second of silence (five when the unit streams
+// tempo beats), so five in a row tell a unit that went away within seconds, while a run of five
 // lost replies from a unit that is there is far too rare to end a good scan: at one reply
 // lost in a hundred, once in ten billion.
 constexpr int kUnansweredBeforeLost = 5;
