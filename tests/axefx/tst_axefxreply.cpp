@@ -238,7 +238,6 @@ private slots:
         row("H: one byte short", 'H', 10, "F0 00 01 74 03 35 01 41 55", -1);
         row("H: bare header, no minimum", 'H', 0, "F0 00 01 74 03 35", 0);
         row("H: header one byte short", 'H', 0, "F0 00 01 74 03", -1);
-        row("C: header at 2", 'C', 13, "FE F8 F0 00 01 74 03 35 00 00 01 00 00 32 F7", 2);
         row("C: checksum off", 'C', 13, "F0 00 01 74 03 35 00 00 01 00 00 33 F7", -1);
         row("N: preset 5", 'N', 0, "F0 00 01 74 03 15 00 05 41 00 57 F7", 0);
         row("N: preset 6", 'N', 0, "F0 00 01 74 03 15 00 06 41 00 54 F7", -1);
