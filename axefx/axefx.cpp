@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <climits>
 #include <cstring>
 
 using namespace axefx;
@@ -22,6 +23,8 @@ constexpr unsigned int kOpenOption = 0;
 const QString kPortSearchText = QStringLiteral("AXE");
 
 constexpr int kDisplayOffsetByte = 8;
+// Requests whose copies coming back are not taken for replies: those of one preset's reading.
+constexpr int kRecentRequests = 20;
 constexpr unsigned char kFirstCabBlock = kCabBlock1;
 
 const unsigned char* bytesOf(const QByteArray& bytes)
@@ -136,14 +139,18 @@ void AxeFX::wakeWait()
 bool AxeFX::SendRAWBuffer(unsigned char* buf, unsigned int len)
 {
     midiIn.clearInbox();
+    const QByteArray bytes(reinterpret_cast<const char*>(buf), int(len));
+    sentRecently.append(bytes);
+    if (sentRecently.size() > kRecentRequests)
+        sentRecently.removeFirst();
     try {
-        midiOut.dataOut(QRtMidiData(QByteArray(reinterpret_cast<const char*>(buf), int(len))));
+        midiOut.dataOut(QRtMidiData(bytes));
     } catch (const RtMidiError& error) {
         qDebug() << "AxeFX: sending failed:" << QString::fromStdString(error.getMessage());
         lastSendFailed = true;
         return false;
     }
-    // A message the port dropped, for want of a client or of room, never reached the unit.
+    // A message the port dropped, or one the library reported failing, never reached the unit.
     lastSendFailed = !midiOut.lastMessageSent();
     return !lastSendFailed;
 }
@@ -174,7 +181,7 @@ bool AxeFX::WaitForInfiniteAnswer(QByteArray& out, unsigned char function)
 {
     QByteArray reply;
     int at;
-    if (!waitForHeader(function, kHeaderSize, reply, at))
+    if (awaitReply(replySpec(function), false, reply, at) != Heard::Reply)
         return false;
     out.append(reply);
     return true;
@@ -183,53 +190,121 @@ bool AxeFX::WaitForInfiniteAnswer(QByteArray& out, unsigned char function)
 bool AxeFX::SendRawBufferAndWaitForInfiniteAnswer(
     unsigned char* buf, unsigned int len, unsigned char function, QByteArray& out)
 {
-    SendRAWBuffer(buf, len);
-    return WaitForInfiniteAnswer(out, function);
+    QByteArray reply;
+    int at;
+    if (!exchange(buf, len, replySpec(function), reply, at))
+        return false;
+    out.append(reply);
+    return true;
 }
 
 bool AxeFX::SendRawBufferAndWaitForAnswer(unsigned char* buf, unsigned int len,
     unsigned int replyLength, unsigned char function, unsigned char* out)
 {
-    SendRAWBuffer(buf, len);
-    return waitForKnownLength(replyLength, function, out);
+    QByteArray reply;
+    int at;
+    // A length no message can hold matches nothing.
+    const int length = int(qMin(replyLength, unsigned(INT_MAX)));
+    if (!exchange(buf, len, replySpec(function, length), reply, at))
+        return false;
+    if (out)
+        std::memcpy(out, bytesOf(reply) + at, replyLength);
+    return true;
 }
 
-bool AxeFX::waitForHeader(unsigned char function, int minSize, QByteArray& reply, int& at)
+ReplySpec AxeFX::replySpec(unsigned char function, int length) const
+{
+    ReplySpec spec;
+    spec.model = model;
+    spec.function = function;
+    spec.length = length;
+    return spec;
+}
+
+// The one wait for a reply. The unit's own requests coming back (a MIDI thru or loop on its
+// ports) are never replies. While settling, everything before the awaited reply is dropped;
+// otherwise a message with the reply's header that fails the checks is the unit's answer,
+// damaged or about something else, and waiting on would only cost a second of silence.
+AxeFX::Heard AxeFX::awaitReply(const ReplySpec& spec, bool settling, QByteArray& reply, int& at)
 {
     if (lastSendFailed)
-        return noteAnswer(false);
+        return Heard::Nothing;
     Wait wait(*this);
     QRtMidiData message;
     while (wait.next(message)) {
         const QByteArray bytes = message.toByteArray();
-        at = matchHeaderReply(bytesOf(bytes), bytes.size(), model, function, minSize);
+        if (isOwnRequest(bytes))
+            continue;
+        at = matchReply(bytesOf(bytes), bytes.size(), spec);
         if (at >= 0) {
             reply = bytes;
-            return noteAnswer(true);
+            return Heard::Reply;
         }
+        if (!settling && spec.model
+            && findReplyHeader(bytesOf(bytes), bytes.size(), spec.model, spec.function) >= 0)
+            return Heard::Damaged;
     }
-    return noteAnswer(false);
+    return Heard::Nothing;
 }
 
-bool AxeFX::waitForKnownLength(unsigned int replyLength, unsigned char function, unsigned char* out)
+bool AxeFX::isOwnRequest(const QByteArray& message) const
 {
-    if (lastSendFailed)
-        return noteAnswer(false);
-    Wait wait(*this);
-    QRtMidiData message;
-    while (wait.next(message)) {
-        const QByteArray bytes = message.toByteArray();
-        const int length = int(replyLength);
-        const int at = model
-            ? matchKnownLength(bytesOf(bytes), bytes.size(), model, function, length)
-            : matchDiscoveryReply(bytesOf(bytes), bytes.size(), function, length);
-        if (at >= 0) {
-            if (out)
-                std::memcpy(out, bytesOf(bytes) + at, replyLength);
-            return noteAnswer(true);
-        }
+    return sentRecently.contains(message);
+}
+
+// A request is sent only while the link is in step: every reply the unit owes has come. After
+// one that went without a usable reply, that reply may still come, late, and be taken for the
+// answer to a later request; a block grid reply, which names no preset, could not even be told
+// apart. The unit answers in the order it is asked, so settle() asks for a preset name whose
+// reply names its number, drops every message before that reply, and the link is in step
+// again. The number is one that no request since the link was last in step asked for, so an
+// older reply cannot pass for it. A link that never loses a reply never settles, which costs
+// nothing; each loss costs one round trip, and the reply lost is asked again by the scan.
+bool AxeFX::settle()
+{
+    const int count = PresetCount();
+    for (int tries = 0; tries < count && owedPresetNames.contains(settlePreset); ++tries)
+        settlePreset = (settlePreset + 1) % count;
+    const int number = settlePreset;
+    settlePreset = (settlePreset + 1) % count;
+    owedPresetNames.insert(number);
+    Message query = presetNameQuery(model, number);
+    ReplySpec spec = replySpec(kFunctionPresetName);
+    spec.minSize = kNameReplyMinSize;
+    spec.echoes[0] = { kPayloadOffset, number, true };
+    QByteArray reply;
+    int at;
+    if (!SendRAWBuffer(query.bytes, query.size)
+        || awaitReply(spec, true, reply, at) != Heard::Reply)
+        return false;
+    outOfStep = false;
+    owedPresetNames.clear();
+    return true;
+}
+
+bool AxeFX::exchange(
+    unsigned char* bytes, unsigned int size, const ReplySpec& spec, QByteArray& reply, int& at)
+{
+    // Discovery starts on ports opened anew, with nothing owed.
+    const bool inStep = !spec.model || !outOfStep || settle();
+    const Heard heard = inStep && SendRAWBuffer(bytes, size) ? awaitReply(spec, false, reply, at)
+                                                             : Heard::Nothing;
+    // A damaged reply, or one about something else, is still the unit's answer to this
+    // request: nothing more is owed. Silence, or a send that may have gone out, leaves a reply
+    // owed.
+    if (heard == Heard::Nothing && spec.model) {
+        outOfStep = true;
+        if (spec.function == kFunctionPresetName)
+            owedPresetNames.insert(spec.echoes[0].value);
     }
-    return noteAnswer(false);
+    const bool read = heard == Heard::Reply;
+    failures += read ? 0 : 1;
+    return noteAnswer(read);
+}
+
+bool AxeFX::exchange(Message message, const ReplySpec& spec, QByteArray& reply, int& at)
+{
+    return exchange(message.bytes, message.size, spec, reply, at);
 }
 
 bool AxeFX::noteAnswer(bool answered)
@@ -250,31 +325,13 @@ bool AxeFX::send(Message message)
     return sent;
 }
 
-bool AxeFX::request(
-    Message message, unsigned char function, int minSize, QByteArray& reply, int& at)
-{
-    send(message);
-    // The unit sends one reply per request: one that came damaged is no answer, and waiting
-    // on for another would only cost a second of silence.
-    const bool read = waitForHeader(function, kHeaderSize, reply, at)
-        && reply.size() - at >= minSize && replyIntact(bytesOf(reply) + at, reply.size() - at);
-    failures += read ? 0 : 1;
-    return read;
-}
-
-bool AxeFX::requestKnownLength(
-    Message message, unsigned int replyLength, unsigned char function, unsigned char* out)
-{
-    const bool read
-        = SendRawBufferAndWaitForAnswer(message.bytes, message.size, replyLength, function, out);
-    failures += read ? 0 : 1;
-    return read;
-}
-
 bool AxeFX::findAxeFx()
 {
     // Opening the ports again ends whatever link there was.
     model = 0;
+    displayOffsetRead = false;
+    outOfStep = false;
+    owedPresetNames.clear();
     if (!midiOut.init() || !midiIn.init())
         return false;
     const QStringList outNames = midiOut.getPortNames();
@@ -295,21 +352,23 @@ bool AxeFX::findAxeFx()
 
 bool AxeFX::queryModel()
 {
-    unsigned char reply[kModelReplyLength];
-    if (!requestKnownLength(modelQuery(), kModelReplyLength, kFunctionModelReply, reply))
+    QByteArray reply;
+    int at;
+    if (!exchange(modelQuery(), replySpec(kFunctionModelReply, kModelReplyLength), reply, at))
         return false;
-    model = reply[kModelOffset];
+    model = quint8(reply.at(at + kModelOffset));
     return true;
 }
 
 bool AxeFX::ReadDisplayOffset()
 {
-    unsigned char reply[kDisplayOffsetReplyLength];
-    if (!requestKnownLength(
-            displayOffsetQuery(model), kDisplayOffsetReplyLength, kFunctionDisplayOffset, reply))
-        return false;
-    displayOffset = reply[kDisplayOffsetByte] != 0 ? 1 : 0;
-    return true;
+    QByteArray reply;
+    int at;
+    displayOffsetRead = exchange(displayOffsetQuery(model),
+        replySpec(kFunctionDisplayOffset, kDisplayOffsetReplyLength), reply, at);
+    if (displayOffsetRead)
+        displayOffset = reply.at(at + kDisplayOffsetByte) != 0 ? 1 : 0;
+    return displayOffsetRead;
 }
 
 bool AxeFX::isConnected()
@@ -330,12 +389,13 @@ void AxeFX::SetXY(unsigned short block, bool y)
 
 bool AxeFX::GetCabsPresent(bool& cab1, bool& cab2)
 {
-    unsigned char reply[kBlockGridReplyLength];
-    if (!requestKnownLength(
-            blockGridQuery(model), kBlockGridReplyLength, kFunctionBlockGrid, reply))
+    QByteArray reply;
+    int at;
+    if (!exchange(
+            blockGridQuery(model), replySpec(kFunctionBlockGrid, kBlockGridReplyLength), reply, at))
         return false;
     CabBlocks blocks;
-    readCabBlocks(reply, kBlockGridReplyLength, blocks);
+    readCabBlocks(bytesOf(reply) + at, kBlockGridReplyLength, blocks);
     cab1 = blocks.cab1;
     cab2 = blocks.cab2;
     return true;
@@ -386,18 +446,17 @@ void AxeFX::prepareNames(QVector<QString>& names, QVector<bool>& read, int count
 bool AxeFX::ReadCabName(int index)
 {
     prepareNames(cabNames, cabNameRead, CabCount(), true);
+    if (index < 0 || index >= cabNames.size())
+        return false;
+    ReplySpec spec = replySpec(kFunctionCabName);
+    spec.minSize = kNameReplyMinSize;
+    spec.echoes[0] = { kPayloadOffset, index, false };
     QByteArray reply;
     int at;
-    if (!request(cabNameQuery(model, index), kFunctionCabName, kNameReplyMinSize, reply, at))
+    if (!exchange(cabNameQuery(model, quint16(index)), spec, reply, at))
         return false;
-    unsigned short cab;
-    QString name;
-    readCabNameReply(bytesOf(reply) + at, reply.size() - at, cab, name);
-    // The name goes where the reply says it belongs, which need not be the slot asked for.
-    if (cab < cabNames.size()) {
-        cabNames[cab] = name;
-        cabNameRead[cab] = true;
-    }
+    readNameText(bytesOf(reply) + at, reply.size() - at, cabNames[index]);
+    cabNameRead[index] = true;
     return true;
 }
 
@@ -406,9 +465,12 @@ bool AxeFX::ReadPresetName(int index)
     prepareNames(presetNames, presetNameRead, PresetCount(), true);
     if (index < 0 || index >= presetNames.size())
         return false;
+    ReplySpec spec = replySpec(kFunctionPresetName);
+    spec.minSize = kNameReplyMinSize;
+    spec.echoes[0] = { kPayloadOffset, index, true };
     QByteArray reply;
     int at;
-    if (!request(presetNameQuery(model, index), kFunctionPresetName, kNameReplyMinSize, reply, at))
+    if (!exchange(presetNameQuery(model, index), spec, reply, at))
         return false;
     readNameText(bytesOf(reply) + at, reply.size() - at, presetNames[index]);
     presetNameRead[index] = true;
@@ -459,17 +521,16 @@ bool AxeFX::stopRequested() const
 template <typename T>
 bool AxeFX::GetParamValue(unsigned short block, unsigned short param, T& value)
 {
+    ReplySpec spec = replySpec(kFunctionParamValue);
+    spec.minSize = kParamValueReplyLength;
+    spec.echoes[0] = { kPayloadOffset, block, false };
+    spec.echoes[1] = { kPayloadOffset + 2, param, false };
     QByteArray reply;
     int at;
-    if (!request(paramValueQuery(model, block, param), kFunctionParamValue, kParamValueReplyLength,
-            reply, at))
+    if (!exchange(paramValueQuery(model, block, param), spec, reply, at))
         return false;
     ParamValue read;
     readParamValueReply(bytesOf(reply) + at, reply.size() - at, read);
-    if (read.block != block || read.param != param) {
-        ++failures;
-        return false;
-    }
     value = T(read.value);
     return true;
 }
@@ -527,21 +588,24 @@ bool AxeFX::GetPresetCabs(int preset, QList<int>& out)
 
 bool AxeFX::AskForParameterInfos(unsigned short block, unsigned short param, param_infos* infos)
 {
-    unsigned char reply[kParamInfoReplyLength];
-    if (!requestKnownLength(
-            paramInfoQuery(model, block, param), kParamInfoReplyLength, kFunctionParamInfo, reply))
+    ReplySpec spec = replySpec(kFunctionParamInfo, kParamInfoReplyLength);
+    spec.echoes[0] = { kPayloadOffset + 2, param, false };
+    QByteArray reply;
+    int at;
+    if (!exchange(paramInfoQuery(model, block, param), spec, reply, at))
         return false;
     if (infos)
-        readParamInfos(reply, kParamInfoReplyLength, *infos);
+        readParamInfos(bytesOf(reply) + at, kParamInfoReplyLength, *infos);
     return true;
 }
 
 bool AxeFX::AskForParameterStrings(unsigned short block, unsigned short param, QStringList& list)
 {
+    ReplySpec spec = replySpec(kFunctionParamStrings);
+    spec.minSize = kParamStringsMinSize;
     QByteArray reply;
     int at;
-    if (!request(paramStringsQuery(model, block, param), kFunctionParamStrings,
-            kParamStringsMinSize, reply, at))
+    if (!exchange(paramStringsQuery(model, block, param), spec, reply, at))
         return false;
     readParamStrings(bytesOf(reply) + at, reply.size() - at, list);
     return true;

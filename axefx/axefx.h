@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -27,22 +28,24 @@ public:
     ~AxeFX() override;
 
     // Sends len bytes as one message; every request starts with an empty inbox, so nothing
-    // that came before can pass for its reply. False only when the MIDI library refused the
-    // message, which makes the wait that follows end at once with no answer.
+    // that came before can pass for its reply. False when the MIDI library refused the message
+    // or reported it failed, which makes the wait that follows end at once with no answer.
     bool SendRAWBuffer(unsigned char* buf, unsigned int len);
     // The oldest message not yet taken, or the next to arrive before one second of silence.
     bool WaitForMessage(QByteArray& out);
     bool WaitForMessage(std::vector<unsigned char, std::allocator<unsigned char>>* out);
-    // Skips messages until one holds the reply header of this function; appends it whole.
+    // Skips messages until one holds an intact reply of this function; appends it whole.
     bool WaitForInfiniteAnswer(QByteArray& out, unsigned char function);
     bool SendRawBufferAndWaitForInfiniteAnswer(
         unsigned char* buf, unsigned int len, unsigned char function, QByteArray& out);
-    // Sends, then waits for a reply of replyLength bytes; copies it into out when not null.
+    // Sends, then waits for an intact reply of replyLength bytes; copies it into out when not
+    // null.
     bool SendRawBufferAndWaitForAnswer(unsigned char* buf, unsigned int len,
         unsigned int replyLength, unsigned char function, unsigned char* out);
 
     bool findAxeFx();
-    // True when the unit answered, which also shows that the link still stands.
+    // True when the unit answered, which also shows that the link still stands;
+    // displayOffsetRead tells the same until the next query.
     bool ReadDisplayOffset();
     bool isConnected();
     bool PC(int preset);
@@ -78,8 +81,10 @@ public:
     // about something else) and messages that were not sent. A reading whose count did not
     // change on the way is complete.
     int readFailures() const { return failures; }
-    // Requests awaiting a reply that went unanswered one after the other, up to now.
+    // Requests awaiting a reply that got no usable one, one after the other, up to now.
     int unansweredInARow() const { return unansweredRun; }
+    // Starts the count above afresh, as a new scan does.
+    void clearUnansweredRun() { unansweredRun = 0; }
 
     static unsigned char GetChecksum(unsigned char* buf, unsigned int len);
     static unsigned int DecodeInt32(unsigned char* bytes);
@@ -94,11 +99,14 @@ public:
     QVector<bool> cabNameRead;
     QVector<bool> presetNameRead;
     quint8 displayOffset = 0;
+    // Whether the last display offset query was answered; displayOffset is older otherwise.
+    bool displayOffsetRead = false;
 
 signals:
     void CabNamePercent(int percent);
     void PresetNamePercent(int percent);
-    // A request awaiting a reply got none; inARow counts such requests since the last reply.
+    // A request awaiting a reply got no usable one; inARow counts such requests since the last
+    // reply.
     void requestUnanswered(int inARow);
 
 private slots:
@@ -107,13 +115,16 @@ private slots:
 private:
     class Wait;
 
-    bool waitForHeader(unsigned char function, int minSize, QByteArray& reply, int& at);
-    bool waitForKnownLength(unsigned int replyLength, unsigned char function, unsigned char* out);
+    enum class Heard { Reply, Damaged, Nothing };
+
+    axefx::ReplySpec replySpec(unsigned char function, int length = -1) const;
+    Heard awaitReply(const axefx::ReplySpec& spec, bool settling, QByteArray& reply, int& at);
+    bool exchange(unsigned char* bytes, unsigned int size, const axefx::ReplySpec& spec,
+        QByteArray& reply, int& at);
+    bool exchange(axefx::Message message, const axefx::ReplySpec& spec, QByteArray& reply, int& at);
+    bool settle();
+    bool isOwnRequest(const QByteArray& message) const;
     bool send(axefx::Message message);
-    bool request(
-        axefx::Message message, unsigned char function, int minSize, QByteArray& reply, int& at);
-    bool requestKnownLength(axefx::Message message, unsigned int replyLength,
-        unsigned char function, unsigned char* out);
     bool queryModel();
     bool noteAnswer(bool answered);
     bool fillNames(QVector<QString>& names, QVector<bool>& read, int count,
@@ -122,6 +133,11 @@ private:
 
     Wait* activeWait = nullptr;
     bool lastSendFailed = false;
+    // A reply may still be owed to an earlier request; see settle().
+    bool outOfStep = false;
+    QSet<int> owedPresetNames;
+    int settlePreset = 0;
+    QList<QByteArray> sentRecently;
     bool stopRequest = false;
     int failures = 0;
     int asked = 0;

@@ -97,6 +97,32 @@ bool replyIntact(const unsigned char* reply, int size)
     return reply[size - 2] == frameChecksum(reply, unsigned(size - 2));
 }
 
+int matchReply(const unsigned char* data, int size, const ReplySpec& spec)
+{
+    int h;
+    int length = spec.length;
+    if (length >= 0) {
+        h = spec.model ? matchKnownLength(data, size, spec.model, spec.function, length)
+                       : matchDiscoveryReply(data, size, spec.function, length);
+    } else {
+        h = matchHeaderReply(data, size, spec.model, spec.function, spec.minSize);
+        length = size - h;
+    }
+    if (h < 0 || !replyIntact(data + h, length))
+        return -1;
+    for (const Echo& echo : spec.echoes) {
+        if (echo.value < 0)
+            continue;
+        if (echo.offset + 2 > length - 2)
+            return -1;
+        const unsigned char* at = data + h + echo.offset;
+        const int value = echo.highFirst ? (at[0] & 0x7F) << 7 | (at[1] & 0x7F) : DecodeInt14(at);
+        if (value != echo.value)
+            return -1;
+    }
+    return h;
+}
+
 bool readNameText(const unsigned char* reply, int size, QString& name)
 {
     if (size < kNameReplyMinSize)

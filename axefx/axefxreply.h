@@ -3,6 +3,8 @@
 // every reader stays inside the bytes it is given and reports a reply too short as none.
 #pragma once
 
+#include "axefxmessage.h"
+
 #include <QtContainerFwd>
 #include <QtGlobal>
 
@@ -61,6 +63,29 @@ int matchDiscoveryReply(
 // of every byte from its F0 on. A reply of no fixed length (a name, the parameter texts) that
 // was cut short shows it only so.
 bool replyIntact(const unsigned char* reply, int size);
+
+// A number a reply repeats from its request, at offset from the reply's F0: 14 bits, low part
+// first (cabinets, blocks, parameters) or high part first (presets). A negative value asks
+// for nothing.
+struct Echo {
+    int offset = 0;
+    int value = -1;
+    bool highFirst = false;
+};
+
+// Everything a message must hold to be the reply to one request.
+struct ReplySpec {
+    unsigned char model = 0; // 0: during discovery, any model byte
+    unsigned char function = 0;
+    int length = -1; // a fixed length, or negative: the reply runs to the end of its message
+    int minSize = kHeaderSize + 2; // for a reply without fixed length
+    Echo echoes[2];
+};
+
+// Position of the reply in a message, or -1: its header found as matchKnownLength,
+// matchDiscoveryReply or matchHeaderReply find it, whole (replyIntact over the fixed length, or
+// to the end of the message), and repeating every number the request asked about.
+int matchReply(const unsigned char* data, int size, const ReplySpec& spec);
 
 // The readers take a reply from its F0 to the end of its message (size bytes).
 

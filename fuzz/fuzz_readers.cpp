@@ -75,6 +75,14 @@ void matchers(FuzzInput& in)
         const std::vector<unsigned char> copy(m + at, m + at + length);
         FUZZ_CHECK(m[at + kFunctionOffset] == function && (!model || copy.back() == kSysExEnd));
     }
+    // The whole check of a reply: an echo at any offset stays inside the reply.
+    ReplySpec spec;
+    spec.model = model;
+    spec.function = function;
+    spec.length = length % 256;
+    spec.echoes[0] = { length & 0xFF, length >> 8 & 0x3FFF, length < 0 };
+    const int reply = matchReply(m, n, spec);
+    FUZZ_CHECK(reply == -1 || (reply < n && m[reply + kFunctionOffset] == function));
 }
 
 // A reader runs on the message from its first byte and from the header its query finds.

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QThread>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -19,6 +20,11 @@ const char kCreateError[] = "Can't create MIDI client";
 // How long a message waits for room in the service's buffer, which a server that has
 // stopped its cycles no longer empties.
 constexpr int kRoomTimeoutMs = 1000;
+
+void noteComplaint(RtMidiError::Type, const std::string& text, void* complaint)
+{
+    *static_cast<std::string*>(complaint) += text;
+}
 
 } // namespace
 
@@ -46,8 +52,16 @@ void QRtMidiOut::dataOut(const QRtMidiData& data)
         qWarning("QRtMidiOut::dataOut: the MIDI service takes no messages, one is not sent");
         return;
     } else {
+        // Some services (ALSA among them) report a failed send only as a warning, which
+        // reaches the error callback and is otherwise printed; a send it reports counts as
+        // not sent. With the callback set the library does not throw.
+        std::string complaint;
+        rtMidiOut->setErrorCallback(&noteComplaint, &complaint);
         rtMidiOut->sendMessage(bytes.data(), bytes.size());
-        lastSent = true;
+        rtMidiOut->setErrorCallback(nullptr, nullptr);
+        lastSent = complaint.empty();
+        if (!lastSent)
+            qWarning("QRtMidiOut::dataOut: a message was not sent: %s", complaint.c_str());
     }
     emit dataOutMonitor(data);
 }

@@ -17,7 +17,8 @@ public:
     ~QRtMidiOut() override;
 
     /// Whether the last message given to dataOut() was handed to the library; false when it
-    /// was dropped (no client, an empty message, or no room in the service's buffer).
+    /// was dropped (no client, an empty message, or no room in the service's buffer) or the
+    /// library reported the send failed.
     bool lastMessageSent() const { return lastSent; }
 
 signals:
@@ -26,7 +27,8 @@ signals:
 
 public slots:
     /// Sends `data` as one message, in order and unchanged, without waiting. Does nothing
-    /// without a client; needs no open port. The library's RtMidiError passes through.
+    /// without a client; needs no open port. An error of the library while sending is
+    /// reported by lastMessageSent() instead of thrown.
     void dataOut(const QRtMidiData& data);
     /// Sends the message written as hex text in `hexStr` (read as UTF-8).
     void dataOut(const QString& hexStr);

@@ -62,6 +62,7 @@ bool AxeFxSimEngine::start(QString* error)
     stopping = false;
     closeWhenSent = false;
     requestsSinceStart = 0;
+    heldUntil = Clock::time_point();
     arrivals.clear();
     outgoing.clear();
     restartPeriods(Clock::now());
@@ -191,7 +192,11 @@ void AxeFxSimEngine::handleArrivals(std::unique_lock<std::mutex>& lock)
 
 void AxeFxSimEngine::answer(const QByteArray& request, Clock::time_point now)
 {
+    if (currentFaults.echoRequests)
+        schedule(request, now);
     const SimAnswer result = device.answer(SimRequest::parse(request), currentFaults);
+    if (result.stallMs > 0)
+        heldUntil = std::max(heldUntil, now + std::chrono::milliseconds(result.stallMs));
     const Clock::time_point due = now + std::chrono::milliseconds(currentFaults.delayMs);
     for (const QByteArray& reply : result.replies) {
         if (!dropReply())
@@ -234,6 +239,8 @@ void AxeFxSimEngine::schedulePeriodic(Clock::time_point now)
 void AxeFxSimEngine::sendDue(std::unique_lock<std::mutex>& lock)
 {
     const Clock::time_point now = Clock::now();
+    if (now < heldUntil)
+        return;
     std::vector<QByteArray> due;
     while (!outgoing.empty() && outgoing.front().due <= now) {
         due.push_back(std::move(outgoing.front().bytes));
@@ -273,7 +280,7 @@ AxeFxSimEngine::Clock::time_point AxeFxSimEngine::nextWake() const
 {
     Clock::time_point next = Clock::time_point::max();
     if (!outgoing.empty())
-        next = outgoing.front().due;
+        next = std::max(outgoing.front().due, heldUntil);
     if (currentFaults.tempoMs > 0)
         next = std::min(next, nextBeat);
     if (currentFaults.noiseMs > 0 && !currentFaults.noiseMessages.isEmpty())

@@ -91,6 +91,7 @@ private:
 
     std::deque<QByteArray> arrivals;
     std::deque<Outgoing> outgoing; // ordered by due time
+    Clock::time_point heldUntil; // a stalled unit sends nothing before
     Clock::time_point nextBeat;
     Clock::time_point nextNoise;
     int noiseIndex = 0;

@@ -44,11 +44,29 @@ SimAnswer SimDevice::answer(const SimRequest& request, const SimFaults& faults)
 {
     if (!request.isRequest() || !addressedToMe(request))
         return {};
-    if (muted(request, faults))
-        return {};
-    SimAnswer result = respond(request, faults);
-    applyReplyFaults(request.function, result, faults);
+    ++requestsSeen;
+    const bool mute = muted(request, faults);
+    SimAnswer result;
+    if (!mute) {
+        result = respond(request, faults);
+        applyReplyFaults(request.function, result, faults);
+    }
+    result.stallMs = stallFor(request, mute, faults);
     return result;
+}
+
+int SimDevice::stallFor(const SimRequest& request, bool mute, const SimFaults& faults)
+{
+    if (faults.stallMs <= 0)
+        return 0;
+    bool stall = requestsSeen == faults.stallAtRequest;
+    if (!mute && faults.stallPreset >= 0 && request.kind == SimRequest::BlockGridQuery
+        && state.currentPreset == faults.stallPreset
+        && !stalledGrids.contains(faults.stallPreset)) {
+        stalledGrids.insert(faults.stallPreset);
+        stall = true;
+    }
+    return stall ? faults.stallMs : 0;
 }
 
 bool SimDevice::muted(const SimRequest& request, const SimFaults& faults)
@@ -126,6 +144,11 @@ void SimDevice::applyReplyFaults(quint8 function, SimAnswer& answer, const SimFa
     else if (faults.truncated.contains(function)) {
         for (QByteArray& r : answer.replies)
             r = truncate(r);
+    } else if (faults.damaged.contains(function)) {
+        for (QByteArray& r : answer.replies) {
+            if (r.size() > SimFrame::kMinFrameSize)
+                r[SimFrame::kHeaderSize] = char(r.at(SimFrame::kHeaderSize) ^ 0x01);
+        }
     }
 }
 

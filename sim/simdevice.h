@@ -9,10 +9,12 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 
 struct SimAnswer {
     QList<QByteArray> replies; // the reply, or the messages that replace it
     QList<QByteArray> notices; // unprompted messages the request causes
+    int stallMs = 0; // how long the unit holds everything it sends from now on
 };
 
 class SimDevice {
@@ -38,6 +40,7 @@ public:
 private:
     bool addressedToMe(const SimRequest& request) const;
     bool muted(const SimRequest& request, const SimFaults& faults);
+    int stallFor(const SimRequest& request, bool mute, const SimFaults& faults);
     SimAnswer respond(const SimRequest& request, const SimFaults& faults);
     static void applyReplyFaults(quint8 function, SimAnswer& answer, const SimFaults& faults);
 
@@ -58,5 +61,7 @@ private:
 
     SimBank state;
     int mutedSoFar = 0;
+    int requestsSeen = 0;
+    QSet<int> stalledGrids; // presets whose grid query was held
     bool silenced = false;
 };

@@ -28,6 +28,18 @@ struct SimFaults {
     int echoCabOffset = 0;
     /// Request function bytes whose replies are cut to their first half, closed with F7.
     QSet<quint8> truncated;
+    /// Request function bytes whose replies have their first payload byte changed, the
+    /// checksum left as it was.
+    QSet<quint8> damaged;
+    /// Send every message received straight back, before its reply, as a MIDI loop does.
+    bool echoRequests = false;
+    /// Hold everything the unit sends for stallMs milliseconds, then send it in order, as a
+    /// unit busy for a moment does: at the stallAtRequest-th request (from 1, the model query
+    /// included; 0: never), and at the first block grid query of preset index stallPreset that
+    /// is not muted (-1: none).
+    int stallMs = 0;
+    int stallAtRequest = 0;
+    int stallPreset = -1;
     /// Request function bytes answered with these raw messages instead of the reply.
     QHash<quint8, QList<QByteArray>> replaceReplies;
     /// The block grid query of this preset gets no reply (-1: none), so its cabinets cannot

@@ -37,6 +37,11 @@ const Knob kKnobs[] = {
     { "echo-cab-offset", "n", "Echo cabinet numbers off by n in cabinet name replies." },
     { "truncate", "functions",
         "Cut replies to requests of these functions short (hex, comma-separated)." },
+    { "damage", "functions",
+        "Change a byte of the replies to these functions, keeping the checksum (hex)." },
+    { "stall", "ms", "Hold everything sent for ms milliseconds at a stall, then send it." },
+    { "stall-at-request", "n", "Stall at the n-th request received (from 1)." },
+    { "stall-preset", "n", "Stall at the first answered block grid query of preset index n." },
     { "mute-preset", "n", "Leave the block grid query of preset index n unanswered." },
     { "mute-times", "k", "Only the first k times preset n is asked (default: always)." },
     { "silent-from", "n", "Answer nothing once preset index n is selected." },
@@ -115,6 +120,8 @@ void describe(QCommandLineParser& parser)
     parser.addHelpOption();
     parser.addOption(
         { QStringLiteral("verbose"), QStringLiteral("Print one line per request received.") });
+    parser.addOption({ QStringLiteral("echo"),
+        QStringLiteral("Send every message received straight back, as a MIDI loop does.") });
     parser.addOption({ QStringLiteral("dump-bank"),
         QStringLiteral("Write the bank as JSON to standard output and exit.") });
     for (const Knob& knob : kKnobs) {
@@ -139,6 +146,7 @@ bool SimOptions::parse(const QStringList& arguments, SimOptions* options, QStrin
     o.showHelp = parser.isSet(QStringLiteral("help"));
     o.verbose = parser.isSet(QStringLiteral("verbose"));
     o.dumpBank = parser.isSet(QStringLiteral("dump-bank"));
+    o.faults.echoRequests = parser.isSet(QStringLiteral("echo"));
     if (!parser.positionalArguments().isEmpty()) {
         if (error)
             *error = QStringLiteral("unexpected argument \"%1\"")
@@ -164,6 +172,10 @@ bool SimOptions::parse(const QStringList& arguments, SimOptions* options, QStrin
         && read.integer("echo-param-offset", -0x3FFF, 0x3FFF, o.faults.echoParamOffset)
         && read.integer("echo-cab-offset", -0x3FFF, 0x3FFF, o.faults.echoCabOffset)
         && read.functions("truncate", o.faults.truncated)
+        && read.functions("damage", o.faults.damaged)
+        && read.integer("stall", 0, kMaxMs, o.faults.stallMs)
+        && read.integer("stall-at-request", 0, INT_MAX, o.faults.stallAtRequest)
+        && read.integer("stall-preset", -1, INT_MAX, o.faults.stallPreset)
         && read.integer("mute-preset", -1, INT_MAX, o.faults.mutePreset)
         && read.integer("mute-times", 0, INT_MAX, o.faults.muteTimes)
         && read.integer("silent-from", -1, INT_MAX, o.faults.silentFromPreset)

@@ -81,6 +81,9 @@ QJsonObject JsonExport::unit() const
     };
     if (result.scannedAt.isValid())
         unit.insert(QStringLiteral("scanned"), result.scannedAt.toString(Qt::ISODate));
+    // Written only when false, so records of every earlier scan read the same.
+    if (!result.displayOffsetRead)
+        unit.insert(QStringLiteral("displayOffsetRead"), false);
     return unit;
 }
 

@@ -6,6 +6,7 @@
 #include "scanresult.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,7 +19,6 @@ namespace {
 constexpr int kMaxDataByte = 0x7F;
 // A cabinet number is the unit's signed 16-bit parameter value.
 constexpr int kMinCab = std::numeric_limits<short>::min();
-constexpr int kMaxCab = std::numeric_limits<short>::max();
 // Two cabinet blocks, each with two scenes of up to two cabinets.
 constexpr int kMaxCabsPerPreset = 8;
 
@@ -171,6 +171,10 @@ bool ScanReader::readUnit(const QJsonValue& v, ScanResult& result)
                 .arg(layout.presets)
                 .arg(layout.cabs));
     result = ScanResult(quint8(model), quint8(offset));
+    const QJsonValue offsetRead = valueOf(unit, "displayOffsetRead");
+    if (!offsetRead.isUndefined() && !offsetRead.isBool())
+        return fail(member(path, "displayOffsetRead"), QStringLiteral("expected true or false"));
+    result.displayOffsetRead = offsetRead.toBool(true);
     const QJsonValue scanned = valueOf(unit, "scanned");
     if (scanned.isUndefined())
         return true;
@@ -207,9 +211,11 @@ bool ScanReader::readPreset(const QJsonValue& v, int preset, ScanResult& result)
         QJsonObject entry;
         int cab = 0;
         const QString entryPath = indexed(cabsPath, i);
+        // A number read as negative is kept as the unit gave it; one past the layout names
+        // a slot the unit does not have.
         if (!readObject(entries.at(i), entryPath, entry)
-            || !readInt(
-                valueOf(entry, "number"), member(entryPath, "number"), kMinCab, kMaxCab, cab))
+            || !readInt(valueOf(entry, "number"), member(entryPath, "number"), kMinCab,
+                result.cabCount() - 1, cab))
             return false;
         cabs.append(cab);
     }
@@ -276,6 +282,12 @@ bool JsonImport::read(const QByteArray& json, ScanResult& result, QString& reaso
 
 bool JsonImport::load(const QString& fileName, ScanResult& result, QString& reason)
 {
+    // A pipe or a device has no size to check and may never end: only a plain file is read.
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile()) {
+        reason = QStringLiteral("not a plain file");
+        return false;
+    }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         reason = file.errorString();

@@ -8,9 +8,9 @@
 namespace {
 constexpr int kDone = 100;
 
-// A unit that is there answers every request; one lost now and then is asked again at the
-// end. Each unanswered request costs a second of silence (five when the unit streams tempo
-// beats), so five in a row tell a unit that went away within seconds, while a run of five
+// A unit that is there answers every request; one lost or damaged now and then is asked again
+// at the end. Each unanswered request costs a second of silence (five when the unit streams
+// tempo beats), so five in a row tell a unit that went away within seconds, while a run of five
 // lost replies from a unit that is there is far too rare to end a good scan: at one reply
 // lost in a hundred, once in ten billion.
 constexpr int kUnansweredBeforeLost = 5;
@@ -69,7 +69,13 @@ ScanJob::Outcome ScanJob::run()
     if (!reachDevice())
         return stopped ? Stopped : NoDevice;
     fresh = ScanResult(axeFx.model, axeFx.displayOffset);
+    fresh.displayOffsetRead = axeFx.displayOffsetRead;
     fresh.scannedAt = QDateTime::currentDateTime();
+    // What the link counted before, during the search, belongs to no phase of this run.
+    axeFx.clearUnansweredRun();
+    lostIn = CabNames;
+    lostAt = 0;
+    current = 0;
     emit started();
     const QMetaObject::Connection watch
         = connect(&axeFx, &AxeFX::requestUnanswered, this, &ScanJob::noteUnanswered);
@@ -207,7 +213,8 @@ bool ScanJob::askAgain()
     const QList<int> cabs = unread(fresh.cabNameStates);
     const QList<int> names = unread(fresh.presetNameStates);
     const QList<int> usages = unread(fresh.usageStates);
-    const int total = cabs.size() + names.size() + usages.size();
+    const bool offset = !fresh.displayOffsetRead;
+    const int total = cabs.size() + names.size() + usages.size() + (offset ? 1 : 0);
     if (total == 0)
         return true;
     phaseNow = AskAgain;
@@ -215,6 +222,13 @@ bool ScanJob::askAgain()
     emit progress(AskAgain, 0);
     int done = 0;
     const auto step = [&] { emit progress(AskAgain, axefx::percentDone(++done, total)); };
+    if (offset && !interrupted()) {
+        if (axeFx.ReadDisplayOffset()) {
+            fresh.displayOffset = axeFx.displayOffset;
+            fresh.displayOffsetRead = true;
+        }
+        step();
+    }
     for (int cab : cabs) {
         if (interrupted())
             break;

@@ -3,6 +3,8 @@
 
 #include "axefx.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 ScanResult::ScanResult(quint8 model, quint8 displayOffset)
@@ -124,15 +126,20 @@ QString ScanResult::presetsReadText() const
 QString ScanResult::notReadText() const
 {
     const int notRead = count(ReadState::NotRead);
-    if (notRead == 0)
-        return QString();
-    return notRead == 1 ? QStringLiteral("1 entry could not be read")
-                        : QStringLiteral("%1 entries could not be read").arg(notRead);
+    QStringList parts;
+    if (notRead > 0)
+        parts << (notRead == 1 ? QStringLiteral("1 entry could not be read")
+                               : QStringLiteral("%1 entries could not be read").arg(notRead));
+    if (!displayOffsetRead)
+        parts << QStringLiteral("the display offset could not be read, so preset numbers may be "
+                                "one off");
+    return parts.join(QStringLiteral("; "));
 }
 
 bool operator==(const ScanResult& a, const ScanResult& b)
 {
-    return a.model == b.model && a.displayOffset == b.displayOffset && a.scannedAt == b.scannedAt
+    return a.model == b.model && a.displayOffset == b.displayOffset
+        && a.displayOffsetRead == b.displayOffsetRead && a.scannedAt == b.scannedAt
         && a.cabNames == b.cabNames && a.cabNameStates == b.cabNameStates
         && a.presetNames == b.presetNames && a.presetNameStates == b.presetNameStates
         && a.presetCabs == b.presetCabs && a.usageStates == b.usageStates

@@ -58,11 +58,17 @@ public:
     static QString presetsText(int count);
     // "120 of 384 presets read": presets whose cabinets were read.
     QString presetsReadText() const;
-    // "3 entries could not be read", or empty when all were.
+    // "3 entries could not be read", and whether the display offset could not be; empty when
+    // all were read.
     QString notReadText() const;
+    // Something the unit was asked for is not known: an entry or the display offset.
+    bool hasUnread() const { return count(ReadState::NotRead) > 0 || !displayOffsetRead; }
 
     quint8 model = 0;
     quint8 displayOffset = 0;
+    // False when the unit did not answer the display offset query: displayOffset is a guess,
+    // and every preset number shown may be one off.
+    bool displayOffsetRead = true;
     QDateTime scannedAt;
 
     QVector<QString> cabNames;

@@ -237,6 +237,10 @@ void listNotRead(const ScanResult& result)
                 QStringLiteral("tollmark-scan: not read: the name of cab %1")
                     .arg(axefx::cabLabel(static_cast<unsigned short>(cab), result.model)));
     }
+    if (!result.displayOffsetRead)
+        printLine(stderr,
+            QStringLiteral("tollmark-scan: not read: the display offset; preset numbers assume %1")
+                .arg(result.displayOffset));
     const auto number = [&](int preset) { return preset + result.displayOffset; };
     for (int preset = 0; preset < result.presetCount(); ++preset) {
         if (result.presetNameStates.at(preset) == ReadState::NotRead)
@@ -328,7 +332,8 @@ int main(int argc, char* argv[])
     const QString ending = outcome == ScanJob::Lost
         ? job.outcomeText(outcome)
         : QStringLiteral("scan interrupted: %1").arg(job.lastRun().presetsReadText());
-    if (outcome != ScanJob::Complete && !options.keepPartial)
+    // A scan that found no unit has nothing to keep, not even an empty table.
+    if (outcome != ScanJob::Complete && (!options.keepPartial || result.isEmpty()))
         return fail(unfinished, ending + QStringLiteral("; nothing written"));
     listNotRead(result);
     // A preset whose cabinets are unknown may use any slot: no slot is called unused then.
@@ -349,7 +354,7 @@ int main(int argc, char* argv[])
                                      : QStringLiteral("cannot write %1").arg(options.output));
     if (outcome != ScanJob::Complete)
         return fail(unfinished, ending + QStringLiteral("; wrote what was read"));
-    if (result.count(ReadState::NotRead) > 0)
+    if (result.hasUnread())
         return fail(kNotRead, result.notReadText() + QStringLiteral(" (listed above)"));
     return comparison ? comparisonStatus(*comparison) : kComplete;
 }

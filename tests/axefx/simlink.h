@@ -4,6 +4,7 @@
 
 #include "axefx.h"
 #include "axefxsim.h"
+#include "simframe.h"
 
 #include <QtTest>
 
@@ -17,11 +18,10 @@ inline bool connectToSim(AxeFxSim& sim, AxeFX& axefx)
     return false;
 }
 
-// A reply frame as the unit writes it; the readers do not check the checksum, so 00 stands.
+// A reply frame as the unit writes it, with its checksum.
 inline QByteArray simReply(quint8 model, quint8 function, const QByteArray& payload)
 {
-    return QByteArray::fromHex("F0000174") + char(model) + char(function) + payload
-        + QByteArray::fromHex("00F7");
+    return SimFrame::build(model, function, payload);
 }
 
 // Function and, for parameter value queries, parameter of each recorded request, such as

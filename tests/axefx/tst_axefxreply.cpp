@@ -155,19 +155,6 @@ private slots:
         QCOMPARE(AxeFX::GetChecksum(u(expected), m.size - 2), quint8(expected.at(int(m.size) - 2)));
     }
 
-    // The checksum over no byte, one byte and bytes with bit 7 set; the header search at the
-    // ends of the data.
-    void checksumAndSearch()
-    {
-        QByteArray bytes = hex("F0 80 81"), data = hex("01 02 01 02 03"), pattern = hex("02 03 04");
-        QCOMPARE(int(AxeFX::GetChecksum(u(bytes), 0)), 0);
-        QCOMPARE(int(AxeFX::GetChecksum(u(bytes), 1)), 0x70);
-        QCOMPARE(int(AxeFX::GetChecksum(u(bytes) + 1, 2)), 0x01);
-        QCOMPARE(::myfind(u(data), 5, u(pattern), 2), u(data) + 3);
-        QCOMPARE(::myfind(u(data), 4, u(pattern), 2), nullptr);
-        QCOMPARE(::myfind(u(data), 2, u(data), 3), nullptr);
-    }
-
     // bits | bytes | the number
     void decode_data()
     {
@@ -217,7 +204,8 @@ private slots:
     }
 
     // Mode K: known length of model 3, function 35; D: discovery of function 64; H: header of
-    // model 3, function 35.
+    // model 3, function 35; C: the whole check of that reply, checksum included; N: the whole
+    // check of the name reply of preset 5 (function 15).
     void match_data()
     {
         QTest::addColumn<char>("mode");
@@ -250,6 +238,10 @@ private slots:
         row("H: one byte short", 'H', 10, "F0 00 01 74 03 35 01 41 55", -1);
         row("H: bare header, no minimum", 'H', 0, "F0 00 01 74 03 35", 0);
         row("H: header one byte short", 'H', 0, "F0 00 01 74 03", -1);
+        row("C: checksum off", 'C', 13, "F0 00 01 74 03 35 00 00 01 00 00 33 F7", -1);
+        row("N: preset 5", 'N', 0, "F0 00 01 74 03 15 00 05 41 00 57 F7", 0);
+        row("N: preset 6", 'N', 0, "F0 00 01 74 03 15 00 06 41 00 54 F7", -1);
+        row("N: cut before the number", 'N', 0, "F0 00 01 74 03 15 00 F7", -1);
     }
     void match()
     {
@@ -258,9 +250,15 @@ private slots:
         QFETCH(QByteArray, message);
         QFETCH(int, position);
         const int n = message.size();
+        ReplySpec spec;
+        spec.model = 3;
+        spec.function = mode == 'N' ? 0x15 : 0x35;
+        spec.length = mode == 'N' ? -1 : length;
+        spec.echoes[0] = { 6, mode == 'N' ? 5 : -1, true };
         QCOMPARE(mode == 'K'  ? matchKnownLength(u(message), n, 3, 0x35, length)
                 : mode == 'D' ? matchDiscoveryReply(u(message), n, 0x64, length)
-                              : matchHeaderReply(u(message), n, 3, 0x35, length),
+                : mode == 'H' ? matchHeaderReply(u(message), n, 3, 0x35, length)
+                              : matchReply(u(message), n, spec),
             position);
     }
 

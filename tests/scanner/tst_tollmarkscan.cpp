@@ -276,56 +276,112 @@ void TestTollmarkScan::scan()
     QCOMPARE(out, (marked ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + expected.toUtf8());
 }
 
-// A unit that leaves preset index 7's cabinets unanswered, for good or once, or that goes
-// silent during the cabinet usage; "@" stands for the row's own folder, as above.
+// How the unit misbehaves in a row of gaps().
+enum Gap {
+    MutedAlways, // preset index 7's cabinets are never answered
+    MutedOnce, // the first time only
+    Silent, // nothing is answered from preset index 40 on
+    SilentAfterOffset, // display offset queries unanswered, then nothing after the search
+    OffsetUnanswered, // the display offset query is never answered
+    StallNames, // everything held 1.3 s at preset index 194's name query
+    StallUsage, // the same at preset index 3's block grid query (4 has another cab block)
+    StallAskAgain, // preset 20 held 1.3 s, then 7 (muted once) held when asked again
+    StopInSearch, // Ctrl-C while the unit leaves the model query unanswered
+};
+
+// A unit that leaves entries unanswered, goes silent, or holds its replies for a while; "@"
+// stands for the row's own folder, as above.
 void TestTollmarkScan::gaps_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("muteTimes"); // -1: the unit goes silent instead
+    QTest::addColumn<int>("gap");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("says");
+    const QStringList csv { "-o", "@/rig.csv" };
     QTest::newRow("unused, a preset never answers") << QStringList { "--unused", "-o",
-        "@/rig.csv" } << 0 << 4 << "the cabs of 1 preset could not be read";
+        "@/rig.csv" } << int(MutedAlways) << 4 << "the cabs of 1 preset could not be read";
     QTest::newRow("csv, a preset never answers")
-        << QStringList { "-o", "@/rig.csv" } << 0 << 4 << "1 entry could not be read";
+        << csv << int(MutedAlways) << 4 << "1 entry could not be read";
     QTest::newRow("json, a preset never answers")
-        << QStringList { "--format=json" } << 0 << 4 << "1 entry could not be read";
+        << QStringList { "--format=json" } << int(MutedAlways) << 4 << "1 entry could not be read";
     QTest::newRow("pdf, a preset never answers") << QStringList { "--format=pdf", "-o",
-        "@/rig.csv" } << 0 << 4 << "1 entry could not be read";
+        "@/rig.csv" } << int(MutedAlways) << 4 << "1 entry could not be read";
     QTest::newRow("unused, a reply lost once")
-        << QStringList { "--unused", "-o", "@/rig.csv" } << 1 << 0 << "";
-    QTest::newRow("goes silent") << QStringList { "-o", "@/rig.csv" } << -1 << 5
-                                 << "stopped answering at preset";
-    QTest::newRow("goes silent, --keep-partial") << QStringList { "-o", "@/rig.csv",
-        "--keep-partial" } << -1 << 5 << "stopped answering at preset";
+        << QStringList { "--unused", "-o", "@/rig.csv" } << int(MutedOnce) << 0 << "";
+    QTest::newRow("goes silent") << csv << int(Silent) << 5 << "stopped answering at preset 41";
+    QTest::newRow("goes silent, --keep-partial")
+        << csv + QStringList("--keep-partial") << int(Silent) << 5
+        << "stopped answering at preset 41";
+    // The search's two unanswered offset queries count for nothing in the scan.
+    QTest::newRow("goes silent after an unanswered offset, --keep-partial")
+        << QStringList { "--format=json", "--keep-partial" } << int(SilentAfterOffset) << 5
+        << "stopped answering while reading the cab names";
+    QTest::newRow("display offset never answered")
+        << csv << int(OffsetUnanswered) << 4 << "the display offset could not be read";
+    QTest::newRow("a stall during the names") << csv << int(StallNames) << 0 << "";
+    QTest::newRow("a stall during the usage") << csv << int(StallUsage) << 0 << "";
+    QTest::newRow("a stall when asked again")
+        << csv << int(StallAskAgain) << 4 << "1 entry could not be read";
+    QTest::newRow("stopped during the search, --keep-partial")
+        << csv + QStringList("--keep-partial") << int(StopInSearch) << 2 << "nothing written";
 }
 
 void TestTollmarkScan::gaps()
 {
     QFETCH(QStringList, arguments);
-    QFETCH(int, muteTimes);
+    QFETCH(int, gap);
     QFETCH(int, status);
     QFETCH(QString, says);
-    const int muted = 7;
-    const SimBank bank = testBank(3);
+    const int muted = 7, silentFrom = 40, stalledName = 194, stalledGrid = 3, stalledFirst = 20;
+    SimBank bank = testBank(3);
+    // A display offset never read is taken as 0; the unit's is 0 too, so that the rows compare.
+    if (gap == OffsetUnanswered)
+        bank.displayOffset = 0;
     AxeFxSim sim(bank);
     SimFaults faults;
-    if (muteTimes >= 0) {
-        faults.mutePreset = muted;
-        faults.muteTimes = muteTimes;
-    } else {
-        // The search, the scan's offset query, every name, then a little of the usage.
-        faults.closeAfterRequests = 3 + bank.cabCount() + bank.presetCount() + 60;
-    }
+    faults.mutePreset = gap == MutedAlways || gap == MutedOnce || gap == StallAskAgain ? muted : -1;
+    faults.muteTimes = gap == MutedAlways ? 0 : 1;
+    faults.silentFromPreset = gap == Silent ? silentFrom : -1;
+    // The search's model and offset queries and the scan's own offset query.
+    faults.closeAfterRequests = gap == SilentAfterOffset ? 3 : 0;
+    if (gap == SilentAfterOffset || gap == OffsetUnanswered)
+        faults.unanswered = { 0x35 };
+    if (gap == StopInSearch)
+        faults.unanswered = { 0x00 };
+    faults.stallMs = 1300;
+    // The search's model and offset queries, the scan's offset query, every cab name, then
+    // the preset names in order.
+    faults.stallAtRequest = gap == StallNames ? 3 + bank.cabCount() + stalledName + 1 : 0;
+    faults.stallPreset = gap == StallUsage ? stalledGrid : gap == StallAskAgain ? stalledFirst : -1;
     sim.setFaults(faults);
+    // Asked again, preset 7 comes before preset 20; its grid is held now. The unit's thread
+    // tells, before it takes the next request.
+    int programChanges = 0;
+    connect(
+        &sim, &AxeFxSim::requestReceived, &sim,
+        [&](const QByteArray& r) {
+            if (gap != StallAskAgain || r.size() < 8 || quint8(r.at(5)) != 0x3C || r.at(7) != muted
+                || ++programChanges != 2)
+                return;
+            faults.stallPreset = muted;
+            sim.setFaults(faults);
+        },
+        Qt::DirectConnection);
     QVERIFY(sim.start());
     QTemporaryDir dir;
     Run run(arguments.replaceInStrings("@", dir.path()));
-    // Before the unit's silence was noticed, the scan went on for minutes, a second a request.
+    if (gap == StopInSearch) {
+        QVERIFY(sim.waitForRequests(1));
+        ::kill(pid_t(run.processId()), SIGINT);
+    }
     QCOMPARE(run.finish(), status);
     QVERIFY2(run.lastErrorLine().contains(says), run.err.constData());
     QFile file(dir.filePath("rig.csv"));
     const bool written = file.open(QIODevice::ReadOnly);
+    if (gap == StopInSearch) {
+        QVERIFY(!written);
+        return;
+    }
     // A CSV file starts with the byte order mark; standard output and the label list do not.
     const QByteArray mark = arguments.contains("-o") && !arguments.contains("--unused")
             && !arguments.contains("--format=pdf")
@@ -335,35 +391,43 @@ void TestTollmarkScan::gaps()
     QVERIFY(!written || bytes.startsWith(mark));
     const QString out = QString::fromUtf8(bytes.mid(mark.size()));
 
-    if (muteTimes < 0) {
+    if (gap == SilentAfterOffset) {
+        // Five cab names asked in vain, then the scan ends.
+        const QJsonArray cabs = QJsonDocument::fromJson(bytes)["cabs"].toArray();
+        QCOMPARE(cabs.size(), bank.cabCount());
+        for (int cab = 0; cab < 6; ++cab)
+            QCOMPARE(cabs.at(cab)["nameState"].toString(), cab < 5 ? "not read" : "not reached");
+        return;
+    }
+    if (gap == Silent) {
         QCOMPARE(written, arguments.contains("--keep-partial"));
         if (!written)
             return;
-        // Read up to the preset at which the unit went away; that one and the four after it
+        // Read up to the preset at which the unit went silent; that one and the four after it
         // asked for in vain, the rest not reached.
-        const int lost
-            = QRegularExpression("at preset (\\d+)").match(run.lastErrorLine()).captured(1).toInt()
-            - bank.displayOffset;
-        QVERIFY(lost > 0 && lost < 100);
         const QStringList lines = out.split('\n');
-        QCOMPARE(lines.mid(0, lost + 1),
-            bankCsv(bank, CrossReference::PresetCabs, lost).split('\n').mid(0, lost + 1));
-        for (int p = lost; p < lost + 5; ++p)
+        QCOMPARE(lines.mid(0, silentFrom + 1),
+            bankCsv(bank, CrossReference::PresetCabs, silentFrom)
+                .split('\n')
+                .mid(0, silentFrom + 1));
+        for (int p = silentFrom; p < silentFrom + 5; ++p)
             QVERIFY2(lines.at(p + 1).endsWith(",(not read)"), qPrintable(lines.at(p + 1)));
-        QVERIFY2(lines.at(lost + 6).endsWith(",(not reached)"), qPrintable(lines.at(lost + 6)));
+        QVERIFY2(lines.at(silentFrom + 6).endsWith(",(not reached)"),
+            qPrintable(lines.at(silentFrom + 6)));
         QCOMPARE(lines.size(), bank.presetCount() + 2);
         return;
     }
     ScanResult expected = bankResult(bank);
-    if (muteTimes == 0) {
+    if (gap == MutedAlways || gap == StallAskAgain) {
         expected.setUsage(muted, {}, ReadState::NotRead);
         QVERIFY2(run.err.contains("not read: the cabs of preset 8\n"), run.err.constData());
     }
+    expected.displayOffsetRead = gap != OffsetUnanswered;
     expected.indexCabs();
     if (arguments.contains("--unused")) {
         // No slot is called unused while a preset's cabinets are unknown.
-        QCOMPARE(written, muteTimes != 0);
-        QCOMPARE(out, muteTimes ? bankUnused(bank).join('\n') + '\n' : QString());
+        QCOMPARE(written, gap != MutedAlways);
+        QCOMPARE(out, gap != MutedAlways ? bankUnused(bank).join('\n') + '\n' : QString());
     } else if (arguments.contains("--format=pdf")) {
         // The header says what is missing; the preset's row carries the mark.
         QProcess pdftotext;
