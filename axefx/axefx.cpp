@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "axefx.h"
 
+#include "axefxlabel.h"
+
 #include <RtMidi.h>
 
 #include <QDeadlineTimer>
@@ -46,13 +48,6 @@ int findDevicePort(const QStringList& names, unsigned int portCount)
 int axefx::percentDone(int done, int count)
 {
     return count > 0 ? (100 * done) / count : 100;
-}
-
-QString axefx::cabLabel(unsigned short cab, quint8 layoutModel)
-{
-    const int factory = layoutOf(layoutModel).factoryCabs;
-    return cab < factory ? QStringLiteral("F%1").arg(cab + 1)
-                         : QStringLiteral("U%1").arg(cab + 1 - factory);
 }
 
 // One request's wait: a local event loop that the arrival of a message or a second of silence
@@ -121,7 +116,7 @@ private:
 
 AxeFX::AxeFX()
 {
-    connect(&midiIn, SIGNAL(dataIn()), this, SLOT(wakeWait()));
+    connect(&midiIn, &QRtMidiIn::dataIn, this, &AxeFX::wakeWait);
 }
 
 AxeFX::~AxeFX()

@@ -109,7 +109,9 @@ signals:
     // reply.
     void requestUnanswered(int inARow);
 
-private slots:
+public slots:
+    // Ends the innermost wait for a reply; connected to midiIn's dataIn(). Public for a probe
+    // that must see each arrival before the wait does, and so connects itself ahead of it.
     void wakeWait();
 
 private:
@@ -147,7 +149,4 @@ private:
 namespace axefx {
 // Percentage of count steps once done of them are done, rounded down.
 int percentDone(int done, int count);
-// The cabinet's label in the layout of a model: "F1" for the first factory cabinet, "U1" for
-// the first user slot.
-QString cabLabel(unsigned short cab, quint8 layoutModel);
 } // namespace axefx

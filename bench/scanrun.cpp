@@ -19,13 +19,13 @@ ScanProbe::ScanProbe(AxeFX& link, ScanFigures& figures)
     // The arrival is timed before the link's own wake-up is posted: once woken, the scanning
     // thread often sends its next request before the input thread comes to a later slot,
     // and the arrival would then count towards the request after.
-    QObject::disconnect(&link.midiIn, SIGNAL(dataIn()), &link, SLOT(wakeWait()));
+    QObject::disconnect(&link.midiIn, &QRtMidiIn::dataIn, &link, &AxeFX::wakeWait);
     arrivals = QObject::connect(&link.midiIn, &QRtMidiIn::dataIn, [this] {
         const std::int64_t now = bench::nowNs();
         pendingArrivalNs.store(now, std::memory_order_release);
         latestArrivalNs.store(now, std::memory_order_release);
     });
-    QObject::connect(&link.midiIn, SIGNAL(dataIn()), &link, SLOT(wakeWait()));
+    QObject::connect(&link.midiIn, &QRtMidiIn::dataIn, &link, &AxeFX::wakeWait);
     sends = QObject::connect(
         &link.midiOut, &QRtMidiOut::dataOutMonitor, [this](const QRtMidiData& data) {
             const std::int64_t now = bench::nowNs();

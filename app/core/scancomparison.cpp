@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "scancomparison.h"
 
-#include "axefx.h"
+#include "axefxlabel.h"
+#include "axefxmessage.h"
 #include "scanresult.h"
 
 #include <QJsonArray>

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "scanresult.h"
 
-#include "axefx.h"
+#include "axefxlabel.h"
+#include "axefxmessage.h"
 
 #include <QStringList>
 

@@ -3,6 +3,7 @@
 // as the window's CSV and PDF exports do, the whole result as JSON, the unused cabinet slots,
 // or what changed since a saved scan.
 #include "axefx.h"
+#include "axefxlabel.h"
 #include "csvexport.h"
 #include "headlessgui.h"
 #include "jsonexport.h"
