@@ -9,7 +9,7 @@
 #include <jsonexport.h>
 #include <jsonimport.h>
 #include <qrtmididevident.h>
-#include <scanresult.h>
+#include <scanrecords.h>
 #include <simbankjson.h>
 #include <simdevice.h>
 #include <simframe.h>
@@ -142,28 +142,6 @@ void simBank(FuzzInput& in)
         FUZZ_CHECK(!error.isEmpty() && bank == before);
     else
         FUZZ_CHECK(SimBankJson::read(SimBankJson::write(bank), &again, &error) && again == bank);
-}
-
-// A scan of the smaller layout with names and usages in every state, and cabinet numbers the
-// unit's signed parameter can hold but no slot has.
-ScanResult scanWithGaps()
-{
-    ScanResult result(3, 1);
-    result.scannedAt = QDateTime::fromString(QStringLiteral("2026-12-08T06:55:05Z"), Qt::ISODate);
-    for (int cab = 0; cab < result.cabCount(); ++cab) {
-        result.cabNames[cab] = cab % 3 ? QStringLiteral("Cab %1").arg(cab) : QString();
-        result.cabNameStates[cab] = cab == 5 ? ReadState::NotRead : ReadState::Read;
-    }
-    for (int preset = 0; preset < result.presetCount(); ++preset) {
-        const ReadState state = preset < 300 ? ReadState::Read : ReadState::NotReached;
-        result.presetNames[preset]
-            = state == ReadState::Read ? QStringLiteral("P%1").arg(preset) : QString();
-        result.presetNameStates[preset] = preset == 7 ? ReadState::NotRead : state;
-        result.setUsage(
-            preset, { preset % 240, -preset }, preset == 9 ? ReadState::NotRead : state);
-    }
-    result.indexCabs();
-    return result;
 }
 
 // The document with the value given merged into one of its parts: its members replace those

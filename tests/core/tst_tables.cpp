@@ -94,180 +94,163 @@ class TestTables : public QObject {
     Q_OBJECT
 
 private slots:
-    void views_data();
-    void views();
-    void unused_data();
-    void unused();
-    void filter_data();
-    void filter();
-    void csv_data();
-    void csv();
+    void views_data()
+    {
+        QTest::addColumn<ScanResult>("result");
+        QTest::addColumn<int>("view");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("presets") << scanned() << kPresets
+                                 << QStringList { "0 Plexi, Bright|F2(2x12; Open), F1(4x12)",
+                                        "1 Clean|", "2 Say \"hi\"\nthere|F5(IR), F5(IR), U65404()",
+                                        "3 Empty|" };
+        QTest::newRow("cabinets from 1")
+            << scanned(1) << kCabs
+            << QStringList { "F1(4x12)|1(Plexi, Bright)", "F2(2x12; Open)|1(Plexi, Bright)",
+                   "F3()|", "F4()|", "F5(IR)|3(Say \"hi\"\nthere), 3(Say \"hi\"\nthere)" };
+        QTest::newRow("nothing scanned") << ScanResult() << kCabs << QStringList();
+        // Never an empty cell or a missing cabinet where the unit did not answer.
+        QTest::newRow("gaps, presets")
+            << withGaps() << kPresets
+            << QStringList { "*0 Plexi, Bright|F2(not read), F1(4x12)", "*1 (not read)|",
+                   "*2 Say \"hi\"\nthere|F5(IR), F5(IR), U65404(), (not read)",
+                   "*3 (not reached)|(not reached)" };
+        // Named slots first, then the empty ones; a slot whose name is unknown may hold a cabinet:
+        // it is marked, and listed with the named ones.
+        ScanResult nameless = allRead();
+        nameless.cabNameStates[133] = ReadState::NotRead;
+        QStringList unusedShown { "*U2(not read)|", "U3(Spare)|" };
+        for (const QString& label : emptySlotsFromU4())
+            unusedShown << label + '|';
+        QTest::newRow("unused, a name not read") << nameless << kUnused << unusedShown;
+        QTest::newRow("gaps, cabinets")
+            << withGaps() << kCabs
+            << QStringList {
+                   "*F1(4x12)|0(Plexi, Bright), (not read), (not reached)",
+                   "*F2(not read)|0(Plexi, Bright), (not read), (not reached)",
+                   "*F3()|(not read), (not reached)", "*F4()|(not read), (not reached)",
+                   "*F5(IR)|2(Say \"hi\"\nthere), 2(Say \"hi\"\nthere), (not read), (not reached)"
+               };
+    }
+
+    void views()
+    {
+        QFETCH(ScanResult, result);
+        QFETCH(int, view);
+        QFETCH(QStringList, shown);
+        QCOMPARE(texts(result, view), shown);
+    }
+
+    void unused_data()
+    {
+        const ScanResult result = allRead();
+        QTest::addColumn<ScanResult>("result");
+        QTest::addColumn<QString>("reason");
+        // Whether any slot is listed; which ones, and in what order, the views and CSV show.
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("every preset read") << result << QString() << true;
+        // A preset whose cabinets are unknown may use any slot.
+        ScanResult notRead = result;
+        notRead.setUsage(383, {}, ReadState::NotRead);
+        QTest::newRow("not read")
+            << notRead << "No slot is known to be unused: the cabs of 1 preset could not be read"
+            << false;
+        ScanResult notReached = result;
+        notReached.setUsage(383, {}, ReadState::NotReached);
+        QTest::newRow("not reached")
+            << notReached << "No slot is known to be unused: the scan did not reach 1 preset"
+            << false;
+        ScanResult both = notRead;
+        for (int preset : { 380, 381, 382 })
+            both.setUsage(preset, {}, preset == 380 ? ReadState::NotRead : ReadState::NotReached);
+        QTest::newRow("both")
+            << both
+            << "No slot is known to be unused: the cabs of 2 presets could not be read and the "
+               "scan did not reach 2 presets"
+            << false;
+        QTest::newRow("nothing scanned") << ScanResult() << QString() << false;
+    }
+
+    void unused()
+    {
+        QFETCH(ScanResult, result);
+        QFETCH(QString, reason);
+        QTEST(!unusedUserCabs(result).isEmpty(), "listed");
+        QCOMPARE(unusedUnknownReason(result), reason);
+    }
+
+    void filter_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("nothing typed") << "" << true;
+        QTest::newRow("the key, other case") << "CLEAN lead" << true;
+        QTest::newRow("inside an entry") << "recto" << true;
+        QTest::newRow("the last entry, a mark") << "not read" << true;
+        // The entries are looked at one by one, not as the table joins them.
+        QTest::newRow("across two entries") << "recto), u" << false;
+        QTest::newRow("nowhere") << "bass" << false;
+    }
+
+    void filter()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, kept);
+        const CrossReference::Row row { "12 Clean Lead",
+            { "F2(4x12 Recto)", "U5(My IR)", "(not read)" }, true };
+        QCOMPARE(row.contains(text), kept);
+    }
+
+    void csv_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<ScanResult>("result");
+        QTest::addColumn<int>("view");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("comma decimals, presets")
+            << "de_DE" << scanned() << kPresets
+            << "Preset;Cabs\n0 Plexi, Bright;\"F2(2x12; Open)\";F1(4x12)\n1 Clean;\n"
+               "\"2 Say \"\"hi\"\"\nthere\";F5(IR);F5(IR);U65404()\n3 Empty;\n";
+        // One column: no separator behind the label.
+        QTest::newRow("unused, comma decimals")
+            << "de_DE" << allRead() << kUnused
+            << "Unused user cab\nU3(Spare)\nU2()\n" + emptySlotsFromU4().join('\n') + '\n';
+        // Names no legacy code page holds together: an en dash, a u umlaut, Cyrillic letters.
+        ScanResult foreign = scanned();
+        foreign.presetNames[0] = QString::fromUtf8("Fuzz \xE2\x80\x93 Gr\xC3\xBCn, Bright");
+        foreign.cabNames[1] = QString::fromUtf8("\xD0\x9A\xD0\xB0\xD0\xB1 2x12");
+        QTest::newRow("point decimals, cabinets, names outside ASCII")
+            << "en_US" << foreign << kCabs
+            << QString::fromUtf8(
+                   "Cab,Presets\nF1(4x12),\"0(Fuzz \xE2\x80\x93 Gr\xC3\xBCn, Bright)\"\n"
+                   "F2(\xD0\x9A\xD0\xB0\xD0\xB1 2x12),\"0(Fuzz \xE2\x80\x93 Gr\xC3\xBCn, "
+                   "Bright)\"\nF3(),\nF4(),\nF5(IR),\"2(Say \"\"hi\"\"\nthere)\",\"2(Say "
+                   "\"\"hi\"\"\nthere)\"\n");
+    }
+
+    // Saved as the window and the scanner save a file, as UTF-8 after the byte order mark; written
+    // as the scanner writes standard output, without it. A file that cannot be made is reported.
+    void csv()
+    {
+        QFETCH(QString, locale);
+        QFETCH(ScanResult, result);
+        QFETCH(int, view);
+        QFETCH(QString, expected);
+        const QChar separator = CsvExport::separatorFor(QLocale(locale));
+        const QList<CsvExport::Table> tables { { CrossReference::View(view),
+            CrossReference(result).rows(CrossReference::View(view)) } };
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("cabs.csv"));
+        QVERIFY(!CsvExport::save(dir.filePath(QStringLiteral("gone/cabs.csv")), tables, separator));
+        QVERIFY(CsvExport::save(path, tables, separator));
+        QCOMPARE(contents(path), "\xEF\xBB\xBF" + expected.toUtf8());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({ "cabs.csv" }));
+
+        QBuffer stream;
+        QVERIFY(stream.open(QIODevice::WriteOnly));
+        QVERIFY(CsvExport::write(stream, tables, separator));
+        QCOMPARE(stream.data(), expected.toUtf8());
+    }
 };
-
-void TestTables::views_data()
-{
-    QTest::addColumn<ScanResult>("result");
-    QTest::addColumn<int>("view");
-    QTest::addColumn<QStringList>("shown");
-    QTest::newRow("presets") << scanned() << kPresets
-                             << QStringList { "0 Plexi, Bright|F2(2x12; Open), F1(4x12)",
-                                    "1 Clean|", "2 Say \"hi\"\nthere|F5(IR), F5(IR), U65404()",
-                                    "3 Empty|" };
-    QTest::newRow("cabinets from 1")
-        << scanned(1) << kCabs
-        << QStringList { "F1(4x12)|1(Plexi, Bright)", "F2(2x12; Open)|1(Plexi, Bright)", "F3()|",
-               "F4()|", "F5(IR)|3(Say \"hi\"\nthere), 3(Say \"hi\"\nthere)" };
-    QTest::newRow("nothing scanned") << ScanResult() << kCabs << QStringList();
-    // Never an empty cell or a missing cabinet where the unit did not answer.
-    QTest::newRow("gaps, presets")
-        << withGaps() << kPresets
-        << QStringList { "*0 Plexi, Bright|F2(not read), F1(4x12)", "*1 (not read)|",
-               "*2 Say \"hi\"\nthere|F5(IR), F5(IR), U65404(), (not read)",
-               "*3 (not reached)|(not reached)" };
-    // Named slots first, then the empty ones; a slot whose name is unknown may hold a cabinet:
-    // it is marked, and listed with the named ones.
-    ScanResult nameless = allRead();
-    nameless.cabNameStates[133] = ReadState::NotRead;
-    QStringList unusedShown { "*U2(not read)|", "U3(Spare)|" };
-    for (const QString& label : emptySlotsFromU4())
-        unusedShown << label + '|';
-    QTest::newRow("unused, a name not read") << nameless << kUnused << unusedShown;
-    QTest::newRow("gaps, cabinets")
-        << withGaps() << kCabs
-        << QStringList { "*F1(4x12)|0(Plexi, Bright), (not read), (not reached)",
-               "*F2(not read)|0(Plexi, Bright), (not read), (not reached)",
-               "*F3()|(not read), (not reached)", "*F4()|(not read), (not reached)",
-               "*F5(IR)|2(Say \"hi\"\nthere), 2(Say \"hi\"\nthere), (not read), (not reached)" };
-}
-
-void TestTables::views()
-{
-    QFETCH(ScanResult, result);
-    QFETCH(int, view);
-    QFETCH(QStringList, shown);
-    QCOMPARE(texts(result, view), shown);
-}
-
-void TestTables::unused_data()
-{
-    const ScanResult result = allRead();
-    QList<int> free { 134, 133 };
-    for (int cab = 135; cab < 232; ++cab)
-        free << cab;
-    QTest::addColumn<ScanResult>("result");
-    QTest::addColumn<QList<int>>("unused");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("every preset read") << result << free << QString();
-    // A preset whose cabinets are unknown may use any slot.
-    ScanResult notRead = result;
-    notRead.setUsage(383, {}, ReadState::NotRead);
-    QTest::newRow("not read") << notRead << QList<int>()
-                              << "No slot is known to be unused: the cabs of 1 preset could not "
-                                 "be read";
-    ScanResult notReached = result;
-    notReached.setUsage(383, {}, ReadState::NotReached);
-    QTest::newRow("not reached")
-        << notReached << QList<int>()
-        << "No slot is known to be unused: the scan did not reach 1 preset";
-    ScanResult both = notRead;
-    for (int preset : { 380, 381, 382 })
-        both.setUsage(preset, {}, preset == 380 ? ReadState::NotRead : ReadState::NotReached);
-    QTest::newRow("both") << both << QList<int>()
-                          << "No slot is known to be unused: the cabs of 2 presets could not be "
-                             "read and the scan did not reach 2 presets";
-    QTest::newRow("nothing scanned") << ScanResult() << QList<int>() << QString();
-}
-
-void TestTables::unused()
-{
-    QFETCH(ScanResult, result);
-    QFETCH(QList<int>, unused);
-    QFETCH(QString, reason);
-    QCOMPARE(unusedUserCabs(result), unused);
-    QCOMPARE(unusedUnknownReason(result), reason);
-}
-
-void TestTables::filter_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("kept");
-    QTest::newRow("nothing typed") << "" << true;
-    QTest::newRow("the key, other case") << "CLEAN lead" << true;
-    QTest::newRow("the preset number") << "12" << true;
-    QTest::newRow("inside an entry") << "recto" << true;
-    QTest::newRow("the last entry") << "my ir" << true;
-    QTest::newRow("a mark") << "not read" << true;
-    // The entries are looked at one by one, not as the table joins them.
-    QTest::newRow("across two entries") << "recto), u" << false;
-    QTest::newRow("nowhere") << "bass" << false;
-}
-
-void TestTables::filter()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, kept);
-    const CrossReference::Row row { "12 Clean Lead",
-        { "F2(4x12 Recto)", "U5(My IR)", "(not read)" }, true };
-    QCOMPARE(row.contains(text), kept);
-}
-
-void TestTables::csv_data()
-{
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<ScanResult>("result");
-    QTest::addColumn<int>("view");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("comma decimals, presets")
-        << "de_DE" << scanned() << kPresets
-        << "Preset;Cabs\n0 Plexi, Bright;\"F2(2x12; Open)\";F1(4x12)\n1 Clean;\n"
-           "\"2 Say \"\"hi\"\"\nthere\";F5(IR);F5(IR);U65404()\n3 Empty;\n";
-    QTest::newRow("point decimals, cabinets")
-        << "en_US" << scanned() << kCabs
-        << "Cab,Presets\nF1(4x12),\"0(Plexi, Bright)\"\nF2(2x12; Open),\"0(Plexi, Bright)\"\n"
-           "F3(),\nF4(),\nF5(IR),\"2(Say \"\"hi\"\"\nthere)\",\"2(Say \"\"hi\"\"\nthere)\"\n";
-    QTest::newRow("gaps") << "en_US" << withGaps() << kPresets
-                          << "Preset,Cabs\n\"0 Plexi, Bright\",F2(not read),F1(4x12)\n"
-                             "1 (not read),\n\"2 Say \"\"hi\"\"\nthere\",F5(IR),F5(IR),U65404(),"
-                             "(not read)\n3 (not reached),(not reached)\n";
-    // One column: no separator behind the label.
-    QTest::newRow("unused, comma decimals")
-        << "de_DE" << allRead() << kUnused
-        << "Unused user cab\nU3(Spare)\nU2()\n" + emptySlotsFromU4().join('\n') + '\n';
-    // Names no legacy code page holds together: an en dash, a u umlaut, Cyrillic letters.
-    ScanResult foreign = scanned();
-    foreign.presetNames[0] = QString::fromUtf8("Fuzz \xE2\x80\x93 Gr\xC3\xBCn");
-    foreign.cabNames[1] = QString::fromUtf8("\xD0\x9A\xD0\xB0\xD0\xB1 2x12");
-    QTest::newRow("names outside ASCII")
-        << "en_US" << foreign << kPresets
-        << QString::fromUtf8(
-               "Preset,Cabs\n0 Fuzz \xE2\x80\x93 Gr\xC3\xBCn,F2(\xD0\x9A\xD0\xB0"
-               "\xD0\xB1 2x12),F1(4x12)\n1 Clean,\n\"2 Say \"\"hi\"\"\nthere\",F5(IR),"
-               "F5(IR),U65404()\n3 Empty,\n");
-}
-
-// Saved as the window and the scanner save a file, as UTF-8 after the byte order mark; written
-// as the scanner writes standard output, without it. A file that cannot be made is reported.
-void TestTables::csv()
-{
-    QFETCH(QString, locale);
-    QFETCH(ScanResult, result);
-    QFETCH(int, view);
-    QFETCH(QString, expected);
-    const QChar separator = CsvExport::separatorFor(QLocale(locale));
-    const QList<CsvExport::Table> tables { { CrossReference::View(view),
-        CrossReference(result).rows(CrossReference::View(view)) } };
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("cabs.csv"));
-    QVERIFY(!CsvExport::save(dir.filePath(QStringLiteral("gone/cabs.csv")), tables, separator));
-    QVERIFY(CsvExport::save(path, tables, separator));
-    QCOMPARE(contents(path), "\xEF\xBB\xBF" + expected.toUtf8());
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({ "cabs.csv" }));
-
-    QBuffer stream;
-    QVERIFY(stream.open(QIODevice::WriteOnly));
-    QVERIFY(CsvExport::write(stream, tables, separator));
-    QCOMPARE(stream.data(), expected.toUtf8());
-}
 
 QTEST_GUILESS_MAIN(TestTables)
 #include "tst_tables.moc"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// QRtMidiData: the number rule, ranges, numbers read and written, chunks, text and searches.
-// Rows are written as the hex bytes of the data followed by the arguments and the result.
+// QRtMidiData: the number rule, ranges, numbers read and written, chunks, text and searches;
+// hex text, the format notation and text patterns, invalid text included. Rows are fields
+// separated by blanks (by '|' where text has blanks): the data, the arguments, the result.
 #include "qrtmididata.h"
 
 #include <QtTest>
@@ -17,12 +18,21 @@ QByteArray hex(const QByteArray& data)
     return data.toHex().toUpper();
 }
 
-// A column "row" of blank-separated fields, one data row per text.
-void rows(std::initializer_list<const char*> texts)
+// A column "row" of fields, one data row per text.
+void rows(std::initializer_list<const char*> texts, char separator = ' ')
 {
     QTest::addColumn<QList<QByteArray>>("row");
     for (const char* text : texts)
-        QTest::newRow(text) << QByteArray(text).split(' ');
+        QTest::newRow(text) << QByteArray(text).split(separator);
+}
+
+QRtMidiData appendFormat(QRtMidiData data, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    data.vSetData(format, args);
+    va_end(args);
+    return data;
 }
 
 } // namespace
@@ -106,8 +116,6 @@ private slots:
         QCOMPARE(hex(midi.toByteArray()), "00012C");
         QCOMPARE(int(bytes("7F7F02").sumOfSection(0, -1)), 0);
         QCOMPARE(int(bytes("F0010203F7").sumOfSection(1, 3)), 6);
-        const std::vector<unsigned char> vector { 0xF0, 0x7F, 0xF7 };
-        QCOMPARE(QRtMidiData(vector).toStdVector(0, -1), vector);
         QCOMPARE(bytes("F07E").at(2), quint8(0));
         QCOMPARE(hex((bytes("F0") + bytes("7EF7") + QByteArray("\x01")).toByteArray()), "F07EF701");
         QRtMidiData received = bytes("F8"), assigned;
@@ -151,6 +159,81 @@ private slots:
         QCOMPARE(midi.startsWith(needle), row[3] == "1");
         QCOMPARE(midi.contains(QByteArray::fromHex(needle)), row[4] == "1");
         QCOMPARE(midi.contains(bytes(needle)), row[4] == "1");
+    }
+
+    // text | bytes
+    void setText_data()
+    {
+        rows({ "  f0 7e 7f 06 01 f7 \t|F07E7F0601F7", "F0, ,7E|F07E", ",F0,7E,|F07E",
+                 "F07E7F|F07E7F", "F07E7|", "7|", "7E|7E", "0x1234|1234", "0X7f|7F",
+                 "0x7FFFFFFF|7FFFFFFF", "0xFFFFFFFF|", "F0 G1 7E|F07E", "F0G17E|F07E",
+                 "F0 -1 7E|F0", "1234 7 F7|123407F7" },
+            '|');
+    }
+    void setText()
+    {
+        QFETCH(QList<QByteArray>, row);
+        QRtMidiData data("F7");
+        data.setText(row[0].constData());
+        QCOMPARE(hex(data.toByteArray()), row[1]);
+        QCOMPARE(hex(QRtMidiData(row[0].constData()).toByteArray()), row[1]);
+    }
+
+    void textEdgesAndArguments()
+    {
+        QRtMidiData data("F7");
+        data.setText(nullptr);
+        QVERIFY(data.isEmpty());
+        QCOMPARE(QRtMidiData(QString("\nF0\n7E, 7F\n")).toString(), QString("F07E7F"));
+        for (const char* text : { "0x1", "0X1", "0xZZ" })
+            QVERIFY(QRtMidiData::is0xHexStr(text));
+        for (const char* text : { "0x", "x01", "00x1" })
+            QVERIFY(!QRtMidiData::is0xHexStr(text));
+        // The format takes its arguments in order; vSetData appends.
+        data.setData("F0 VV MSTR CSTR P14 VV F7", 1, "02 03", "C", 300, 0x1234);
+        QCOMPARE(data.toString(), QString("F001020343022C1234F7"));
+        QCOMPARE(appendFormat(QRtMidiData("F0"), "7E VV", 9).toString(), QString("F07E09"));
+    }
+
+    // format | argument: a number, or the string for MSTR and CSTR ("-" for null) | bytes
+    void format_data()
+    {
+        rows({ "F0 7E VV 06 02 F7|16|F07E100602F7", "F0 VV F7|-5|F000F7", "vv|65535|00FFFF",
+                 "VV|2147483647|7FFFFFFF", "f0 p14 f7|300|F0022CF7", "P14|16513|0101",
+                 "p14|-1|7F7F", "F0  VV|1|F001", "F0 ZZ VV|1|F001", "1234 VV|1|123401",
+                 "F0 MSTR F7|00 01 74|F0000174F7", "F0 CSTR F7|AB|F04142F7",
+                 "F0 MSTR 7E F7||F07EF7", "f0 mstr f7|-|F0F7", "F0 MSTR F7|ZZ|F0F7",
+                 "F0 CSTR F7||F0F7", "F0 cstr F7|-|F0F7" },
+            '|');
+    }
+    void format()
+    {
+        QFETCH(QList<QByteArray>, row);
+        QRtMidiData data("11");
+        if (row[0].toUpper().contains("STR"))
+            data.setData(row[0].constData(), row[1] == "-" ? nullptr : row[1].constData());
+        else
+            data.setData(row[0].constData(), row[1].toInt());
+        QCOMPARE(hex(data.toByteArray()), row[2]);
+    }
+
+    // pattern | data | anywhere | at the start
+    void pattern_data()
+    {
+        rows({ "f0 7e xx 06 02|F07E7F0602000174F7|1|1", "F0 7E XX 06 02|00F07E7F0602|1|0",
+                 "F0 7E XX 06 02|F07E7F0601|0|0", "||1|1", "XX||0|0", "F0.*F7|F00102F7|1|1" },
+            '|');
+    }
+    void pattern()
+    {
+        QFETCH(QList<QByteArray>, row);
+        const QRtMidiData midi = bytes(row[1]);
+        const char* pattern = row[0].constData();
+        QCOMPARE(midi.match(pattern, false), row[2] == "1");
+        QCOMPARE(midi.match(pattern, true), row[3] == "1");
+        QCOMPARE(midi.contains(pattern), row[2] == "1");
+        QCOMPARE(midi.startsWith(pattern), row[3] == "1");
+        QVERIFY(midi.match(nullptr, true));
     }
 };
 

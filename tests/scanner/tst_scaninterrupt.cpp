@@ -21,7 +21,6 @@ void TestScanInterrupt::ctrlC_data()
 {
     QTest::addColumn<bool>("second");
     QTest::addColumn<bool>("endFirst");
-    QTest::newRow("one watch") << false << false;
     QTest::newRow("a second watch beside it") << true << false;
     QTest::newRow("a new watch after the first ended") << true << true;
 }
