@@ -433,10 +433,28 @@ void MainWindow::saveScan()
     showRecordName();
 }
 
+QString MainWindow::askForScan(const QString& command)
+{
+    return QFileDialog::getOpenFileName(
+        this, command, settings.value(kLastFolderKey).toString(), tr("Tollmark scans (*.json)"));
+}
+
+// A saved scan read whole, or a message box with the reason it was not.
+bool MainWindow::loadScan(const QString& command, const QString& fileName, ScanResult& record)
+{
+    QString reason;
+    if (!JsonImport::load(fileName, record, reason)) {
+        QMessageBox::warning(this, command,
+            tr("%1 cannot be opened: %2.").arg(QDir::toNativeSeparators(fileName), reason));
+        return false;
+    }
+    rememberFolder(fileName);
+    return true;
+}
+
 void MainWindow::openScan()
 {
-    const QString fileName = QFileDialog::getOpenFileName(this, tr("Open scan"),
-        settings.value(kLastFolderKey).toString(), tr("Tollmark scans (*.json)"));
+    const QString fileName = askForScan(tr("Open scan"));
     if (!fileName.isEmpty())
         openScan(fileName);
 }
@@ -447,13 +465,8 @@ bool MainWindow::openScan(const QString& fileName)
     if (job.isRunning())
         return false;
     ScanResult opened;
-    QString reason;
-    if (!JsonImport::load(fileName, opened, reason)) {
-        QMessageBox::warning(this, tr("Open scan"),
-            tr("%1 cannot be opened: %2.").arg(QDir::toNativeSeparators(fileName), reason));
+    if (!loadScan(tr("Open scan"), fileName, opened))
         return false;
-    }
-    rememberFolder(fileName);
     job.setResult(opened);
     recordFile = fileName;
     showRecordName();
@@ -465,8 +478,7 @@ bool MainWindow::openScan(const QString& fileName)
 
 void MainWindow::compareWithScan()
 {
-    const QString fileName = QFileDialog::getOpenFileName(this, tr("Compare with scan"),
-        settings.value(kLastFolderKey).toString(), tr("Tollmark scans (*.json)"));
+    const QString fileName = askForScan(tr("Compare with scan"));
     if (!fileName.isEmpty())
         compareWithScan(fileName);
 }
@@ -474,13 +486,8 @@ void MainWindow::compareWithScan()
 bool MainWindow::compareWithScan(const QString& fileName)
 {
     ScanResult opened;
-    QString reason;
-    if (!JsonImport::load(fileName, opened, reason)) {
-        QMessageBox::warning(this, tr("Compare with scan"),
-            tr("%1 cannot be opened: %2.").arg(QDir::toNativeSeparators(fileName), reason));
+    if (!loadScan(tr("Compare with scan"), fileName, opened))
         return false;
-    }
-    rememberFolder(fileName);
     comparedScan = opened;
     ui.radioButton_Changes->setVisible(true);
     ui.radioButton_Changes->setChecked(true);

@@ -74,6 +74,8 @@ private:
     ScanComparison comparison() const;
     PdfExport report() const;
     QString askForDestination(const QString& filter);
+    QString askForScan(const QString& command);
+    bool loadScan(const QString& command, const QString& fileName, ScanResult& record);
     bool refusesUnknownUnused(const QString& command);
     void reportNotWritten(const QString& command, const QString& fileName, const QString& reason);
     void rememberFolder(const QString& fileName);
