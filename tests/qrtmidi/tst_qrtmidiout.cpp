@@ -104,9 +104,15 @@ private slots:
         const Messages expected { QRtMidiData("F07E7F0601F7"), QRtMidiData("90407F") };
         QTRY_COMPARE_WITH_TIMEOUT(peer->received(), expected, kWaitMs);
         QCOMPARE(monitor->count(), 3);
+        // ALSA encodes one event a send and reports the byte left over as a failed send, which
+        // counts as not sent; JACK passes the bytes on as they are.
+        if (!peer->onJack())
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("a message was not sent"));
+        port->dataOut("90 40 7F 90");
+        QCOMPARE(port->lastMessageSent(), peer->onJack());
         port->destroy();
         port->dataOut(QRtMidiData("F8"));
-        QCOMPARE(monitor->count(), 3);
+        QCOMPARE(monitor->count(), 4);
         QVERIFY(!port->lastMessageSent());
     }
 
