@@ -791,7 +791,7 @@ void TestMainWindow::compare_data()
     QTest::newRow("shown") << ""
                            << "" << all;
     QTest::newRow("filtered by the new IR") << "greenback"
-                                            << "" << all.mid(0, 6);
+                                            << "" << QStringList(all.mid(0, 6));
     QTest::newRow("Export as CSV, filtered") << "greenback"
                                              << "actionExport_as_CSV"
                                              << (QStringList { "Entry,Change" } + all)
