@@ -176,7 +176,7 @@ bool AxeFX::WaitForInfiniteAnswer(QByteArray& out, unsigned char function)
 {
     QByteArray reply;
     int at;
-    if (awaitReply(replySpec(function), false, reply, at) != Heard::Reply)
+    if (awaitReply(replyPattern(function), false, reply, at) != Heard::Reply)
         return false;
     out.append(reply);
     return true;
@@ -187,7 +187,7 @@ bool AxeFX::SendRawBufferAndWaitForInfiniteAnswer(
 {
     QByteArray reply;
     int at;
-    if (!exchange(buf, len, replySpec(function), reply, at))
+    if (!exchange(buf, len, replyPattern(function), reply, at))
         return false;
     out.append(reply);
     return true;
@@ -200,27 +200,28 @@ bool AxeFX::SendRawBufferAndWaitForAnswer(unsigned char* buf, unsigned int len,
     int at;
     // A length no message can hold matches nothing.
     const int length = int(qMin(replyLength, unsigned(INT_MAX)));
-    if (!exchange(buf, len, replySpec(function, length), reply, at))
+    if (!exchange(buf, len, replyPattern(function, length), reply, at))
         return false;
     if (out)
         std::memcpy(out, bytesOf(reply) + at, replyLength);
     return true;
 }
 
-ReplySpec AxeFX::replySpec(unsigned char function, int length) const
+ReplyPattern AxeFX::replyPattern(unsigned char function, int length) const
 {
-    ReplySpec spec;
-    spec.model = model;
-    spec.function = function;
-    spec.length = length;
-    return spec;
+    ReplyPattern pattern;
+    pattern.model = model;
+    pattern.function = function;
+    pattern.length = length;
+    return pattern;
 }
 
 // The one wait for a reply. The unit's own requests coming back (a MIDI thru or loop on its
 // ports) are never replies. While settling, everything before the awaited reply is dropped;
 // otherwise a message with the reply's header that fails the checks is the unit's answer,
 // damaged or about something else, and waiting on would only cost a second of silence.
-AxeFX::Heard AxeFX::awaitReply(const ReplySpec& spec, bool settling, QByteArray& reply, int& at)
+AxeFX::Heard AxeFX::awaitReply(
+    const ReplyPattern& pattern, bool settling, QByteArray& reply, int& at)
 {
     if (lastSendFailed)
         return Heard::Nothing;
@@ -230,13 +231,13 @@ AxeFX::Heard AxeFX::awaitReply(const ReplySpec& spec, bool settling, QByteArray&
         const QByteArray bytes = message.toByteArray();
         if (isOwnRequest(bytes))
             continue;
-        at = matchReply(bytesOf(bytes), bytes.size(), spec);
+        at = matchReply(bytesOf(bytes), bytes.size(), pattern);
         if (at >= 0) {
             reply = bytes;
             return Heard::Reply;
         }
-        if (!settling && spec.model
-            && findReplyHeader(bytesOf(bytes), bytes.size(), spec.model, spec.function) >= 0)
+        if (!settling && pattern.model
+            && findReplyHeader(bytesOf(bytes), bytes.size(), pattern.model, pattern.function) >= 0)
             return Heard::Damaged;
     }
     return Heard::Nothing;
@@ -264,42 +265,42 @@ bool AxeFX::settle()
     settlePreset = (settlePreset + 1) % count;
     owedPresetNames.insert(number);
     Message query = presetNameQuery(model, number);
-    ReplySpec spec = replySpec(kFunctionPresetName);
-    spec.minSize = kNameReplyMinSize;
-    spec.echoes[0] = { kPayloadOffset, number, true };
+    ReplyPattern pattern = replyPattern(kFunctionPresetName);
+    pattern.minSize = kNameReplyMinSize;
+    pattern.echoes[0] = { kPayloadOffset, number, true };
     QByteArray reply;
     int at;
     if (!SendRAWBuffer(query.bytes, query.size)
-        || awaitReply(spec, true, reply, at) != Heard::Reply)
+        || awaitReply(pattern, true, reply, at) != Heard::Reply)
         return false;
     outOfStep = false;
     owedPresetNames.clear();
     return true;
 }
 
-bool AxeFX::exchange(
-    unsigned char* bytes, unsigned int size, const ReplySpec& spec, QByteArray& reply, int& at)
+bool AxeFX::exchange(unsigned char* bytes, unsigned int size, const ReplyPattern& pattern,
+    QByteArray& reply, int& at)
 {
     // Discovery starts on ports opened anew, with nothing owed.
-    const bool inStep = !spec.model || !outOfStep || settle();
-    const Heard heard = inStep && SendRAWBuffer(bytes, size) ? awaitReply(spec, false, reply, at)
+    const bool inStep = !pattern.model || !outOfStep || settle();
+    const Heard heard = inStep && SendRAWBuffer(bytes, size) ? awaitReply(pattern, false, reply, at)
                                                              : Heard::Nothing;
     // A damaged reply, or one about something else, is still the unit's answer to this
     // request: nothing more is owed. Silence, or a send that may have gone out, leaves a reply
     // owed.
-    if (heard == Heard::Nothing && spec.model) {
+    if (heard == Heard::Nothing && pattern.model) {
         outOfStep = true;
-        if (spec.function == kFunctionPresetName)
-            owedPresetNames.insert(spec.echoes[0].value);
+        if (pattern.function == kFunctionPresetName)
+            owedPresetNames.insert(pattern.echoes[0].value);
     }
     const bool read = heard == Heard::Reply;
     failures += read ? 0 : 1;
     return noteAnswer(read);
 }
 
-bool AxeFX::exchange(Message message, const ReplySpec& spec, QByteArray& reply, int& at)
+bool AxeFX::exchange(Message message, const ReplyPattern& pattern, QByteArray& reply, int& at)
 {
-    return exchange(message.bytes, message.size, spec, reply, at);
+    return exchange(message.bytes, message.size, pattern, reply, at);
 }
 
 bool AxeFX::noteAnswer(bool answered)
@@ -349,7 +350,7 @@ bool AxeFX::queryModel()
 {
     QByteArray reply;
     int at;
-    if (!exchange(modelQuery(), replySpec(kFunctionModelReply, kModelReplyLength), reply, at))
+    if (!exchange(modelQuery(), replyPattern(kFunctionModelReply, kModelReplyLength), reply, at))
         return false;
     model = quint8(reply.at(at + kModelOffset));
     return true;
@@ -360,7 +361,7 @@ bool AxeFX::ReadDisplayOffset()
     QByteArray reply;
     int at;
     displayOffsetRead = exchange(displayOffsetQuery(model),
-        replySpec(kFunctionDisplayOffset, kDisplayOffsetReplyLength), reply, at);
+        replyPattern(kFunctionDisplayOffset, kDisplayOffsetReplyLength), reply, at);
     if (displayOffsetRead)
         displayOffset = reply.at(at + kDisplayOffsetByte) != 0 ? 1 : 0;
     return displayOffsetRead;
@@ -386,8 +387,8 @@ bool AxeFX::GetCabsPresent(bool& cab1, bool& cab2)
 {
     QByteArray reply;
     int at;
-    if (!exchange(
-            blockGridQuery(model), replySpec(kFunctionBlockGrid, kBlockGridReplyLength), reply, at))
+    if (!exchange(blockGridQuery(model), replyPattern(kFunctionBlockGrid, kBlockGridReplyLength),
+            reply, at))
         return false;
     CabBlocks blocks;
     readCabBlocks(bytesOf(reply) + at, kBlockGridReplyLength, blocks);
@@ -443,12 +444,12 @@ bool AxeFX::ReadCabName(int index)
     prepareNames(cabNames, cabNameRead, CabCount(), true);
     if (index < 0 || index >= cabNames.size())
         return false;
-    ReplySpec spec = replySpec(kFunctionCabName);
-    spec.minSize = kNameReplyMinSize;
-    spec.echoes[0] = { kPayloadOffset, index, false };
+    ReplyPattern pattern = replyPattern(kFunctionCabName);
+    pattern.minSize = kNameReplyMinSize;
+    pattern.echoes[0] = { kPayloadOffset, index, false };
     QByteArray reply;
     int at;
-    if (!exchange(cabNameQuery(model, quint16(index)), spec, reply, at))
+    if (!exchange(cabNameQuery(model, quint16(index)), pattern, reply, at))
         return false;
     readNameText(bytesOf(reply) + at, reply.size() - at, cabNames[index]);
     cabNameRead[index] = true;
@@ -460,12 +461,12 @@ bool AxeFX::ReadPresetName(int index)
     prepareNames(presetNames, presetNameRead, PresetCount(), true);
     if (index < 0 || index >= presetNames.size())
         return false;
-    ReplySpec spec = replySpec(kFunctionPresetName);
-    spec.minSize = kNameReplyMinSize;
-    spec.echoes[0] = { kPayloadOffset, index, true };
+    ReplyPattern pattern = replyPattern(kFunctionPresetName);
+    pattern.minSize = kNameReplyMinSize;
+    pattern.echoes[0] = { kPayloadOffset, index, true };
     QByteArray reply;
     int at;
-    if (!exchange(presetNameQuery(model, index), spec, reply, at))
+    if (!exchange(presetNameQuery(model, index), pattern, reply, at))
         return false;
     readNameText(bytesOf(reply) + at, reply.size() - at, presetNames[index]);
     presetNameRead[index] = true;
@@ -516,13 +517,13 @@ bool AxeFX::stopRequested() const
 template <typename T>
 bool AxeFX::GetParamValue(unsigned short block, unsigned short param, T& value)
 {
-    ReplySpec spec = replySpec(kFunctionParamValue);
-    spec.minSize = kParamValueReplyLength;
-    spec.echoes[0] = { kPayloadOffset, block, false };
-    spec.echoes[1] = { kPayloadOffset + 2, param, false };
+    ReplyPattern pattern = replyPattern(kFunctionParamValue);
+    pattern.minSize = kParamValueReplyLength;
+    pattern.echoes[0] = { kPayloadOffset, block, false };
+    pattern.echoes[1] = { kPayloadOffset + 2, param, false };
     QByteArray reply;
     int at;
-    if (!exchange(paramValueQuery(model, block, param), spec, reply, at))
+    if (!exchange(paramValueQuery(model, block, param), pattern, reply, at))
         return false;
     ParamValue read;
     readParamValueReply(bytesOf(reply) + at, reply.size() - at, read);
@@ -583,11 +584,11 @@ bool AxeFX::GetPresetCabs(int preset, QList<int>& out)
 
 bool AxeFX::AskForParameterInfos(unsigned short block, unsigned short param, param_infos* infos)
 {
-    ReplySpec spec = replySpec(kFunctionParamInfo, kParamInfoReplyLength);
-    spec.echoes[0] = { kPayloadOffset + 2, param, false };
+    ReplyPattern pattern = replyPattern(kFunctionParamInfo, kParamInfoReplyLength);
+    pattern.echoes[0] = { kPayloadOffset + 2, param, false };
     QByteArray reply;
     int at;
-    if (!exchange(paramInfoQuery(model, block, param), spec, reply, at))
+    if (!exchange(paramInfoQuery(model, block, param), pattern, reply, at))
         return false;
     if (infos)
         readParamInfos(bytesOf(reply) + at, kParamInfoReplyLength, *infos);
@@ -596,11 +597,11 @@ bool AxeFX::AskForParameterInfos(unsigned short block, unsigned short param, par
 
 bool AxeFX::AskForParameterStrings(unsigned short block, unsigned short param, QStringList& list)
 {
-    ReplySpec spec = replySpec(kFunctionParamStrings);
-    spec.minSize = kParamStringsMinSize;
+    ReplyPattern pattern = replyPattern(kFunctionParamStrings);
+    pattern.minSize = kParamStringsMinSize;
     QByteArray reply;
     int at;
-    if (!exchange(paramStringsQuery(model, block, param), spec, reply, at))
+    if (!exchange(paramStringsQuery(model, block, param), pattern, reply, at))
         return false;
     readParamStrings(bytesOf(reply) + at, reply.size() - at, list);
     return true;

@@ -119,11 +119,12 @@ private:
 
     enum class Heard { Reply, Damaged, Nothing };
 
-    axefx::ReplySpec replySpec(unsigned char function, int length = -1) const;
-    Heard awaitReply(const axefx::ReplySpec& spec, bool settling, QByteArray& reply, int& at);
-    bool exchange(unsigned char* bytes, unsigned int size, const axefx::ReplySpec& spec,
+    axefx::ReplyPattern replyPattern(unsigned char function, int length = -1) const;
+    Heard awaitReply(const axefx::ReplyPattern& pattern, bool settling, QByteArray& reply, int& at);
+    bool exchange(unsigned char* bytes, unsigned int size, const axefx::ReplyPattern& pattern,
         QByteArray& reply, int& at);
-    bool exchange(axefx::Message message, const axefx::ReplySpec& spec, QByteArray& reply, int& at);
+    bool exchange(
+        axefx::Message message, const axefx::ReplyPattern& pattern, QByteArray& reply, int& at);
     bool settle();
     bool isOwnRequest(const QByteArray& message) const;
     bool send(axefx::Message message);

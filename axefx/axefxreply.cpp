@@ -97,20 +97,20 @@ bool replyIntact(const unsigned char* reply, int size)
     return reply[size - 2] == frameChecksum(reply, unsigned(size - 2));
 }
 
-int matchReply(const unsigned char* data, int size, const ReplySpec& spec)
+int matchReply(const unsigned char* data, int size, const ReplyPattern& pattern)
 {
     int h;
-    int length = spec.length;
+    int length = pattern.length;
     if (length >= 0) {
-        h = spec.model ? matchKnownLength(data, size, spec.model, spec.function, length)
-                       : matchDiscoveryReply(data, size, spec.function, length);
+        h = pattern.model ? matchKnownLength(data, size, pattern.model, pattern.function, length)
+                          : matchDiscoveryReply(data, size, pattern.function, length);
     } else {
-        h = matchHeaderReply(data, size, spec.model, spec.function, spec.minSize);
+        h = matchHeaderReply(data, size, pattern.model, pattern.function, pattern.minSize);
         length = size - h;
     }
     if (h < 0 || !replyIntact(data + h, length))
         return -1;
-    for (const Echo& echo : spec.echoes) {
+    for (const Echo& echo : pattern.echoes) {
         if (echo.value < 0)
             continue;
         if (echo.offset + 2 > length - 2)

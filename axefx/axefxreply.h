@@ -74,7 +74,7 @@ struct Echo {
 };
 
 // Everything a message must hold to be the reply to one request.
-struct ReplySpec {
+struct ReplyPattern {
     unsigned char model = 0; // 0: during discovery, any model byte
     unsigned char function = 0;
     int length = -1; // a fixed length, or negative: the reply runs to the end of its message
@@ -85,7 +85,7 @@ struct ReplySpec {
 // Position of the reply in a message, or -1: its header found as matchKnownLength,
 // matchDiscoveryReply or matchHeaderReply find it, whole (replyIntact over the fixed length, or
 // to the end of the message), and repeating every number the request asked about.
-int matchReply(const unsigned char* data, int size, const ReplySpec& spec);
+int matchReply(const unsigned char* data, int size, const ReplyPattern& pattern);
 
 // The readers take a reply from its F0 to the end of its message (size bytes).
 

@@ -76,12 +76,12 @@ void matchers(FuzzInput& in)
         FUZZ_CHECK(m[at + kFunctionOffset] == function && (!model || copy.back() == kSysExEnd));
     }
     // The whole check of a reply: an echo at any offset stays inside the reply.
-    ReplySpec spec;
-    spec.model = model;
-    spec.function = function;
-    spec.length = length % 256;
-    spec.echoes[0] = { length & 0xFF, length >> 8 & 0x3FFF, length < 0 };
-    const int reply = matchReply(m, n, spec);
+    ReplyPattern expected;
+    expected.model = model;
+    expected.function = function;
+    expected.length = length % 256;
+    expected.echoes[0] = { length & 0xFF, length >> 8 & 0x3FFF, length < 0 };
+    const int reply = matchReply(m, n, expected);
     FUZZ_CHECK(reply == -1 || (reply < n && m[reply + kFunctionOffset] == function));
 }
 

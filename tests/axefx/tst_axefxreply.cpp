@@ -250,15 +250,15 @@ private slots:
         QFETCH(QByteArray, message);
         QFETCH(int, position);
         const int n = message.size();
-        ReplySpec spec;
-        spec.model = 3;
-        spec.function = mode == 'N' ? 0x15 : 0x35;
-        spec.length = mode == 'N' ? -1 : length;
-        spec.echoes[0] = { 6, mode == 'N' ? 5 : -1, true };
+        ReplyPattern pattern;
+        pattern.model = 3;
+        pattern.function = mode == 'N' ? 0x15 : 0x35;
+        pattern.length = mode == 'N' ? -1 : length;
+        pattern.echoes[0] = { 6, mode == 'N' ? 5 : -1, true };
         QCOMPARE(mode == 'K'  ? matchKnownLength(u(message), n, 3, 0x35, length)
                 : mode == 'D' ? matchDiscoveryReply(u(message), n, 0x64, length)
                 : mode == 'H' ? matchHeaderReply(u(message), n, 3, 0x35, length)
-                              : matchReply(u(message), n, spec),
+                              : matchReply(u(message), n, pattern),
             position);
     }
 
