@@ -259,12 +259,21 @@ void listNotRead(const ScanResult& result)
 }
 
 // To the file, whole or not at all, or to standard output.
-bool writeOutput(const QString& path, const Output& output)
+// Writes the output to its file or to standard output; when that fails, reason says what was
+// not written and why.
+bool writeOutput(const QString& path, const Output& output, QString& reason)
 {
-    if (!path.isEmpty())
-        return saveWholeFile(path, output);
+    if (!path.isEmpty()) {
+        if (saveWholeFile(path, output, &reason))
+            return true;
+        reason = QStringLiteral("cannot write %1: %2").arg(path, reason);
+        return false;
+    }
     QFile out;
-    return out.open(stdout, QIODevice::WriteOnly) && output(out) && out.flush();
+    if (out.open(stdout, QIODevice::WriteOnly) && output(out) && out.flush())
+        return true;
+    reason = QStringLiteral("cannot write to standard output");
+    return false;
 }
 
 } // namespace
@@ -310,8 +319,8 @@ int main(int argc, char* argv[])
         if (!loadScan(options.compareWith, saved, reason))
             return fail(kUnreadable, reason);
         const ScanComparison comparison(older, saved);
-        if (!writeOutput(options.output, comparisonOutput(comparison, saved, options)))
-            return fail(kNotWritable, QStringLiteral("cannot write the comparison"));
+        if (!writeOutput(options.output, comparisonOutput(comparison, saved, options), reason))
+            return fail(kNotWritable, reason);
         return comparisonStatus(comparison);
     }
 
@@ -348,11 +357,9 @@ int main(int argc, char* argv[])
     if (!options.compare.isEmpty())
         comparison.emplace(older, result);
     if (!writeOutput(options.output,
-            comparison ? comparisonOutput(*comparison, result, options)
-                       : outputOf(result, options)))
-        return fail(kNotWritable,
-            options.output.isEmpty() ? QStringLiteral("cannot write to standard output")
-                                     : QStringLiteral("cannot write %1").arg(options.output));
+            comparison ? comparisonOutput(*comparison, result, options) : outputOf(result, options),
+            reason))
+        return fail(kNotWritable, reason);
     if (outcome != ScanJob::Complete)
         return fail(unfinished, ending + QStringLiteral("; wrote what was read"));
     if (result.hasUnread())

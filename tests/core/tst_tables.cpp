@@ -99,10 +99,6 @@ private slots:
         QTest::addColumn<ScanResult>("result");
         QTest::addColumn<int>("view");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("presets") << scanned() << kPresets
-                                 << QStringList { "0 Plexi, Bright|F2(2x12; Open), F1(4x12)",
-                                        "1 Clean|", "2 Say \"hi\"\nthere|F5(IR), F5(IR), U65404()",
-                                        "3 Empty|" };
         QTest::newRow("cabinets from 1")
             << scanned(1) << kCabs
             << QStringList { "F1(4x12)|1(Plexi, Bright)", "F2(2x12; Open)|1(Plexi, Bright)",

@@ -19,7 +19,12 @@ namespace {
 // tollmark-scan run to its end, keeping what it wrote.
 class Run : public QProcess {
 public:
-    explicit Run(const QStringList& arguments) { start(TOLLMARK_SCAN_PROGRAM, arguments); }
+    explicit Run(const QStringList& arguments,
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+    {
+        setProcessEnvironment(environment);
+        start(TOLLMARK_SCAN_PROGRAM, arguments);
+    }
     // The exit status, or -1 when the program crashed or did not end in time.
     int finish()
     {
@@ -174,11 +179,27 @@ void TestTollmarkScan::endsBeforeScan_data()
                                   << "--compare";
     QTest::newRow("unused from a partial scan")
         << QStringList { "--unused", "--keep-partial" } << false << 64 << "complete scan";
+    QTest::newRow("text without --compare")
+        << QStringList { "--format=text" } << false << 64 << "--format text goes with --compare";
+    QTest::newRow("--compare, unused") << QStringList { "--compare", "a.json", "--unused" } << false
+                                       << 64 << "not --unused or --view";
+    QTest::newRow("--with, --keep-partial") << QStringList { "--compare", "a", "--with", "b",
+        "--keep-partial" } << false << 64 << "no scan for --keep-partial";
+    QTest::newRow("pdf of both views")
+        << QStringList { "--format=pdf", "-o", "r", "--view=both" } << false << 64 << "one view";
+    QTest::newRow("pdf of the unused")
+        << QStringList { "--format=pdf", "-o", "r", "--unused" } << false << 64 << "not PDF";
+    QTest::newRow("view in json") << QStringList { "--format=json", "--view=cabs" } << false << 64
+                                  << "--view does not go with";
+    QTest::newRow("unknown format")
+        << QStringList { "--format", "xml" } << false << 64 << "unknown format \"xml\"";
     // The unit's output is where the program reads from, and the other way round. ALSA puts
     // the sequencer's client and port numbers after a name.
     QTest::newRow("port list") << QStringList { "--list-ports" } << true << 0
                                << "^Input ports:\n(  .*\n)*  .*AXE-FX II MIDI Out( \\d+:\\d+)?\n"
                                   "Output ports:\n(  .*\n)*  .*AXE-FX II MIDI In( \\d+:\\d+)?\n";
+    QTest::newRow("port list, no MIDI service")
+        << QStringList { "--list-ports" } << true << 1 << "the MIDI service cannot be reached";
     QTest::newRow("no unit") << QStringList { "-o", "@/rig.csv" } << false << 1
                              << "^tollmark-scan: no AxeFx found";
     // Known before the scan: the unit hears nothing.
@@ -196,7 +217,14 @@ void TestTollmarkScan::endsBeforeScan()
     AxeFxSim sim;
     QVERIFY(!unit || sim.start());
     QTemporaryDir dir;
-    Run run(arguments.replaceInStrings("@", dir.path()));
+    // No JACK server of that name, and an ALSA configuration without a sequencer.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (QByteArray(QTest::currentDataTag()).contains("no MIDI service")) {
+        environment.insert("JACK_DEFAULT_SERVER", "tollmark-none");
+        environment.insert("JACK_NO_START_SERVER", "1");
+        environment.insert("ALSA_CONFIG_PATH", "/dev/null");
+    }
+    Run run(arguments.replaceInStrings("@", dir.path()), environment);
     QCOMPARE(run.finish(), status);
     const QString text = status ? run.lastErrorLine() : QString::fromUtf8(run.out);
     says.replace("@", QRegularExpression::escape(dir.path()));
@@ -282,11 +310,13 @@ enum Gap {
     MutedOnce, // the first time only
     Silent, // nothing is answered from preset index 40 on
     SilentAfterOffset, // display offset queries unanswered, then nothing after the search
+    SilentInNames, // nothing is answered from preset index 10's name on
     OffsetUnanswered, // the display offset query is never answered
     StallNames, // everything held 1.3 s at preset index 194's name query
     StallUsage, // the same at preset index 3's block grid query (4 has another cab block)
     StallAskAgain, // preset 20 held 1.3 s, then 7 (muted once) held when asked again
     StopInSearch, // Ctrl-C while the unit leaves the model query unanswered
+    FolderGone, // the output's folder removed once the search began
 };
 
 // A unit that leaves entries unanswered, goes silent, or holds its replies for a while; "@"
@@ -316,6 +346,9 @@ void TestTollmarkScan::gaps_data()
     QTest::newRow("goes silent after an unanswered offset, --keep-partial")
         << QStringList { "--format=json", "--keep-partial" } << int(SilentAfterOffset) << 5
         << "stopped answering while reading the cab names";
+    QTest::newRow("goes silent in the preset names, --keep-partial")
+        << QStringList { "--format=json", "--keep-partial" } << int(SilentInNames) << 5
+        << "stopped answering while reading the preset names";
     QTest::newRow("display offset never answered")
         << csv << int(OffsetUnanswered) << 4 << "the display offset could not be read";
     QTest::newRow("a stall during the names") << csv << int(StallNames) << 0 << "";
@@ -324,6 +357,9 @@ void TestTollmarkScan::gaps_data()
         << csv << int(StallAskAgain) << 4 << "1 entry could not be read";
     QTest::newRow("stopped during the search, --keep-partial")
         << csv + QStringList("--keep-partial") << int(StopInSearch) << 2 << "nothing written";
+    // Found writable before the scan, not after it.
+    QTest::newRow("the output's folder removed during the scan") << QStringList { "-o",
+        "@/gone/rig.csv" } << int(FolderGone) << 3 << "/gone/rig.csv: No such file or directory";
 }
 
 void TestTollmarkScan::gaps()
@@ -343,7 +379,9 @@ void TestTollmarkScan::gaps()
     faults.muteTimes = gap == MutedAlways ? 0 : 1;
     faults.silentFromPreset = gap == Silent ? silentFrom : -1;
     // The search's model and offset queries and the scan's own offset query.
-    faults.closeAfterRequests = gap == SilentAfterOffset ? 3 : 0;
+    faults.closeAfterRequests = gap == SilentAfterOffset ? 3
+        : gap == SilentInNames                           ? 3 + bank.cabCount() + 10
+                                                         : 0;
     if (gap == SilentAfterOffset || gap == OffsetUnanswered)
         faults.unanswered = { 0x35 };
     if (gap == StopInSearch)
@@ -369,17 +407,22 @@ void TestTollmarkScan::gaps()
         Qt::DirectConnection);
     QVERIFY(sim.start());
     QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("gone"));
     Run run(arguments.replaceInStrings("@", dir.path()));
-    if (gap == StopInSearch) {
+    if (gap == StopInSearch || gap == FolderGone) {
         QVERIFY(sim.waitForRequests(1));
-        ::kill(pid_t(run.processId()), SIGINT);
+        if (gap == StopInSearch)
+            ::kill(pid_t(run.processId()), SIGINT);
+        else
+            QVERIFY(QDir(dir.filePath("gone")).removeRecursively());
     }
     QCOMPARE(run.finish(), status);
     QVERIFY2(run.lastErrorLine().contains(says), run.err.constData());
     QFile file(dir.filePath("rig.csv"));
     const bool written = file.open(QIODevice::ReadOnly);
-    if (gap == StopInSearch) {
-        QVERIFY(!written);
+    if (gap == StopInSearch || gap == FolderGone) {
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            gap == StopInSearch ? QStringList("gone") : QStringList());
         return;
     }
     // A CSV file starts with the byte order mark; standard output and the label list do not.
@@ -391,12 +434,19 @@ void TestTollmarkScan::gaps()
     QVERIFY(!written || bytes.startsWith(mark));
     const QString out = QString::fromUtf8(bytes.mid(mark.size()));
 
-    if (gap == SilentAfterOffset) {
-        // Five cab names asked in vain, then the scan ends.
-        const QJsonArray cabs = QJsonDocument::fromJson(bytes)["cabs"].toArray();
-        QCOMPARE(cabs.size(), bank.cabCount());
-        for (int cab = 0; cab < 6; ++cab)
-            QCOMPARE(cabs.at(cab)["nameState"].toString(), cab < 5 ? "not read" : "not reached");
+    if (gap == SilentAfterOffset || gap == SilentInNames) {
+        // Five names asked in vain, then the scan ends.
+        const bool cabs = gap == SilentAfterOffset;
+        const QJsonArray names
+            = QJsonDocument::fromJson(bytes)[cabs ? "cabs" : "presets"].toArray();
+        QCOMPARE(names.size(), cabs ? bank.cabCount() : bank.presetCount());
+        const int read = cabs ? 0 : 10;
+        for (int i = 0; i <= read + 5; ++i) {
+            QCOMPARE(names.at(i)["nameState"].toString(),
+                i < read           ? "read"
+                    : i < read + 5 ? "not read"
+                                   : "not reached");
+        }
         return;
     }
     if (gap == Silent) {
