@@ -451,20 +451,12 @@ void TestTollmarkScan::gaps()
     }
     if (gap == Silent) {
         QCOMPARE(written, arguments.contains("--keep-partial"));
-        if (!written)
-            return;
         // Read up to the preset at which the unit went silent; that one and the four after it
         // asked for in vain, the rest not reached.
-        const QStringList lines = out.split('\n');
-        QCOMPARE(lines.mid(0, silentFrom + 1),
-            bankCsv(bank, CrossReference::PresetCabs, silentFrom)
-                .split('\n')
-                .mid(0, silentFrom + 1));
+        ScanResult expected = bankResult(bank, silentFrom);
         for (int p = silentFrom; p < silentFrom + 5; ++p)
-            QVERIFY2(lines.at(p + 1).endsWith(",(not read)"), qPrintable(lines.at(p + 1)));
-        QVERIFY2(lines.at(silentFrom + 6).endsWith(",(not reached)"),
-            qPrintable(lines.at(silentFrom + 6)));
-        QCOMPARE(lines.size(), bank.presetCount() + 2);
+            expected.setUsage(p, {}, ReadState::NotRead);
+        QCOMPARE(out, written ? resultCsv(expected, CrossReference::PresetCabs) : QString());
         return;
     }
     ScanResult expected = bankResult(bank);
@@ -472,8 +464,6 @@ void TestTollmarkScan::gaps()
         expected.setUsage(muted, {}, ReadState::NotRead);
         QVERIFY2(run.err.contains("not read: the cabs of preset 8\n"), run.err.constData());
     }
-    expected.displayOffsetRead = gap != OffsetUnanswered;
-    expected.indexCabs();
     if (arguments.contains("--unused")) {
         // No slot is called unused while a preset's cabinets are unknown.
         QCOMPARE(written, gap != MutedAlways);
