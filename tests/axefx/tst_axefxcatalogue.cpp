@@ -210,13 +210,6 @@ private slots:
         QCOMPARE(sim->bank().currentPreset, kPreset);
         if (*trail)
             QCOMPARE(requestTrail(sim->requests()), "3C 20 " + QString(trail));
-
-        // Unanswered, the flags stay as they were.
-        const bool answered = !faults.unanswered.contains(0x20);
-        bool cab1 = false, cab2 = true;
-        QCOMPARE(axefx->GetCabsPresent(cab1, cab2), answered);
-        QCOMPARE(QVector<bool>({ cab1, cab2 }),
-            QVector<bool>({ answered && blocks.contains(108), !answered || blocks.contains(109) }));
     }
 
     // Infos and texts of a parameter the unit knows; an unknown one leaves the infos alone.
