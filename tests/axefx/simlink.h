@@ -24,8 +24,6 @@ inline QString requestTrail(const QList<QByteArray>& requests)
 {
     QStringList trail;
     for (const QByteArray& r : requests) {
-        if (r.size() < 8)
-            continue;
         const quint8 function = quint8(r.at(5));
         QString step = QString::number(function, 16).toUpper().rightJustified(2, '0');
         if (function == 0x11)

@@ -152,9 +152,8 @@ private slots:
     void quittingEndsWaits()
     {
         QVERIFY(connectWith({}, 20, 0, 3000));
-        connect(
-            &*sim, &AxeFxSim::requestReceived, qApp, [] { QCoreApplication::exit(0); },
-            Qt::QueuedConnection);
+        const auto quit = [] { QCoreApplication::exit(0); };
+        connect(&*sim, &AxeFxSim::requestReceived, qApp, quit, Qt::QueuedConnection);
         QVERIFY(!axefx->ReadDisplayOffset());
         sim->disconnect(qApp);
         QVERIFY(!axefx->ReadDisplayOffset());
@@ -163,59 +162,7 @@ private slots:
         qApp->exec();
     }
 
-    void failedReadings_data()
-    {
-        QTest::addColumn<int>("fault");
-        QTest::addColumn<int>("failures");
-        QTest::newRow("every reply") << int(None) << 0;
-        QTest::newRow("grid query unanswered") << int(GridUnanswered) << 1;
-        // A damaged reply, or one about something else, counts as no answer at all.
-        QTest::newRow("grid damaged") << int(GridDamaged) << 1;
-        // The 16-byte parameter query read as a reply would give cab 0.
-        QTest::newRow("every request echoed") << int(Echo) << 0;
-        // The grid reply comes after its second of silence, during the next preset's reading.
-        QTest::newRow("a late grid reply") << int(Stall) << 1;
-        // A request that never left cannot be answered; only the grid query awaited a reply.
-        QTest::newRow("no client to send with") << int(NoClient) << 2;
-    }
-
-    // What the scan learns of one preset's reading beside GetPresetCabs' answer, which is
-    // the same for a preset without cabinet blocks and for one that went unanswered; and that
-    // the next preset, with the unit well again, reads as the bank has it. Presets 3 and 4
-    // differ in their cabinet blocks.
-    void failedReadings()
-    {
-        QFETCH(int, fault);
-        QFETCH(int, failures);
-        QVERIFY(connectToSim(*sim, *axefx));
-        const QSet<quint8> grid { 0x20 }, none;
-        SimFaults faults;
-        faults.unanswered = fault == GridUnanswered ? grid : none;
-        faults.damaged = fault == GridDamaged ? grid : none;
-        faults.echoRequests = fault == Echo;
-        faults.stallMs = fault == Stall ? 1500 : 0;
-        faults.stallPreset = 3;
-        sim->setFaults(faults);
-        if (fault == NoClient)
-            axefx->midiOut.destroy();
-        const int before = axefx->readFailures();
-        QList<int> cabs;
-        axefx->GetPresetCabs(3, cabs);
-        QCOMPARE(cabs, failures ? QList<int>() : sim->bank().expectedCabs(3));
-        QCOMPARE(axefx->readFailures() - before, failures);
-        QCOMPARE(axefx->unansweredInARow(), failures ? 1 : 0);
-        if (fault == NoClient)
-            return;
-        sim->setFaults(SimFaults());
-        cabs.clear();
-        axefx->GetPresetCabs(4, cabs);
-        QCOMPARE(cabs, sim->bank().expectedCabs(4));
-        QCOMPARE(axefx->readFailures() - before, failures);
-    }
-
 private:
-    enum Fault { None, GridUnanswered, GridDamaged, Echo, Stall, NoClient };
-
     // Finds the unit, then makes it leave `unanswered` unanswered, late by delayMs, amid a
     // tempo beat and clock and sensing messages every tempoMs and noiseMs.
     bool connectWith(QSet<quint8> unanswered, int tempoMs, int noiseMs, int delayMs = 0)

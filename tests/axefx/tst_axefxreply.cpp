@@ -72,9 +72,9 @@ QString fieldsOf(const QByteArray& reply)
         break;
     case kFunctionParamInfo:
         ok = readParamInfos(m, n, infos);
-        read = QString::number(infos.flags, 16) + ' ' + QString::number(infos.wordAsFloat(0));
-        for (int i = 1; i < 4; ++i)
-            read += ' ' + QString::number(infos.words[i], 16);
+        read = QString::number(infos.flags, 16);
+        for (quint32 word : infos.words)
+            read += ' ' + QString::number(word, 16);
         break;
     default:
         ok = readCabBlocks(m, n, blocks);
@@ -100,7 +100,6 @@ private slots:
         row("model query", modelQuery(), "F0 00 01 74 7F 00 7A F7");
         row("display offset", displayOffsetQuery(3), "F0 00 01 74 03 35 7E 05 48 F7");
         row("program change 300", programChange(3, 300), "F0 00 01 74 03 3C 02 2C 14 F7");
-        row("program change 1, high first", programChange(6, 1), "F0 00 01 74 06 3C 00 01 3E F7");
         row("block grid", blockGridQuery(3), "F0 00 01 74 03 20 26 F7");
         row("block 108 to X", setXYMessage(3, 108, false), "F0 00 01 74 03 11 6C 00 00 01 7A F7");
         row("block 108 to Y", setXYMessage(3, 108, true), "F0 00 01 74 03 11 6C 00 01 01 7B F7");
@@ -108,9 +107,7 @@ private slots:
         row("value of 109/2, model 6", paramValueQuery(6, 109, 2),
             "F000017406026D00020000000000 6EF7");
         row("cabinet name 200", cabNameQuery(3, 200), "F0 00 01 74 03 12 48 01 5D F7");
-        row("cabinet name 1, low first", cabNameQuery(6, 1), "F0 00 01 74 06 12 01 00 10 F7");
         row("preset name 300", presetNameQuery(3, 300), "F0 00 01 74 03 15 02 2C 3D F7");
-        row("preset name 1, high first", presetNameQuery(6, 1), "F0 00 01 74 06 15 00 01 17 F7");
         row("info of 109/2, model 6", paramInfoQuery(6, 109, 2),
             "F0 00 01 74 06 16 6D 00 02 00 7A F7");
         row("strings of 300/129", paramStringsQuery(3, 300, 129),
@@ -146,28 +143,24 @@ private slots:
             row[2]);
     }
 
-    // model: preset count, cabinet count, factory cabinets. Names are read by number, and
-    // labelled by the layout, empty past the names there are.
-    void layout_data()
-    {
-        QTest::addColumn<QVector<int>>("row");
-        QTest::newRow("model 5") << QVector<int> { 5, 384, 232, 132 };
-        QTest::newRow("model 6") << QVector<int> { 6, 768, 1203, 179 };
-    }
+    // Counts by model byte; names by number, labelled by the layout, empty past the names
+    // there are.
     void layout()
     {
-        QFETCH(QVector<int>, row);
         AxeFX axefx;
-        axefx.model = quint8(row[0]);
-        QCOMPARE(axefx.PresetCount(), row[1]);
-        QCOMPARE(axefx.CabCount(), row[2]);
+        for (const QVector<int>& row :
+            { QVector<int> { 5, 384, 232, 132 }, { 6, 768, 1203, 179 } }) {
+            axefx.model = quint8(row[0]);
+            QCOMPARE(
+                QVector<int>({ row[0], axefx.PresetCount(), axefx.CabCount() }), row.mid(0, 3));
+            QCOMPARE(axefx.CabName(quint16(row[3] - 1)), QStringLiteral("F%1()").arg(row[3]));
+            QCOMPARE(axefx.CabName(quint16(row[3])), QStringLiteral("U1()"));
+        }
         axefx.presetNames = { "Clean", "Last" };
         axefx.cabNames = { "50%1 Mix" };
         QCOMPARE(QStringList({ axefx.PresetName(-1), axefx.PresetName(1), axefx.PresetName(2) }),
             QStringList({ "", "Last", "" }));
         QCOMPARE(axefx.CabName(0), QStringLiteral("F1(50%1 Mix)"));
-        QCOMPARE(axefx.CabName(quint16(row[3] - 1)), QStringLiteral("F%1()").arg(row[3]));
-        QCOMPARE(axefx.CabName(quint16(row[3])), QStringLiteral("U1()"));
     }
 
     // Mode K: known length of model 3, function 35; D: discovery of function 64; H: header of
@@ -258,7 +251,7 @@ private slots:
         row("value: one byte short", value.left(12), "-0/0=0");
         // Flags from bits 4-7 and 8-10 of bytes 6-7; the four words from bytes 11-30.
         const QByteArray words = hex("00 00 00 7C 03 7F 7F 7F 7F 0F 01 00 00 00 00 00 00 00 00 01");
-        row("infos", frame(0x16, hex("70 0F 6C 00 0C") + words), "ef 1 ffffffff 1 10000000");
+        row("infos", frame(0x16, hex("70 0F 6C 00 0C") + words), "ef 3f800000 ffffffff 1 10000000");
         row("infos: one byte short", frame(0x16, hex("70 0F 6C 00 0C") + words).chopped(1),
             "-0 0 0 0 0");
         row("grid: neither block", blockGrid(0, 110), "00");
