@@ -18,20 +18,12 @@ inline bool connectToSim(AxeFxSim& sim, AxeFX& axefx)
     return false;
 }
 
-// A reply frame as the unit writes it, with its checksum.
-inline QByteArray simReply(quint8 model, quint8 function, const QByteArray& payload)
-{
-    return SimFrame::build(model, function, payload);
-}
-
 // Function and, for parameter value queries, parameter of each recorded request, such as
 // "3C 20 11:X 02:0 02:12", to compare request sequences at a glance.
 inline QString requestTrail(const QList<QByteArray>& requests)
 {
     QStringList trail;
     for (const QByteArray& r : requests) {
-        if (r.size() < 8)
-            continue;
         const quint8 function = quint8(r.at(5));
         QString step = QString::number(function, 16).toUpper().rightJustified(2, '0');
         if (function == 0x11)

