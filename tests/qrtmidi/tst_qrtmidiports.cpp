@@ -101,7 +101,8 @@ private slots:
     // Port-number order, a name reported twice maps to its higher number, letter case kept. A
     // failed open closes the port open before and keeps the name it was given, whose error the
     // next open clears; close() keeps the selected name; update() keeps the open port and sees
-    // new ones; init() forgets both. No client without a service, and nothing to open.
+    // new ones; init() forgets the port, the table and the name, and without a service there is
+    // no client and nothing to open.
     void lifeCycle()
     {
         ScriptedPort port;
@@ -131,16 +132,16 @@ private slots:
         QVERIFY(port.update());
         QVERIFY(port.isOpen());
         QCOMPARE(port.getPortNames().first(), QString("New"));
-        QVERIFY(port.init());
-        QVERIFY(!port.isOpen());
-        QVERIFY(!port.open(QString(), 0));
-        QCOMPARE(port.getLastErrorString(), QString("Can't open, no port selected"));
         port.available = false;
-        QVERIFY(!port.init() && !port.isOk());
+        QVERIFY(!port.init() && !port.isOk() && !port.isOpen());
         QVERIFY(port.getPortNames().isEmpty());
         QCOMPARE(port.getPortCount(), 0u);
         QVERIFY(!port.open("Hub", 0));
         QCOMPARE(port.getLastErrorString(), QString("Can't open, not initialized"));
+        port.available = true;
+        QVERIFY(port.init());
+        QVERIFY(!port.open(QString(), 0));
+        QCOMPARE(port.getLastErrorString(), QString("Can't open, no port selected"));
     }
 
     // The shortened name drops the direction words in any letter case and closes up the
