@@ -18,6 +18,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
+#include <QVariantMap>
 
 #include <algorithm>
 #include <iterator>
@@ -76,11 +77,8 @@ void matchers(FuzzInput& in)
         FUZZ_CHECK(m[at + kFunctionOffset] == function && (!model || copy.back() == kSysExEnd));
     }
     // The whole check of a reply: an echo at any offset stays inside the reply.
-    ReplyPattern expected;
-    expected.model = model;
-    expected.function = function;
-    expected.length = length % 256;
-    expected.echoes[0] = { length & 0xFF, length >> 8 & 0x3FFF, length < 0 };
+    const ReplyPattern expected { model, function, length % 256, kHeaderSize + 2,
+        { { length & 0xFF, length >> 8 & 0x3FFF, length < 0 } } };
     const int reply = matchReply(m, n, expected);
     FUZZ_CHECK(reply == -1 || (reply < n && m[reply + kFunctionOffset] == function));
 }
@@ -150,14 +148,12 @@ void simBank(FuzzInput& in)
 QByteArray patched(const QJsonObject& root, int part, int index, const QByteArray& text)
 {
     const QJsonValue value = QJsonDocument::fromJson("[" + text + "]").array().at(0);
-    const auto merged = [&value](const QJsonValue& old) -> QJsonValue {
+    const auto merged = [&value](const QJsonValue& old) {
         if (!value.isObject() || !old.isObject())
             return value;
-        QJsonObject object = old.toObject();
-        const QJsonObject members = value.toObject();
-        for (auto it = members.begin(); it != members.end(); ++it)
-            object.insert(it.key(), it.value());
-        return object;
+        QVariantMap members = old.toObject().toVariantMap();
+        members.insert(value.toObject().toVariantMap());
+        return QJsonValue(QJsonObject::fromVariantMap(members));
     };
     QJsonObject document = root;
     if (part == 1) {

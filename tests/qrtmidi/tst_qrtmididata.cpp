@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 // QRtMidiData: the number rule, ranges, numbers read and written, chunks, text and searches;
-// hex text, the format notation and text patterns, invalid text included. Rows are fields
-// separated by blanks (by '|' where text has blanks): the data, the arguments, the result.
+// hex text, the format notation and text patterns, invalid text included; and the device
+// identity taken from a reply, with the makers' names. Rows are fields separated by blanks (by
+// '|' where text has blanks): the data, the arguments, the result.
 #include "qrtmididata.h"
+#include "qrtmididevident.h"
+#include "qrtmidiidshash.h"
 
 #include <QtTest>
 
@@ -24,15 +27,6 @@ void rows(std::initializer_list<const char*> texts, char separator = ' ')
     QTest::addColumn<QList<QByteArray>>("row");
     for (const char* text : texts)
         QTest::newRow(text) << QByteArray(text).split(separator);
-}
-
-QRtMidiData appendFormat(QRtMidiData data, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    data.vSetData(format, args);
-    va_end(args);
-    return data;
 }
 
 } // namespace
@@ -112,53 +106,29 @@ private slots:
         QVERIFY(!midi.set14bit(2, 300));
         QVERIFY(midi.set14bit(1, 300 + 0x4000));
         QCOMPARE(hex(midi.toByteArray()), "00022C");
-        QVERIFY(midi.set14bit(0, 1));
-        QCOMPARE(hex(midi.toByteArray()), "00012C");
-        QCOMPARE(int(bytes("7F7F02").sumOfSection(0, -1)), 0);
-        QCOMPARE(int(bytes("F0010203F7").sumOfSection(1, 3)), 6);
+        QCOMPARE(int(bytes("F07F7F03F7").sumOfSection(1, 3)), 1);
         QCOMPARE(bytes("F07E").at(2), quint8(0));
         QCOMPARE(hex((bytes("F0") + bytes("7EF7") + QByteArray("\x01")).toByteArray()), "F07EF701");
-        QRtMidiData received = bytes("F8"), assigned;
-        received.timeStamp = 1700000000123;
-        assigned = received;
-        QCOMPARE(assigned.timeStamp, received.timeStamp);
-        QCOMPARE(QRtMidiData(received).timeStamp, qint64(0));
 
         QRtMidiData data = bytes("01020304");
         QCOMPARE(hex(data.replace(1, 2, QByteArray::fromHex("AABBCC"))), "01AABBCC04");
-        QCOMPARE(hex(data.replace(0, 1, QByteArray::fromHex("00"))), "00AABBCC04");
-        QCOMPARE(hex(data.replace(6, 1, "x")), "00AABBCC04");
-        QCOMPARE(hex(data.replace(-1, 1, "x")), "00AABBCC04");
-        QVERIFY(bytes("F0") != bytes("F7") && !(bytes("F0") != bytes("F0")));
-        QCOMPARE(hex(data.mid(3, 100)), "CC04");
-        QCOMPARE(bytes("f07e7f").toString(), QString("F07E7F"));
+        QCOMPARE(hex(data.replace(6, 1, "x")), "01AABBCC04");
+        QCOMPARE(hex(data.mid(3)), "CC04");
         QCOMPARE(bytes("f07e7f").toString(','), QString("F0,7E,7F"));
-        QCOMPARE(bytes("0a").toString(' '), QString("0A"));
         QCOMPARE(bytes("004142E9").toAsciiString(0, 4), QString::fromLatin1("\0AB\xE9", 4));
         QCOMPARE(bytes("004142E9").toAsciiString(3, 2), QString());
-        // Text given as a QByteArray is a pattern: XX for any byte, ended by a 00.
+        // Text given as a QString may hold newlines; a null text is no bytes.
+        QCOMPARE(QRtMidiData(QString("\nF0\n7E, 7F\n")).toString(), QString("F07E7F"));
+        data.setText(nullptr);
+        QVERIFY(data.isEmpty());
+        // The format takes its arguments in order.
+        data.setData("F0 VV MSTR CSTR P14 VV F7", 1, "02 03", "C", 300, 0x1234);
+        QCOMPARE(data.toString(), QString("F001020343022C1234F7"));
+        // A regular expression is searched as it is; bytes as a pattern end at the first 00.
         const QRtMidiData reply = bytes("F07E7F0602");
-        QVERIFY(reply.startsWith(QByteArray("F0 7E XX 06")) && !reply.startsWith(bytes("F07E")));
+        QVERIFY(reply.match(QRegExp("7E"), false) && !reply.match(QRegExp("7E"), true));
         QVERIFY(reply.startsWith(QByteArray("F0\0ZZ", 5)));
         QVERIFY(reply.startsWith(QRtMidiData(QByteArray("f07e"))));
-    }
-
-    // data needle: expression anywhere, at the start, bytes inside
-    void searches_data()
-    {
-        rows({ "F07EF7 7E 1 0 1", "F07EF7 F0 1 1 1", "F0007F F07F 0 0 0", "F0 F0F7 0 0 0",
-            "F0 - 1 1 1" });
-    }
-    void searches()
-    {
-        QFETCH(QList<QByteArray>, row);
-        const QRtMidiData midi = bytes(row[0]);
-        const QByteArray needle = row[1] == "-" ? QByteArray() : row[1];
-        QCOMPARE(midi.match(QRegExp(needle), false), row[2] == "1");
-        QCOMPARE(midi.match(QRegExp(needle), true), row[3] == "1");
-        QCOMPARE(midi.startsWith(needle), row[3] == "1");
-        QCOMPARE(midi.contains(QByteArray::fromHex(needle)), row[4] == "1");
-        QCOMPARE(midi.contains(bytes(needle)), row[4] == "1");
     }
 
     // text | bytes
@@ -179,31 +149,13 @@ private slots:
         QCOMPARE(hex(QRtMidiData(row[0].constData()).toByteArray()), row[1]);
     }
 
-    void textEdgesAndArguments()
-    {
-        QRtMidiData data("F7");
-        data.setText(nullptr);
-        QVERIFY(data.isEmpty());
-        QCOMPARE(QRtMidiData(QString("\nF0\n7E, 7F\n")).toString(), QString("F07E7F"));
-        for (const char* text : { "0x1", "0X1", "0xZZ" })
-            QVERIFY(QRtMidiData::is0xHexStr(text));
-        for (const char* text : { "0x", "x01", "00x1" })
-            QVERIFY(!QRtMidiData::is0xHexStr(text));
-        // The format takes its arguments in order; vSetData appends.
-        data.setData("F0 VV MSTR CSTR P14 VV F7", 1, "02 03", "C", 300, 0x1234);
-        QCOMPARE(data.toString(), QString("F001020343022C1234F7"));
-        QCOMPARE(appendFormat(QRtMidiData("F0"), "7E VV", 9).toString(), QString("F07E09"));
-    }
-
     // format | argument: a number, or the string for MSTR and CSTR ("-" for null) | bytes
     void format_data()
     {
         rows({ "F0 7E VV 06 02 F7|16|F07E100602F7", "F0 VV F7|-5|F000F7", "vv|65535|00FFFF",
-                 "VV|2147483647|7FFFFFFF", "f0 p14 f7|300|F0022CF7", "P14|16513|0101",
-                 "p14|-1|7F7F", "F0  VV|1|F001", "F0 ZZ VV|1|F001", "1234 VV|1|123401",
-                 "F0 MSTR F7|00 01 74|F0000174F7", "F0 CSTR F7|AB|F04142F7",
-                 "F0 MSTR 7E F7||F07EF7", "f0 mstr f7|-|F0F7", "F0 MSTR F7|ZZ|F0F7",
-                 "F0 CSTR F7||F0F7", "F0 cstr F7|-|F0F7" },
+                 "f0 p14 f7|300|F0022CF7", "P14|16513|0101", "F0  VV|1|F001", "F0 ZZ VV|1|F001",
+                 "1234 VV|1|123401", "F0 MSTR F7|00 01 74|F0000174F7", "F0 CSTR F7|AB|F04142F7",
+                 "F0 MSTR 7E F7||F07EF7", "F0 cstr F7|-|F0F7" },
             '|');
     }
     void format()
@@ -221,7 +173,8 @@ private slots:
     void pattern_data()
     {
         rows({ "f0 7e xx 06 02|F07E7F0602000174F7|1|1", "F0 7E XX 06 02|00F07E7F0602|1|0",
-                 "F0 7E XX 06 02|F07E7F0601|0|0", "||1|1", "XX||0|0", "F0.*F7|F00102F7|1|1" },
+                 "F0 7E XX 06 02|F07E7F0601|0|0", "F0|0F07|1|0", "||1|1", "XX||0|0",
+                 "F0.*F7|F00102F7|1|1" },
             '|');
     }
     void pattern()
@@ -233,7 +186,60 @@ private slots:
         QCOMPARE(midi.match(pattern, true), row[3] == "1");
         QCOMPARE(midi.contains(pattern), row[2] == "1");
         QCOMPARE(midi.startsWith(pattern), row[3] == "1");
+        QCOMPARE(midi.startsWith(row[0]), row[3] == "1");
         QVERIFY(midi.match(nullptr, true));
+    }
+
+    // reply | text (empty: refused) | idPrefix | device ID
+    void identity_data()
+    {
+        rows({ "F0 7E 10 06 02 41 02 00 03 00 31 32 33 34 F7|Identity: 0200 0300 41 (Roland) "
+               "1.2.3.4|F0 41 02 03|10",
+                 "F0 7E 7F 06 02 00 01 74 03 00 05 00 31 30 30 30 F7|Identity: 0300 0500 000174 "
+                 "(Fractal Audio) 1.0.0.0|F0 00 01 74 03 05|7F",
+                 "F0 7E 10 06 02 41 02 00 03 00 31 32 33|||",
+                 "F0 7E 10 06 02 00 01 74 03 00 05 00 31 30 30|||",
+                 "F0 7E 10 06 02 00 01 7C 03 00 05 00 31 30 30 39|Identity: 0300 0500 00017C "
+                 "(unknown 17C) 1.0.0.9|F0 00 01 7C 03 05|10",
+                 "F0 7E 10 06 02 F7 02 00 03 00 31 32 33 34 F7|Identity: 0200 0300 F7 (unknown) "
+                 "1.2.3.4|F0 F7 02 03|10",
+                 "F0 7E 7F 06 01 F7 00 00 00 00 00 00 00 00|||",
+                 "F0 7E 10 06 02 00 01 55 02 00 02 00 32 30 31 35 F7|Orvane BC, v2.0.1.5|F0 00 01 "
+                 "55 02 02|10",
+                 "F0 7E 10 06 02 00 01 55 03 00 02 00 31 32 33 34 F7|Identity: 0300 0200 000155 "
+                 "(Damage Control Engineering LLC) 1.2.3.4|F0 00 01 55 03 02|10",
+                 "F0 7E 10 06 02 00 01 55 02 00 02 01 31 32 33 34 F7|Identity: 0200 0201 000155 "
+                 "(Damage Control Engineering LLC) 1.2.3.4|F0 00 01 55 02 02|10" },
+            '|');
+    }
+    void identity()
+    {
+        QFETCH(QList<QByteArray>, row);
+        const QRtMidiDevIdent ident { QRtMidiData(row[0].constData()) };
+        const QByteArray prefix = QByteArray::fromHex(row[2]);
+        QCOMPARE(ident.isEmpty(), row[1].isEmpty());
+        QCOMPARE(ident.toString(), QString(row[1].isEmpty() ? "Identity:    (unknown) " : row[1]));
+        QCOMPARE(ident.idPrefix.toByteArray(), prefix);
+        QCOMPARE(int(ident.deviceId), row[3].toInt(nullptr, 16));
+        QCOMPARE(ident.manufacturerIdLength, prefix.isEmpty() ? 1 : prefix.size() - 3);
+    }
+
+    // Family and product codes of a reply; a refused reply leaves the fields as they were; a
+    // cleared identity reads as zeros and "unknown". A maker listed twice has one name.
+    void identityCodes()
+    {
+        QRtMidiDevIdent ident(QRtMidiData("F0 7E 10 06 02 41 01 02 7F 7E 31 32 33 E9 F7"));
+        QCOMPARE(ident.getFamilyId() << 16 | ident.getProductId(), 0x201 << 16 | 0x7E7F);
+        QCOMPARE(ident.getFamilyByte() << 8 | ident.getProductByte(), 0x017F);
+        QCOMPARE(ident.getShortId() + ident.version, QString::fromLatin1("017F1.2.3.\xE9"));
+        ident.fromIdentData(QRtMidiData("F0 7E 10 06 02 43 02 00"));
+        QCOMPARE(ident.getManufactureName(), QString("Roland"));
+        ident.clear();
+        QVERIFY(ident.isEmpty() && ident.idPrefix.isEmpty() && ident.version.isEmpty());
+        QCOMPARE(ident.manufacturerIdLength << 8 | ident.deviceId, 1 << 8);
+        QCOMPARE(ident.getFamilyId() | ident.getProductByte(), 0);
+        QCOMPARE(ident.getShortId() + ident.getManufactureName(), QString("0000unknown"));
+        QCOMPARE(MidiNameToIds[0x40], QByteArray("Kawai"));
     }
 };
 

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Both ports against a test peer on a real server: the output port sending without a
-// client, an empty buffer, hex text, and messages cut into pieces with pauses, each announced
-// on dataOutMonitor(); a round trip into the input port across a close and reopen; and, on
-// JACK, the choice of service when none can be reached and a server that ends under open
-// ports.
+// Both ports against a test peer on a real server: sending, whole and in pieces, each message
+// announced on dataOutMonitor(); a round trip into the input port across a close and reopen;
+// and, on JACK, a server out of reach and one that ends under open ports.
 #include "qrtmidiapi.h"
 #include "qrtmidiin.h"
 #include "qrtmidiout.h"
@@ -116,35 +114,26 @@ private slots:
         QVERIFY(!port->lastMessageSent());
     }
 
-    void split_data()
-    {
-        QTest::addColumn<int>("maxMsg");
-        QTest::addColumn<int>("pieces");
-        QTest::newRow("three pieces, paused") << 3 << 3;
-        QTest::newRow("fits in one") << 9 << 1;
-        QTest::newRow("no limit") << 0 << 1;
-    }
-
-    // Three note messages in one buffer; the pieces arrive as messages of their own, in order.
-    // JACK passes each on as it was sent; ALSA's sequencer carries events, and makes one of
-    // every note message in them.
+    // Pieces arrive as messages of their own, in order, with a pause after each; a buffer that
+    // fits in one piece, or has no limit, goes whole. JACK passes each on as it was sent;
+    // ALSA's sequencer carries events, and makes one of every note message in them.
     void split()
     {
-        QFETCH(int, maxMsg);
-        const int delayMs = 50;
-        QFETCH(int, pieces);
         const QRtMidiData data("90 40 7F 90 41 7F 90 42 7F");
         QElapsedTimer clock;
         clock.start();
-        port->dataOutSplit(data, maxMsg, delayMs);
-        const qint64 elapsed = clock.elapsed();
-        const Messages sent = pieces == 1 ? Messages { data } : data.split(maxMsg);
-        const Messages expected = peer->onJack() ? sent : data.split(3);
-        QTRY_COMPARE_WITH_TIMEOUT(peer->received(), expected, kWaitMs);
-        QCOMPARE(monitor->count(), pieces);
-        for (int i = 0; i < pieces; ++i)
+        port->dataOutSplit(data, 3, 50);
+        QVERIFY(clock.elapsed() >= 150);
+        port->dataOutSplit(data, 9, 50);
+        port->dataOutSplit(data, 0, 50);
+        const Messages notes { QRtMidiData("90 40 7F"), QRtMidiData("90 41 7F"),
+            QRtMidiData("90 42 7F") };
+        const Messages sent = notes + Messages { data, data };
+        QTRY_COMPARE_WITH_TIMEOUT(
+            peer->received(), peer->onJack() ? sent : notes + notes + notes, kWaitMs);
+        QCOMPARE(monitor->count(), sent.size());
+        for (int i = 0; i < sent.size(); ++i)
             QCOMPARE(monitor->at(i).at(0).value<QRtMidiData>(), sent.at(i));
-        QVERIFY(pieces == 1 || elapsed >= pieces * delayMs);
     }
 
     // Every kind of message arrives once, whole and in order, also after closing and reopening
