@@ -44,7 +44,6 @@ private slots:
         QFETCH(QList<QByteArray>, row);
         const quint32 number = row[0].toUInt(nullptr, 16);
         QCOMPARE(hex(QRtMidiData::numHexToByteArray(number)), row[1]);
-        QCOMPARE(hex(QRtMidiData(int(number)).toByteArray()), row[1]);
         QRtMidiData appended = bytes("F0");
         QCOMPARE(appended.appendNum(number), !row[1].isEmpty());
         QCOMPARE(hex(appended.toByteArray()), "F0" + row[1]);
@@ -101,7 +100,6 @@ private slots:
     void numbersCopiesAndText()
     {
         QRtMidiData midi = bytes("0000");
-        QVERIFY(!midi.set14bit(2, 300));
         QVERIFY(midi.set14bit(1, 300 + 0x4000));
         QCOMPARE(hex(midi.toByteArray()), "00022C");
         QCOMPARE(int(bytes("F07F7F03F7").sumOfSection(1, 3)), 1);
@@ -113,8 +111,7 @@ private slots:
         QCOMPARE(hex(data.mid(3)), "CC04");
         QCOMPARE(bytes("f07e7f").toString(','), QString("F0,7E,7F"));
         QCOMPARE(bytes("004142E9").toAsciiString(0, 4), QString::fromLatin1("\0AB\xE9", 4));
-        // Text given as a QString may hold newlines; a null text is no bytes.
-        QCOMPARE(QRtMidiData(QString("\nF0\n7E, 7F\n")).toString(), QString("F07E7F"));
+        // A null text is no bytes.
         data.setText(nullptr);
         QVERIFY(data.isEmpty());
         // The format takes its arguments in order.
@@ -190,11 +187,8 @@ private slots:
                  "F0 7E 7F 06 02 00 01 74 03 00 05 00 31 30 30 30 F7|Identity: 0300 0500 000174 "
                  "(Fractal Audio) 1.0.0.0|F0 00 01 74 03 05|7F",
                  "F0 7E 10 06 02 41 02 00 03 00 31 32 33|||",
-                 "F0 7E 10 06 02 00 01 74 03 00 05 00 31 30 30|||",
                  "F0 7E 10 06 02 00 01 7C 03 00 05 00 31 30 30 39|Identity: 0300 0500 00017C "
                  "(unknown 17C) 1.0.0.9|F0 00 01 7C 03 05|10",
-                 "F0 7E 10 06 02 F7 02 00 03 00 31 32 33 34 F7|Identity: 0200 0300 F7 (unknown) "
-                 "1.2.3.4|F0 F7 02 03|10",
                  "F0 7E 7F 06 01 F7 00 00 00 00 00 00 00 00|||",
                  "F0 7E 10 06 02 00 01 55 02 00 02 00 32 30 31 35 F7|Orvane BC, v2.0.1.5|F0 00 01 "
                  "55 02 02|10",
@@ -211,7 +205,6 @@ private slots:
         QCOMPARE(ident.toString(), QString(row[1].isEmpty() ? "Identity:    (unknown) " : row[1]));
         QCOMPARE(ident.idPrefix.toByteArray(), prefix);
         QCOMPARE(int(ident.deviceId), row[3].toInt(nullptr, 16));
-        QCOMPARE(ident.manufacturerIdLength, prefix.isEmpty() ? 1 : prefix.size() - 3);
     }
 
     // Family and product codes of a reply; a refused reply leaves the fields as they were; a
@@ -220,15 +213,12 @@ private slots:
     {
         QRtMidiDevIdent ident(QRtMidiData("F0 7E 10 06 02 41 01 02 7F 7E 31 32 33 E9 F7"));
         QCOMPARE(ident.getFamilyId() << 16 | ident.getProductId(), 0x201 << 16 | 0x7E7F);
-        QCOMPARE(ident.getFamilyByte() << 8 | ident.getProductByte(), 0x017F);
         QCOMPARE(ident.getShortId() + ident.version, QString::fromLatin1("017F1.2.3.\xE9"));
         ident.fromIdentData(QRtMidiData("F0 7E 10 06 02 43 02 00"));
         QCOMPARE(ident.getManufactureName(), QString("Roland"));
         ident.clear();
-        QVERIFY(ident.isEmpty() && ident.idPrefix.isEmpty() && ident.version.isEmpty());
+        QCOMPARE(ident.toString() + ident.getShortId(), QString("Identity:    (unknown) 0000"));
         QCOMPARE(ident.manufacturerIdLength << 8 | ident.deviceId, 1 << 8);
-        QCOMPARE(ident.getFamilyId() | ident.getProductByte(), 0);
-        QCOMPARE(ident.getShortId() + ident.getManufactureName(), QString("0000unknown"));
     }
 };
 
