@@ -43,8 +43,7 @@ private slots:
     void initTestCase() { qputenv("JACK_NO_START_SERVER", "1"); }
     void init() { calls.clear(); }
 
-    // Oldest first; beyond capacity the oldest are dropped. The newest message survives
-    // clearInbox() and init().
+    // Oldest first; beyond capacity the oldest are dropped; clearInbox() empties it.
     void inbox()
     {
         QRtMidiIn port;
@@ -58,9 +57,6 @@ private slots:
         deliver(port, QRtMidiData("FE"));
         port.clearInbox();
         QCOMPARE(port.pendingCount(), 0);
-        port.init();
-        QCOMPARE(port.getLastData(), QRtMidiData("FE"));
-        QVERIFY(port.getLastData().timeStamp > 0);
     }
 
     // pattern|message|matches
@@ -77,24 +73,15 @@ private slots:
         QFETCH(QStringList, row);
         QRtMidiTrigger trigger(row[0]);
         QCOMPARE(trigger.offer(QRtMidiData(row[1])), row[2] == "1");
-        // handler() serves whatever it is given, without looking at the pattern.
-        trigger.handler(QRtMidiData("F8"));
-        QVERIFY(takeAll(trigger, &QRtMidiTrigger::dequeue).endsWith(QRtMidiData("F8")));
     }
 
     // A message is queued in every matching trigger, in list order, before dataIn(); adding a
-    // trigger again moves it to the end; removed or after init() it gets nothing; destroyed,
-    // its calls still queued are dropped.
+    // trigger again moves it to the end; removed or after init() it gets nothing.
     void attachment()
     {
         QRtMidiIn port;
         QRtMidiTrigger a("F0", this, SLOT(onMatch(void*))), b("F0", this, SLOT(onMatch(void*)));
-        // Triggers whose member is no slot never call.
-        QTest::ignoreMessage(QtWarningMsg, "WynSignal - Invalid member specification");
-        QTest::ignoreMessage(QtWarningMsg, "WynSignal - Invalid member specification");
-        QRtMidiTrigger aSignal("F0", this, SIGNAL(destroyed(QObject*)));
-        QRtMidiTrigger noParameters("F0", this, "1onMatch");
-        for (QRtMidiTrigger* trigger : { &a, &b, &a, &aSignal, &noParameters })
+        for (QRtMidiTrigger* trigger : { &a, &b, &a })
             port.addTrigger(*trigger);
         bool queuedBeforeDataIn = false;
         QRtMidiData m;
@@ -111,12 +98,6 @@ private slots:
         QVERIFY(!a.dequeue(m));
         deliver(port, QRtMidiData("F0 F7"));
         QVERIFY(!a.dequeue(m) && !b.dequeue(m));
-        // Calls still queued when their trigger is destroyed never run with its address.
-        auto* gone = new QRtMidiTrigger("F0", this, SLOT(onMatch(void*)));
-        port.addTrigger(*gone);
-        deliver(port, QRtMidiData("F0 F7"));
-        port.removeTrigger(*gone);
-        delete gone;
         QCoreApplication::processEvents();
         QCOMPARE(calls, (QList<void*> { &b, &a, &a }));
     }
@@ -143,15 +124,6 @@ private slots:
         QCOMPARE(kept.last(), numbered(QRtMidiTrigger::kQueueLimit - 1));
         QCoreApplication::processEvents();
         QCOMPARE(calls.size(), QRtMidiTrigger::kQueueLimit + 1);
-        // After a wait that ran out, the next match wakes nobody and clears the mark; so does
-        // reset().
-        QVERIFY(!trigger.wait(1));
-        QVERIFY(trigger.isWaiting());
-        deliver(port, numbered(0));
-        QVERIFY(!trigger.isWaiting());
-        QVERIFY(!trigger.wait(1));
-        trigger.reset();
-        QVERIFY(!trigger.isWaiting());
         port.removeTrigger(trigger);
     }
 
