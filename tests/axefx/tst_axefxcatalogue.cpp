@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Against the simulated unit: the cabinets a preset uses and the failures a reading counts, the
 // parameter readers, and the preset and cabinet name fills (names, progress, replies that name
-// another cabinet, unanswered replies, stopping, and a unit that vanishes).
+// another cabinet, unanswered replies, stopping).
 #include "simlink.h"
 
 #include <QSignalSpy>
@@ -36,13 +36,14 @@ SimCabBlock block(int x, int y, int xMode = 1, int xSecond = 0, int yMode = 1, i
 
 // Stalls hold the grid reply of kPreset.
 SimFaults faults(int echoBlockOffset, int echoParamOffset, QSet<quint8> unanswered = {},
-    QSet<quint8> damaged = {}, bool echoRequests = false, int stallMs = 0)
+    QSet<quint8> damaged = {}, bool echoRequests = false, int stallMs = 0,
+    QSet<quint8> truncated = {})
 {
     SimFaults f;
     std::tie(f.echoBlockOffset, f.echoParamOffset, f.unanswered, f.damaged, f.echoRequests,
-        f.stallMs, f.stallPreset)
-        = std::tie(
-            echoBlockOffset, echoParamOffset, unanswered, damaged, echoRequests, stallMs, kPreset);
+        f.stallMs, f.stallPreset, f.truncated)
+        = std::tie(echoBlockOffset, echoParamOffset, unanswered, damaged, echoRequests, stallMs,
+            kPreset, truncated);
     return f;
 }
 
@@ -84,6 +85,9 @@ const CabRow kCabRows[] = {
     { "first read unanswered", { 108 }, block(5, 6), none, faults(0, 0, { 0x02 }), true, {},
         "11:X 02:0", 1 },
     { "grid unanswered", { 108 }, block(5, 6), none, faults(0, 0, { 0x20 }), false, {}, "", 1 },
+    { "grid damaged", { 108 }, block(5, 6), none, faults(0, 0, {}, { 0x20 }), false, {}, "", 1 },
+    { "grid cut", { 108 }, block(5, 6), none, faults(0, 0, {}, {}, false, 0, { 0x20 }), false, {},
+        "", 1 },
     // The 16-byte parameter query read as a reply would give cab 0.
     { "every request echoed", { 108 }, block(5, 6), none, faults(0, 0, {}, {}, true), true,
         { 5, 6 }, "", 0 },
@@ -160,25 +164,6 @@ private slots:
         // 100 * 24 / 232 is the first 10 %: the fill stops before cabinet 24.
         QCOMPARE(sim->requestCount(), 24);
         QCOMPARE(axefx->cabNames, namesOf(sim->bank()).mid(0, 24) + QVector<QString>(232 - 24));
-    }
-
-    // A unit unplugged during a fill: the names read so far stay and the queries after it go
-    // unanswered. The fill is stopped two queries after the unit left.
-    void unitVanishes()
-    {
-        SimFaults faults;
-        faults.closeAfterRequests = 2 + 10; // counted from the model query on
-        sim->setFaults(faults);
-        int sent = 0;
-        connect(&axefx->midiOut, &QRtMidiOut::dataOutMonitor, axefx.get(), [&] {
-            if (++sent == 12)
-                axefx->requestStop();
-        });
-        QSignalSpy spy(axefx.get(), SIGNAL(CabNamePercent(int)));
-        QVERIFY(!axefx->FillCabNames());
-        QCOMPARE(sent, 12);
-        QCOMPARE(axefx->cabNames, namesOf(sim->bank()).mid(0, 10) + QVector<QString>(222));
-        QCOMPARE(spy.size(), 10);
     }
 
     void presetCabs_data()

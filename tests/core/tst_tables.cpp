@@ -97,7 +97,6 @@ private slots:
             << scanned(1) << kCabs
             << QStringList { "F1(4x12)|1(Plexi, Bright)", "F2(2x12; Open)|1(Plexi, Bright)",
                    "F3()|", "F4()|", "F5(IR)|3(Say \"hi\"\nthere), 3(Say \"hi\"\nthere)" };
-        QTest::newRow("nothing scanned") << ScanResult() << kCabs << QStringList();
         // Never an empty cell or a missing cabinet where the unit did not answer.
         QTest::newRow("gaps, presets")
             << withGaps() << kPresets
@@ -169,10 +168,8 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("kept");
-        QTest::newRow("nothing typed") << "" << true;
         QTest::newRow("the key, other case") << "CLEAN lead" << true;
         QTest::newRow("inside an entry") << "recto" << true;
-        QTest::newRow("the last entry, a mark") << "not read" << true;
         // The entries are looked at one by one, not as the table joins them.
         QTest::newRow("across two entries") << "recto), u" << false;
         QTest::newRow("nowhere") << "bass" << false;

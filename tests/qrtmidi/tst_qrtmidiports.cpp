@@ -72,7 +72,6 @@ private slots:
                  "Zeta,Hub,Zeta,Alpha||0|-1|Can't open, no port selected",
                  "Zeta,Hub,Zeta,Alpha|Nowhere|0|-1|open  - Port Name \"Nowhere\" was not found",
                  "Zeta,Hub|Alpha|0|-1|open  - Port Name \"Alpha\" was not found",
-                 "Zeta,Alpha|Hub|0|-1|open  - Port Name \"Hub\" was not found",
                  // A port that came since, such as one the program opened, moves the others on.
                  "Own,Zeta,Hub,Zeta,Alpha|Hub|0|2|", "Own,Zeta,Hub,Zeta,Alpha|Zeta|0|3|",
                  "Zeta,Hub,Zeta,Alpha|Hub|1|-1|open : cannot connect",

@@ -76,7 +76,8 @@ private slots:
     }
 
     // A message is queued in every matching trigger, in list order, before dataIn(); adding a
-    // trigger again moves it to the end; removed or after init() it gets nothing.
+    // trigger again moves it to the end; removed or after init() it gets nothing; destroyed,
+    // its calls still queued are dropped.
     void attachment()
     {
         QRtMidiIn port;
@@ -98,6 +99,12 @@ private slots:
         QVERIFY(!a.dequeue(m));
         deliver(port, QRtMidiData("F0 F7"));
         QVERIFY(!a.dequeue(m) && !b.dequeue(m));
+        // Calls still queued when their trigger is destroyed never run with its address.
+        auto* gone = new QRtMidiTrigger("F0", this, SLOT(onMatch(void*)));
+        port.addTrigger(*gone);
+        deliver(port, QRtMidiData("F0 F7"));
+        port.removeTrigger(*gone);
+        delete gone;
         QCoreApplication::processEvents();
         QCOMPARE(calls, (QList<void*> { &b, &a, &a }));
     }

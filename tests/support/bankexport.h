@@ -2,13 +2,15 @@
 // What a correct scan of a simulated unit shows and exports, written out from the bank alone
 // (nothing here asks the views or the exports): the record of the bank's names as the device
 // link reads them (blank runs made one) and the cabinets each preset uses, the rows of the
-// views, the CSV and the unused user slots.
+// views, the CSV and the unused user slots; and the bank after a change that comparisons use.
 #pragma once
 
 #include "crossreference.h"
 #include "scanresult.h"
 #include "simbank.h"
+#include "simbankjson.h"
 
+#include <QFile>
 #include <QLocale>
 
 namespace bankexport {
@@ -167,4 +169,16 @@ inline QStringList bankUnused(const SimBank& bank)
             (result.cabNames.at(c).isEmpty() ? empty : named) << bankexport::cabText(result, c);
     }
     return named + empty;
+}
+
+// The built-in bank after a change: U7 replaced, preset 9 renamed, preset 10's first cabinet
+// changed from F6 to U9.
+inline SimBank changedBank()
+{
+    QFile file(QStringLiteral(TOLLMARK_CHANGED_BANK));
+    SimBank bank;
+    QString error;
+    if (!file.open(QIODevice::ReadOnly) || !SimBankJson::read(file.readAll(), &bank, &error))
+        qFatal("%s: %s", TOLLMARK_CHANGED_BANK, qPrintable(error));
+    return bank;
 }
