@@ -188,7 +188,7 @@ void TestTollmarkScan::scan_data()
     QTest::newRow("cabinets over an older file") << QStringList { "--view", "cabs", "-o",
         "@/rig.csv" } << false << int(CrossReference::CabPresets);
     QTest::newRow("interrupted") << QStringList { "-o", "@/rig.csv", "--view=presets" } << true
-                                 << -1;
+                                 << int(kOlder);
     // Every preset, those the scan reached with their cabinets and the rest without.
     QTest::newRow("interrupted, --keep-partial") << QStringList { "-o", "@/rig.csv",
         "--keep-partial" } << true << int(CrossReference::PresetCabs);
