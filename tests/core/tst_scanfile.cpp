@@ -78,6 +78,21 @@ private slots:
         derived = edited(derived, "cabs.0.presets", QJsonArray());
         derived = edited(derived, "presets.0.cabs.0.label", "F99(elsewhere)");
         QTest::newRow("derived members ignored") << derived << gaps;
+        // Saved before X and Y were kept: the cabs alone, and the record says so.
+        QJsonObject root = QJsonDocument::fromJson(exported(gaps)).object();
+        QJsonArray presets = root["presets"].toArray();
+        for (auto preset = presets.begin(); preset != presets.end(); ++preset) {
+            QJsonObject object = preset->toObject();
+            object.remove("xCabs");
+            object.remove("yCabs");
+            *preset = object;
+        }
+        root["presets"] = presets;
+        ScanResult sidesUnknown = gaps;
+        sidesUnknown.sidesKept = false;
+        sidesUnknown.presetCabsX.fill({});
+        sidesUnknown.presetCabsY.fill({});
+        QTest::newRow("saved without X and Y") << QJsonDocument(root).toJson() << sidesUnknown;
     }
 
     // Opened, the record is the one saved, and writes out byte for byte as before.
@@ -145,6 +160,10 @@ private slots:
         row("too many cabs", "presets.0.cabs", QJsonArray { 0, 1, 2, 3, 4, 5, 6, 7, 8 },
             "presets[0].cabs: at most 8 entries, found 9");
         row("cab out of order", "cabs.3.number", 4, "cabs[3].number: expected 3");
+        row("X without Y", "presets.2.yCabs", QJsonValue::Undefined,
+            R"(presets[2]: expected both "xCabs" and "yCabs", or neither)");
+        row("Y holding a cab the preset does not use", "presets.2.yCabs.0.number", 7,
+            R"(presets[2].yCabs: cab 7 is not among the preset's "cabs")");
     }
 
     // Refused with its reason; the record shown before stays as it was.

@@ -470,6 +470,13 @@ void TestTollmarkScan::compare_data()
            "U7(Greenback 2x12), whose name was not compared\n";
     QTest::newRow("no such file") << QStringList { "--compare", "@/none.json", "--with",
         "@/new.json" } << 7 << "";
+    // xy.json: the built-in bank with preset 2's X and Y exchanged.
+    QTest::newRow("X and Y exchanged") << QStringList { "--compare", "@/old.json", "--with",
+        "@/xy.json" } << 6 << "2 Lead Boost: X and Y exchanged\n";
+    QTest::newRow("old, saved before X and Y")
+        << QStringList { "--compare", "@/old.json", "--with", "@/xy.json" } << 0
+        << "The older scan was saved without the X and Y of the presets' cabs: presets are "
+           "compared by the cabs they use, not by X and Y\n";
 }
 
 void TestTollmarkScan::compare()
@@ -482,8 +489,12 @@ void TestTollmarkScan::compare()
     ScanResult older = bankResult(SimBank::builtIn(3));
     if (QByteArray(QTest::currentDataTag()).contains("not read"))
         older.cabNameStates[138] = ReadState::NotRead;
+    ScanResult exchanged = older;
+    std::swap(exchanged.presetCabsX[2], exchanged.presetCabsY[2]);
+    older.sidesKept = !QByteArray(QTest::currentDataTag()).contains("before X and Y");
     QVERIFY(JsonExport(older).save(dir.filePath("old.json")));
     QVERIFY(JsonExport(bankResult(changed)).save(dir.filePath("new.json")));
+    QVERIFY(JsonExport(exchanged).save(dir.filePath("xy.json")));
     AxeFxSim sim(changed);
     const bool unit = !arguments.contains("--with");
     QVERIFY(!unit || sim.start());

@@ -106,6 +106,27 @@ inline QString csvField(const QString& text, QChar separator)
     return quoted ? '"' + QString(text).replace("\"", "\"\"") + '"' : text;
 }
 
+// The cabinets a correct scan finds in preset p's blocks' X settings (or Y settings), block by
+// block: the cabinet, then a second one that differs from it in a block of two.
+inline QList<int> bankSide(const SimBank& bank, int p, bool y)
+{
+    QList<int> cabs;
+    const SimPreset& preset = bank.presets.at(p);
+    for (int block = 0; block < 2; ++block) {
+        if (!preset.holdsBlock(quint16(SimBank::kCabBlock1 + block)))
+            continue;
+        const SimCabSetting& setting = y ? preset.cabBlocks[block].y : preset.cabBlocks[block].x;
+        QList<int> found { qint16(setting.cab) };
+        if (qint16(setting.mode) >= 2 && qint16(setting.secondCab) != qint16(setting.cab))
+            found << qint16(setting.secondCab);
+        for (int cab : found) {
+            if (cab < bank.cabCount())
+                cabs << cab;
+        }
+    }
+    return cabs;
+}
+
 } // namespace bankexport
 
 // The record once the first presetsRead presets (all when -1) were read; the scan stopped
@@ -125,6 +146,8 @@ inline ScanResult bankResult(const SimBank& bank, int presetsRead = -1)
         result.presetNameStates << ReadState::Read;
         result.presetCabs << (p < read ? bank.expectedCabs(p) : QList<int>());
         result.usageStates << (p < read ? ReadState::Read : ReadState::NotReached);
+        result.presetCabsX << (p < read ? bankexport::bankSide(bank, p, false) : QList<int>());
+        result.presetCabsY << (p < read ? bankexport::bankSide(bank, p, true) : QList<int>());
     }
     result.cabPresets = bankexport::usersOf(result);
     return result;

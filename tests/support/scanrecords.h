@@ -24,10 +24,11 @@ inline ScanResult scanWithGaps(quint8 model = 3, quint8 offset = 1)
         result.presetNameStates[preset] = name;
         if (name == ReadState::Read)
             result.presetNames[preset] = QStringLiteral("P%1").arg(preset);
-        result.setUsage(preset,
-            usage != ReadState::NotReached ? QList<int> { preset % result.cabCount(), -preset }
-                                           : QList<int>(),
-            usage);
+        // The first cabinet in X, the second in Y.
+        const bool asked = usage != ReadState::NotReached;
+        const QList<int> x = asked ? QList<int> { preset % result.cabCount() } : QList<int>();
+        const QList<int> y = asked ? QList<int> { -preset } : QList<int>();
+        result.setUsage(preset, x + y, x, y, usage);
     }
     result.indexCabs();
     return result;
