@@ -294,8 +294,8 @@ void ScanComparison::listPresetsOfOne(const ScanResult& record, int from, QList<
 
 int ScanComparison::differingEntries() const
 {
-    return int(slotList.size() + presetChanges.size() + addedPresets.size()
-        + removedPresets.size());
+    return int(
+        slotList.size() + presetChanges.size() + addedPresets.size() + removedPresets.size());
 }
 
 QString ScanComparison::summary() const
@@ -346,8 +346,8 @@ QVector<CrossReference::Row> ScanComparison::rows() const
     QVector<CrossReference::Row> rows;
     for (const SlotChange& change : slotList) {
         if (change.kind == SlotRemoved)
-            rows.append({ olderSide.cabLabels.at(change.cab), { QStringLiteral("removed") },
-                false });
+            rows.append(
+                { olderSide.cabLabels.at(change.cab), { QStringLiteral("removed") }, false });
         else
             rows.append({ newerSide.cabLabels.at(change.cab),
                 { change.kind == SlotAdded
@@ -356,8 +356,7 @@ QVector<CrossReference::Row> ScanComparison::rows() const
                 false });
     }
     const auto presetRow = [&](int preset, const QStringList& entries) {
-        rows.append(
-            { newerSide.presetKey(preset), entries, !newerSide.presetNameRead.at(preset) });
+        rows.append({ newerSide.presetKey(preset), entries, !newerSide.presetNameRead.at(preset) });
     };
     for (bool own : { false, true }) {
         for (const PresetChange& change : presetChanges) {
@@ -371,9 +370,8 @@ QVector<CrossReference::Row> ScanComparison::rows() const
         rows.append({ olderSide.presetKey(preset), { QStringLiteral("removed") },
             !olderSide.presetNameRead.at(preset) });
     for (const NotCompared& entry : unknown) {
-        const QString key = entry.what == NotCompared::CabName
-            ? newerSide.cabLabels.at(entry.index)
-            : newerSide.presetKey(entry.index);
+        const QString key = entry.what == NotCompared::CabName ? newerSide.cabLabels.at(entry.index)
+                                                               : newerSide.presetKey(entry.index);
         rows.append({ key, { QStringLiteral("not compared: ") + entry.reason }, true });
     }
     return rows;
@@ -413,7 +411,8 @@ QJsonDocument ScanComparison::document() const
         return list;
     };
     const auto preset = [](int index, const Side& side) {
-        return QJsonObject { { "preset", index }, { JsonExport::kNumber, index + side.displayOffset },
+        return QJsonObject { { "preset", index },
+            { JsonExport::kNumber, index + side.displayOffset },
             { JsonExport::kName, side.presetNames.at(index) } };
     };
     const auto slot = [](int cab, const Side& side) {

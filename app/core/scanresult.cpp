@@ -157,6 +157,5 @@ bool operator==(const ScanResult& a, const ScanResult& b)
         && a.presetNames == b.presetNames && a.presetNameStates == b.presetNameStates
         && a.presetCabs == b.presetCabs && a.usageStates == b.usageStates
         && a.presetCabsX == b.presetCabsX && a.presetCabsY == b.presetCabsY
-        && a.sidesKept == b.sidesKept
-        && a.cabPresets == b.cabPresets;
+        && a.sidesKept == b.sidesKept && a.cabPresets == b.cabPresets;
 }

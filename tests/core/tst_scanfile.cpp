@@ -78,21 +78,6 @@ private slots:
         derived = edited(derived, "cabs.0.presets", QJsonArray());
         derived = edited(derived, "presets.0.cabs.0.label", "F99(elsewhere)");
         QTest::newRow("derived members ignored") << derived << gaps;
-        // Saved before X and Y were kept: the cabs alone, and the record says so.
-        QJsonObject root = QJsonDocument::fromJson(exported(gaps)).object();
-        QJsonArray presets = root["presets"].toArray();
-        for (auto preset = presets.begin(); preset != presets.end(); ++preset) {
-            QJsonObject object = preset->toObject();
-            object.remove("xCabs");
-            object.remove("yCabs");
-            *preset = object;
-        }
-        root["presets"] = presets;
-        ScanResult sidesUnknown = gaps;
-        sidesUnknown.sidesKept = false;
-        sidesUnknown.presetCabsX.fill({});
-        sidesUnknown.presetCabsY.fill({});
-        QTest::newRow("saved without X and Y") << QJsonDocument(root).toJson() << sidesUnknown;
     }
 
     // Opened, the record is the one saved, and writes out byte for byte as before.

@@ -106,27 +106,6 @@ inline QString csvField(const QString& text, QChar separator)
     return quoted ? '"' + QString(text).replace("\"", "\"\"") + '"' : text;
 }
 
-// The cabinets a correct scan finds in preset p's blocks' X settings (or Y settings), block by
-// block: the cabinet, then a second one that differs from it in a block of two.
-inline QList<int> bankSide(const SimBank& bank, int p, bool y)
-{
-    QList<int> cabs;
-    const SimPreset& preset = bank.presets.at(p);
-    for (int block = 0; block < 2; ++block) {
-        if (!preset.holdsBlock(quint16(SimBank::kCabBlock1 + block)))
-            continue;
-        const SimCabSetting& setting = y ? preset.cabBlocks[block].y : preset.cabBlocks[block].x;
-        QList<int> found { qint16(setting.cab) };
-        if (qint16(setting.mode) >= 2 && qint16(setting.secondCab) != qint16(setting.cab))
-            found << qint16(setting.secondCab);
-        for (int cab : found) {
-            if (cab < bank.cabCount())
-                cabs << cab;
-        }
-    }
-    return cabs;
-}
-
 } // namespace bankexport
 
 // The record once the first presetsRead presets (all when -1) were read; the scan stopped
@@ -146,8 +125,8 @@ inline ScanResult bankResult(const SimBank& bank, int presetsRead = -1)
         result.presetNameStates << ReadState::Read;
         result.presetCabs << (p < read ? bank.expectedCabs(p) : QList<int>());
         result.usageStates << (p < read ? ReadState::Read : ReadState::NotReached);
-        result.presetCabsX << (p < read ? bankexport::bankSide(bank, p, false) : QList<int>());
-        result.presetCabsY << (p < read ? bankexport::bankSide(bank, p, true) : QList<int>());
+        result.presetCabsX << (p < read ? bank.expectedSideCabs(p, false) : QList<int>());
+        result.presetCabsY << (p < read ? bank.expectedSideCabs(p, true) : QList<int>());
     }
     result.cabPresets = bankexport::usersOf(result);
     return result;
@@ -192,6 +171,19 @@ inline QStringList bankUnused(const SimBank& bank)
             (result.cabNames.at(c).isEmpty() ? empty : named) << bankexport::cabText(result, c);
     }
     return named + empty;
+}
+
+// The rows of the view "Changes" from the built-in bank to the changed one, "|" between the key
+// and the entries: U7 replaced, the presets that use it, preset 9 renamed and preset 10's F6
+// exchanged for U9.
+inline QStringList changedBankRows()
+{
+    QStringList rows { "U7(Greenback 2x12)|was U7(Bedroom 1x12)" };
+    for (const char* preset : { "78 Doom Fuzz 78", "142 Doom Fuzz 142", "174 Doom Fuzz 174",
+             "230 Shoegaze Wash 230", "246 Shoegaze Wash 246" })
+        rows << preset + QStringLiteral("|uses changed U7(Greenback 2x12)");
+    return rows << "9 Blues Drive Plus|renamed from Blues Drive"
+                << "10 Metal Chug|added U9(Live Rig SM57), removed F6(4x12 Modern Rbn)";
 }
 
 // The built-in bank after a change: U7 replaced, preset 9 renamed, preset 10's first cabinet

@@ -655,12 +655,7 @@ private slots:
     // report; then a scan opened in its place is compared with the same saved scan again.
     void compare()
     {
-        QStringList rows { "U7(Greenback 2x12)|was U7(Bedroom 1x12)" };
-        for (const char* preset : { "78 Doom Fuzz 78", "142 Doom Fuzz 142", "174 Doom Fuzz 174",
-                 "230 Shoegaze Wash 230", "246 Shoegaze Wash 246" })
-            rows << preset + QStringLiteral("|uses changed U7(Greenback 2x12)");
-        rows << "9 Blues Drive Plus|renamed from Blues Drive"
-             << "10 Metal Chug|added U9(Live Rig SM57), removed F6(4x12 Modern Rbn)";
+        QStringList rows = changedBankRows();
         const SimBank changed = changedBank();
         const QString older = dir.filePath("before.json"), newer = dir.filePath("after.json");
         ScanResult first = bankResult(bank), second = bankResult(changed);
