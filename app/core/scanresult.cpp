@@ -64,9 +64,9 @@ void ScanResult::setUsage(int preset, const QList<int>& cabs, ReadState state)
 void ScanResult::setUsage(
     int preset, const QList<int>& cabs, const QList<int>& x, const QList<int>& y, ReadState state)
 {
+    setUsage(preset, cabs, state);
     if (preset < 0 || preset >= presetCabsX.size() || preset >= presetCabsY.size())
         return;
-    setUsage(preset, cabs, state);
     presetCabsX[preset] = x;
     presetCabsY[preset] = y;
 }
