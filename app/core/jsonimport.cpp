@@ -204,10 +204,8 @@ bool ScanReader::readPreset(const QJsonValue& v, int preset, ScanResult& result)
         return false;
     const QJsonValue xCabs = valueOf(o, JsonExport::kXCabs);
     const QJsonValue yCabs = valueOf(o, JsonExport::kYCabs);
-    if (xCabs.isUndefined() != yCabs.isUndefined())
-        return fail(path, QStringLiteral("expected both \"xCabs\" and \"yCabs\", or neither"));
     // A record saved before X and Y were kept: its presets are known by their cabinets alone.
-    if (xCabs.isUndefined()) {
+    if (xCabs.isUndefined() && yCabs.isUndefined()) {
         result.sidesKept = false;
         result.setUsage(preset, cabs, usage);
         return true;

@@ -78,14 +78,12 @@ private slots:
         QTest::addColumn<bool>("differs");
         QTest::addColumn<QStringList>("notes");
 
-        const SimBank before = SimBank::builtIn(3);
-        const SimBank after = changedBank();
-        const ScanResult base = bankResult(before);
+        const ScanResult base = bankResult(SimBank::builtIn(3));
         const QStringList readme = changedBankRows();
         const QStringList touched = readme.mid(1, 5), changed = readme.mid(6);
 
         // Preset 78 also lost U34 for F5; preset 142 has no name in either scan.
-        SimBank after78 = after;
+        SimBank after78 = changedBank();
         block1(after78, 78).y.cab = 4;
         ScanResult unnamed = base;
         unnamed.presetNames[142].clear();
@@ -113,8 +111,6 @@ private slots:
             << "1 entry differs" << true << QStringList();
         ScanResult saved = base;
         saved.sidesKept = false;
-        saved.presetCabsX.fill({});
-        saved.presetCabsY.fill({});
         QTest::newRow("a scan saved without X and Y")
             << saved << exchanged << QStringList() << "No entry differs" << false
             << QStringList { "The older scan was saved without the X and Y of the presets' "
@@ -152,20 +148,31 @@ private slots:
         // it called touched or untouched.
         ScanResult olderGap = base;
         olderGap.cabNameStates[kU7] = ReadState::NotRead;
-        ScanResult newerGap = bankResult(after);
+        ScanResult newerGap = bankResult(changedBank());
         newerGap.presetNameStates[0] = ReadState::NotReached;
         newerGap.usageStates[2] = ReadState::NotRead;
-        QStringList unsure;
+        QStringList gaps = changed;
+        gaps << "*U7(Greenback 2x12)|not compared: name not read in the older scan"
+             << "*0 (not reached)|not compared: name not reached in the newer scan"
+             << "*2 Lead Boost|not compared: cabs not read in the newer scan";
         for (const QString& row : touched)
-            unsure << '*' + row.section('|', 0, 0)
+            gaps << '*' + row.section('|', 0, 0)
                     + "|not compared: uses U7(Greenback 2x12), whose name was not compared";
-        QTest::newRow("not read") << olderGap << newerGap
-                                  << changed
-                + QStringList { "*U7(Greenback 2x12)|not compared: name not read in the older scan",
-                      "*0 (not reached)|not compared: name not reached in the newer scan",
-                      "*2 Lead Boost|not compared: cabs not read in the newer scan" }
-                + unsure << "2 entries differ, 8 not compared"
-                                  << true << QStringList();
+        QTest::newRow("not read") << olderGap << newerGap << gaps
+                                  << "2 entries differ, 8 not compared" << true << QStringList();
+    }
+
+    // The document's members for what only one scan has and for X and Y.
+    void document()
+    {
+        const ScanResult base = bankResult(SimBank::builtIn(3));
+        const QJsonDocument moved = ScanComparison(base, bankResult(movedToLarge())).document();
+        QCOMPARE(moved["addedSlots"][1]["label"].toString(), "U101(New Room IR)");
+        QCOMPARE(moved["addedPresets"][0]["number"].toInt(), 401);
+        const ScanResult xy = bankResult(
+            builtIn([](SimBank& bank) { std::swap(block1(bank, 2).x, block1(bank, 2).y); }));
+        const QJsonValue cabs = ScanComparison(base, xy).document()["changedCabs"][0];
+        QCOMPARE(cabs["xy"]["xAfter"][0].toString(), "F70(1x8 Tweed Dyn)");
     }
 
     void compare()

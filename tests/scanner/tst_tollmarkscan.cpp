@@ -89,11 +89,10 @@ void checkJson(const QJsonObject& json, const SimBank& bank, bool unused)
             rows << (QStringList(row.key) + row.entries).join('|');
         QCOMPARE(jsonRows(presets ? "presets" : "cabs", presets), unused ? QStringList() : rows);
     }
-    const QJsonArray presets = json["presets"].toArray();
-    for (int p = 0; p < presets.size(); ++p) {
+    for (int p = 0; p < json["presets"].toArray().size(); ++p) {
         for (bool y : { false, true }) {
             QList<int> cabs;
-            for (const QJsonValue& cab : presets[p][y ? "yCabs" : "xCabs"].toArray())
+            for (const QJsonValue& cab : json["presets"][p][y ? "yCabs" : "xCabs"].toArray())
                 cabs << cab["number"].toInt();
             QCOMPARE(cabs, bank.expectedSideCabs(p, y));
         }

@@ -25,10 +25,9 @@ inline ScanResult scanWithGaps(quint8 model = 3, quint8 offset = 1)
         if (name == ReadState::Read)
             result.presetNames[preset] = QStringLiteral("P%1").arg(preset);
         // The first cabinet in X, the second in Y.
+        const QList<int> x { preset % result.cabCount() }, y { -preset }, none;
         const bool asked = usage != ReadState::NotReached;
-        const QList<int> x = asked ? QList<int> { preset % result.cabCount() } : QList<int>();
-        const QList<int> y = asked ? QList<int> { -preset } : QList<int>();
-        result.setUsage(preset, x + y, x, y, usage);
+        result.setUsage(preset, asked ? x + y : none, asked ? x : none, asked ? y : none, usage);
     }
     result.indexCabs();
     return result;

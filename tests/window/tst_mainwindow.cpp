@@ -677,9 +677,8 @@ private slots:
         ScanResult third = bankResult(changed);
         std::swap(third.presetCabsX[2], third.presetCabsY[2]);
         third.scannedAt = second.scannedAt.addDays(1);
-        const QString latest = dir.filePath("latest.json");
-        QVERIFY(JsonExport(third).save(latest));
-        QVERIFY(w.openScan(latest));
+        QVERIFY(JsonExport(third).save(dir.filePath("latest.json")));
+        QVERIFY(w.openScan(dir.filePath("latest.json")));
         QCOMPARE(shown(w), QStringList("2 Lead Boost|X and Y exchanged"));
     }
 
