@@ -17,3 +17,8 @@ bool saveWholeFile(
         *reason = file.errorString();
     return written;
 }
+
+bool writeAll(QIODevice& device, const QByteArray& bytes)
+{
+    return device.write(bytes) == bytes.size();
+}

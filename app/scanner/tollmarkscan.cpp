@@ -112,10 +112,14 @@ bool checkWritable(const QString& path, QString& reason)
 // succeeded.
 using Output = std::function<bool(QIODevice&)>;
 
+Output bytesOutput(const QByteArray& bytes)
+{
+    return [bytes](QIODevice& device) { return writeAll(device, bytes); };
+}
+
 Output textOutput(const QString& text)
 {
-    const QByteArray bytes = text.toUtf8();
-    return [bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); };
+    return bytesOutput(text.toUtf8());
 }
 
 // A file starts with the byte order mark that spreadsheets need to read it as UTF-8;
@@ -147,8 +151,7 @@ Output pdfOutput(const PdfExport& pdf)
 
 Output jsonOutput(const QJsonDocument& document)
 {
-    const QByteArray text = document.toJson();
-    return [text](QIODevice& device) { return device.write(text) == text.size(); };
+    return bytesOutput(document.toJson());
 }
 
 // One label a line, as the views show them.
@@ -346,12 +349,9 @@ int main(int argc, char* argv[])
     if (outcome != ScanJob::Complete && (!options.keepPartial || result.isEmpty()))
         return fail(unfinished, ending + QStringLiteral("; nothing written"));
     listNotRead(result);
-    // A preset whose cabinets are unknown may use any slot: no slot is called unused then.
-    if (options.unused && !result.presets(ReadState::NotRead).isEmpty())
-        return fail(kNotRead,
-            QStringLiteral("the cabs of %1 could not be read, so no slot is known to be unused; "
-                           "nothing written")
-                .arg(ScanResult::presetsText(result.presets(ReadState::NotRead).size())));
+    const QString unusedUnknown = options.unused ? unusedUnknownReason(result) : QString();
+    if (!unusedUnknown.isEmpty())
+        return fail(kNotRead, unusedUnknown + QStringLiteral("; nothing written"));
 
     std::optional<ScanComparison> comparison;
     if (!options.compare.isEmpty())

@@ -43,6 +43,8 @@ public slots:
     void setupTable();
     void ExportCSV();
     void ExportPDF();
+
+private slots:
     void print();
     void saveScan();
     void openScan();

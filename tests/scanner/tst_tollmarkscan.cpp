@@ -269,8 +269,11 @@ void TestTollmarkScan::gaps_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("says");
     const QStringList csv { "-o", "@/rig.csv" };
-    QTest::newRow("unused, a preset never answers") << QStringList { "--unused", "-o",
-        "@/rig.csv" } << int(MutedAlways) << 4 << "the cabs of 1 preset could not be read";
+    // Worded as the window words it.
+    QTest::newRow("unused, a preset never answers")
+        << QStringList { "--unused", "-o", "@/rig.csv" } << int(MutedAlways) << 4
+        << "tollmark-scan: No slot is known to be unused: the cabs of 1 preset could not be read; "
+           "nothing written";
     QTest::newRow("csv, a preset never answers")
         << csv << int(MutedAlways) << 4 << "1 entry could not be read";
     QTest::newRow("json, a preset never answers")
