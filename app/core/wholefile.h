@@ -14,5 +14,6 @@ class QString;
 bool saveWholeFile(const QString& fileName, const std::function<bool(QIODevice&)>& write,
     QString* reason = nullptr);
 
-// Writes every byte to the device; false when it took fewer.
+// Writes every byte to the device; false when it took fewer, with the device's error set
+// where the system gave a reason.
 bool writeAll(QIODevice& device, const QByteArray& bytes);

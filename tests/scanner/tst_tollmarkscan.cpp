@@ -19,11 +19,18 @@ namespace {
 // tollmark-scan run to its end, keeping what it wrote.
 class Run : public QProcess {
 public:
+    // limits, if given, are shell commands (ulimit, trap) that set up the program's process.
     explicit Run(const QStringList& arguments,
-        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+        const QString& limits = QString())
     {
         setProcessEnvironment(environment);
-        start(TOLLMARK_SCAN_PROGRAM, arguments);
+        if (limits.isEmpty())
+            start(TOLLMARK_SCAN_PROGRAM, arguments);
+        else
+            start("sh",
+                QStringList { "-c", limits + "; exec \"$0\" \"$@\"", TOLLMARK_SCAN_PROGRAM }
+                    + arguments);
     }
     // The exit status, or -1 when the program crashed or did not end in time.
     int finish()
@@ -258,6 +265,7 @@ enum Gap {
     StallAskAgain, // preset 20 held 1.3 s, then 7 (muted once) held when asked again
     StopInSearch, // Ctrl-C while the unit leaves the model query unanswered
     FolderGone, // the output's folder removed once the search began
+    FileTooLarge, // the system takes no more than 512 bytes of a file from the program
 };
 
 // A unit that leaves entries unanswered, goes silent, or holds its replies for a while; "@"
@@ -303,6 +311,9 @@ void TestTollmarkScan::gaps_data()
     // Found writable before the scan, not after it.
     QTest::newRow("the output's folder removed during the scan") << QStringList { "-o",
         "@/gone/rig.csv" } << int(FolderGone) << 3 << "/gone/rig.csv: No such file or directory";
+    // The older file stays whole, and no temporary file is left beside it.
+    QTest::newRow("the write refused over an older file")
+        << csv << int(FileTooLarge) << 3 << "/rig.csv: File too large";
 }
 
 void TestTollmarkScan::gaps()
@@ -351,7 +362,13 @@ void TestTollmarkScan::gaps()
     QVERIFY(sim.start());
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir("gone"));
-    Run run(arguments.replaceInStrings("@", dir.path()));
+    const QByteArray older = "an older table\n";
+    QFile file(dir.filePath("rig.csv"));
+    QVERIFY(gap != FileTooLarge || (file.open(QIODevice::WriteOnly) && file.write(older) > 0));
+    file.close();
+    // The signal of a file grown past the limit is ignored, so that the write fails instead.
+    Run run(arguments.replaceInStrings("@", dir.path()), QProcessEnvironment::systemEnvironment(),
+        gap == FileTooLarge ? "ulimit -f 1; trap '' XFSZ" : "");
     if (gap == StopInSearch || gap == FolderGone) {
         QVERIFY(sim.waitForRequests(1));
         if (gap == StopInSearch)
@@ -361,11 +378,15 @@ void TestTollmarkScan::gaps()
     }
     QCOMPARE(run.finish(), status);
     QVERIFY2(run.lastErrorLine().contains(says), run.err.constData());
-    QFile file(dir.filePath("rig.csv"));
     const bool written = file.open(QIODevice::ReadOnly);
-    if (gap == StopInSearch || gap == FolderGone) {
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-            gap == StopInSearch ? QStringList("gone") : QStringList());
+    if (gap == StopInSearch || gap == FolderGone || gap == FileTooLarge) {
+        const QStringList left = gap == StopInSearch ? QStringList("gone")
+            : gap == FileTooLarge                    ? QStringList { "gone", "rig.csv" }
+                                                     : QStringList();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            left);
+        QCOMPARE(
+            written ? file.readAll() : QByteArray(), gap == FileTooLarge ? older : QByteArray());
         return;
     }
     // A CSV file starts with the byte order mark; standard output and the label list do not.
