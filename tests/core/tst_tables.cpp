@@ -140,6 +140,11 @@ private slots:
         // A preset whose cabinets are unknown may use any slot.
         ScanResult notRead = result;
         notRead.setUsage(383, {}, ReadState::NotRead);
+        ScanResult notReached = result;
+        notReached.setUsage(383, {}, ReadState::NotReached);
+        QTest::newRow("not reached")
+            << notReached << "No slot is known to be unused: the scan did not reach 1 preset"
+            << false;
         ScanResult both = notRead;
         for (int preset : { 380, 381, 382 })
             both.setUsage(preset, {}, preset == 380 ? ReadState::NotRead : ReadState::NotReached);
