@@ -45,7 +45,7 @@ MainWindow::MainWindow(const QString& scanFile, QWidget* parent)
     ui.setupUi(this);
     baseTitle = windowTitle();
     ui.tableWidget->setItemDelegate(new WholeTextDelegate(ui.tableWidget));
-    applyWindowLook(*ui.menuTollbook, *ui.tableWidget);
+    applyWindowLook(*ui.menuBar, *ui.menuTollbook, *ui.tableWidget);
     connectCommands();
     setUpKeyboard();
     addOutcomeLabel();

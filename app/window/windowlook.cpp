@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPalette>
 #include <QStyleFactory>
 #include <QTableWidget>
@@ -33,9 +34,10 @@ const char kApplicationStyleSheet[]
       "QMenu::item:disabled{ color: #000000;}";
 
 const char kMenuStyleSheet[] = "background-color: #4d4d4d; selection-background-color: #2A82DA;";
-// The application sheet draws a disabled command black on the menu's #4d4d4d (2.5:1); the
-// menu's own sheet, which wins over it, gives that one state a grey of 4.6:1.
-const char kMenuDisabledItem[] = " QMenu::item:disabled { color: #c0c0c0; }";
+// The application sheet draws a disabled command black on the menu's #4d4d4d (2.5:1). The
+// menu bar's sheet, which its menu takes before the application's, gives that one state a
+// grey of 4.6:1; the menu's own sheet is declarations alone and can hold no such rule.
+const char kMenuBarStyleSheet[] = "QMenu::item:disabled { color: #c0c0c0; }";
 
 const char kTableStyleSheet[] = "QTabWidget::tab-bar {alignment: center;} "
                                 "QTabBar::tab:!selected { border-color: #9B9B9B;padding : 10;} "
@@ -64,11 +66,12 @@ QPalette darkPalette()
 }
 } // namespace
 
-void applyWindowLook(QMenu& menu, QTableWidget& table)
+void applyWindowLook(QMenuBar& menuBar, QMenu& menu, QTableWidget& table)
 {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(darkPalette());
     qApp->setStyleSheet(QLatin1String(kApplicationStyleSheet));
-    menu.setStyleSheet(QLatin1String(kMenuStyleSheet) + QLatin1String(kMenuDisabledItem));
+    menuBar.setStyleSheet(QLatin1String(kMenuBarStyleSheet));
+    menu.setStyleSheet(QLatin1String(kMenuStyleSheet));
     table.setStyleSheet(QLatin1String(kTableStyleSheet));
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 class QMenu;
+class QMenuBar;
 class QTableWidget;
 
 // The colour of what was not read, on the dark palette's base.
@@ -11,4 +12,4 @@ extern const char kDimmedTextColour[];
 
 // Installs the style, palette and application style sheet application-wide, and the menu's
 // and table's own sheets on them.
-void applyWindowLook(QMenu& menu, QTableWidget& table);
+void applyWindowLook(QMenuBar& menuBar, QMenu& menu, QTableWidget& table);

@@ -8,9 +8,13 @@
 #include "jsonexport.h"
 #include "mainwindow.h"
 #include "scanoverlay.h"
+#include "scanrecords.h"
 #include "simrequest.h"
 
 #include <QPrinter>
+
+#include <csignal>
+#include <sys/resource.h>
 
 #include <QtTest>
 #include <QtWidgets>
@@ -38,20 +42,23 @@ public:
                 return texts << box->text(), box->reject();
             if (!dialog || !dialog->isVisible())
                 return;
-            count += dialog != seen ? 1 : 0;
+            if (dialog != seen)
+                ++count, captions << dialog->windowTitle();
             seen = dialog;
             if (this->fileName.isEmpty())
                 return dialog->reject();
             if (QWidget* focused = dialog->focusWidget())
                 focused->clearFocus();
             dialog->selectFile(this->fileName);
-            if (dialog->selectedFiles().value(0) == this->fileName)
+            // A name typed without its extension is given one.
+            if (dialog->selectedFiles().value(0).startsWith(this->fileName))
                 static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
         });
         poll.start(10);
     }
     QString fileName;
     int count = 0; // file dialogs
+    QStringList captions; // of the file dialogs
     QStringList texts; // message boxes
     QPointer<QFileDialog> seen;
     QTimer poll;
@@ -226,6 +233,23 @@ QList<int> progressShown(MainWindow& w)
     return values;
 }
 
+// The contrast ratio of two colours as the accessibility guidelines define it, 1 to 21.
+double contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        double sum = 0;
+        const double weights[] = { 0.2126, 0.7152, 0.0722 };
+        const double parts[] = { c.redF(), c.greenF(), c.blueF() };
+        for (int i = 0; i < 3; ++i)
+            sum += weights[i]
+                * (parts[i] <= 0.03928 ? parts[i] / 12.92
+                                       : std::pow((parts[i] + 0.055) / 1.055, 2.4));
+        return sum;
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -235,8 +259,10 @@ private slots:
     void formWithoutDevice()
     {
         MainWindow w;
-        // Nothing scanned, nothing to save, and the window says why.
-        QVERIFY(!w.findChild<QAction*>("actionSave_scan")->isEnabled());
+        // Nothing scanned, nothing to save, export or print, and the window says why.
+        for (const char* name :
+            { "actionSave_scan", "actionExport_as_CSV", "actionExport_as_PDF", "actionPrint" })
+            QVERIFY2(!w.findChild<QAction*>(name)->isEnabled(), name);
         QCOMPARE(textsShown(w.statusBar()), QStringLiteral("No AxeFx found"));
 
         // The next window opens where and as large as this one closed.
@@ -290,12 +316,15 @@ private slots:
             QStringList({ "Asking for\nCab names...\nHit Esc to abort",
                 "Asking for\nPreset names...\nHit Esc to abort",
                 "Polling your AxeFx\nWait for completion\nHit Esc to abort" }));
-        // Each phase climbs to 100; the next starts again from 0.
+        // One bar for the whole scan: it never goes back, and ends full.
         for (int i = 1; i < values.size(); ++i)
-            QVERIFY(
-                values.at(i) > values.at(i - 1) || (values.at(i - 1) == 100 && values.at(i) == 0));
-        QCOMPARE(values.count(0), 2);
+            QVERIFY2(values.at(i) >= values.at(i - 1), qPrintable(QString::number(i)));
         QCOMPARE(values.value(values.size() - 1), 100);
+        const QString outcome = textsShown(w.statusBar());
+        QVERIFY2(QRegularExpression("^Scan complete: 384 presets and 232 cabs read in \\d+ s$")
+                     .match(outcome)
+                     .hasMatch(),
+            qPrintable(outcome));
 
         QCOMPARE(answer.count, 1);
         QCOMPARE(QSettings().value("LastFolder").toString(), dir.path());
@@ -439,8 +468,10 @@ private slots:
         const auto* note = w.findChild<QLabel*>(QStringLiteral("label_UnusedNote"));
         QCOMPARE(note->isVisible() ? note->text() : QString(), unusedNote);
         QCOMPARE(shown(w), QStringList());
-        trigger(w, "actionExport_as_CSV");
-        QCOMPARE(answer.texts, QStringList(unusedNote + "; nothing written."));
+        for (const char* command : { "actionExport_as_CSV", "actionExport_as_PDF", "actionPrint" })
+            trigger(w, command);
+        const QString refused = unusedNote + "; nothing written.";
+        QCOMPARE(answer.texts, QStringList({ refused, refused, refused }));
     }
 
     void closeDuringStartUpSearch()
@@ -525,22 +556,163 @@ private slots:
         QToolTip::hideText();
     }
 
+    void keyboard_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("to"); // the part with the focus after it, or the menu shown
+        const int tab = Qt::Key_Tab, none = Qt::NoModifier, alt = Qt::AltModifier;
+        QTest::newRow("Tab from the table")
+            << "tableWidget" << tab << none << "radioButton_PresetVersCab";
+        QTest::newRow("Shift+Tab from the table")
+            << "tableWidget" << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << "lineEdit_Filter";
+        QTest::newRow("Tab from the filter") << "lineEdit_Filter" << tab << none << "tableWidget";
+        QTest::newRow("Down in the table")
+            << "tableWidget" << int(Qt::Key_Down) << none << "tableWidget";
+        QTest::newRow("Alt+T in the filter")
+            << "lineEdit_Filter" << int(Qt::Key_T) << alt << "menuTollbook";
+        QTest::newRow("Alt+T in the table")
+            << "tableWidget" << int(Qt::Key_T) << alt << "menuTollbook";
+        QTest::newRow("F10 in the view switch")
+            << "radioButton_PresetVersCab" << int(Qt::Key_F10) << none << "menuTollbook";
+        QTest::newRow("Ctrl+F in the table")
+            << "tableWidget" << int(Qt::Key_F) << int(Qt::ControlModifier) << "lineEdit_Filter";
+    }
+
+    // Tab leaves the table, arrows move in it, and the menu opens from the keyboard wherever the
+    // focus is, without typing into the filter.
+    void keyboard()
+    {
+        QFETCH(QString, from);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, to);
+        MainWindow& w = scanned();
+        showView(w, CrossReference::PresetCabs);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* table = w.findChild<QTableWidget*>(QStringLiteral("tableWidget"));
+        table->setCurrentCell(0, 0);
+        auto* start = w.findChild<QWidget*>(from);
+        start->setFocus();
+        QTest::keyClick(start, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QWidget* popup = QApplication::activePopupWidget();
+        const QString now = (popup ? popup : QApplication::focusWidget())->objectName();
+        if (popup)
+            popup->close();
+        QCOMPARE(now, to);
+        QCOMPARE(table->currentRow(), key == Qt::Key_Down ? 1 : 0);
+        QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("lineEdit_Filter"))->text(), QString());
+    }
+
+    void readableColours_data()
+    {
+        QTest::addColumn<QString>("part");
+        QTest::newRow("the filter's placeholder") << "placeholder";
+        QTest::newRow("an entry not read") << "not read";
+        QTest::newRow("a disabled command in the menu") << "disabled";
+    }
+
+    // The colours the window sets, against their background, as drawn: 4.5:1 at least.
+    void readableColours()
+    {
+        QFETCH(QString, part);
+        const QString saved = dir.filePath("gaps.json");
+        QVERIFY(JsonExport(scanWithGaps()).save(saved));
+        MainWindow w(saved);
+        QColor ink, paper;
+        if (part == "placeholder") {
+            const QPalette palette = w.findChild<QLineEdit*>("lineEdit_Filter")->palette();
+            ink = palette.color(QPalette::PlaceholderText), paper = palette.color(QPalette::Base);
+        } else if (part == "not read") {
+            const auto* table = w.findChild<QTableWidget*>(QStringLiteral("tableWidget"));
+            ink = table->item(9, 1)->foreground().color(),
+            paper = table->palette().color(QPalette::Base);
+        } else {
+            auto* menu = w.findChild<QMenu*>("menuTollbook");
+            QAction* action = w.findChild<QAction*>("actionSave_scan");
+            action->setEnabled(false);
+            menu->resize(menu->sizeHint());
+            const QImage item = menu->grab(menu->actionGeometry(action)).toImage();
+            // The commonest colour is the paper; the one furthest from it, the ink.
+            QHash<QRgb, int> counts;
+            for (int y = 0; y < item.height(); ++y)
+                for (int x = 0; x < item.width(); ++x)
+                    ++counts[item.pixel(x, y)];
+            paper = QColor(std::max_element(counts.begin(), counts.end()).key());
+            ink = paper;
+            for (auto c = counts.begin(); c != counts.end(); ++c)
+                ink = contrast(QColor(c.key()), paper) > contrast(ink, paper) ? QColor(c.key())
+                                                                              : ink;
+        }
+        QVERIFY2(contrast(ink, paper) >= 4.5,
+            qPrintable(
+                QString("%1 on %2: %3:1").arg(ink.name(), paper.name()).arg(contrast(ink, paper))));
+    }
+
+    // A row longer than a page goes on over the page break with its key again, and every page
+    // says its number; a report not painted whole is no report written.
+    void reportPages()
+    {
+        ScanResult record = bankResult(SimBank::builtIn(6));
+        for (QList<int>& cabs : record.presetCabs)
+            cabs.removeAll(0), cabs.prepend(0);
+        record.cabPresets = bankexport::usersOf(record);
+        QBuffer closed;
+        QVERIFY(!PdfExport(record, CrossReference::CabPresets).write(closed));
+        const QString saved = dir.filePath("everywhere.json");
+        QVERIFY(JsonExport(record).save(saved));
+        MainWindow w(saved);
+        showView(w, CrossReference::CabPresets);
+        Answers answer(dir.filePath("everywhere.pdf"));
+        trigger(w, "actionExport_as_PDF");
+        QProcess tool;
+        tool.start("pdftotext", { answer.fileName, "-" });
+        const QString text = tool.waitForFinished() ? tool.readAllStandardOutput() : QString();
+        const QStringList pages = text.split('\f', Qt::SkipEmptyParts);
+        QVERIFY2(pages.size() > 2, qPrintable(text));
+        const QString first = bankexport::rows(record, CrossReference::CabPresets).first().key;
+        QVERIFY2(pages.at(1).contains(first + " (continued)"), qPrintable(pages.at(1)));
+        for (int i = 0; i < pages.size(); ++i)
+            QVERIFY2(pages.at(i).contains(QString("\n%1 / %2\n").arg(i + 1).arg(pages.size())),
+                qPrintable(pages.at(i)));
+    }
+
     void commands_data()
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("view");
-        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("fileName"); // as typed; the dialog adds a missing extension
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("message"); // "@": the file's path
         const int presets = CrossReference::PresetCabs, cabs = CrossReference::CabPresets,
                   unused = CrossReference::UnusedCabs;
-        QTest::newRow("Export as CSV, cabs") << "actionExport_as_CSV" << cabs << "cabs.csv";
-        QTest::newRow("Export as CSV, unused") << "actionExport_as_CSV" << unused << "unused.csv";
-        QTest::newRow("Export as PDF, presets")
-            << "actionExport_as_PDF" << presets << "presets.pdf";
-        QTest::newRow("Export as PDF, unused") << "actionExport_as_PDF" << unused << "unused.pdf";
+        QTest::newRow("Export as CSV, cabs") << "actionExport_as_CSV" << cabs << "cabs"
+                                             << "Export \"Cab -> Presets\" as CSV"
+                                             << "";
+        QTest::newRow("Export as CSV, unused") << "actionExport_as_CSV" << unused << "unused.csv"
+                                               << "Export \"Unused user cabs\" as CSV"
+                                               << "";
+        QTest::newRow("Export as PDF, presets") << "actionExport_as_PDF" << presets << "presets"
+                                                << "Export \"Preset -> Cabs\" as PDF"
+                                                << "";
+        QTest::newRow("Export as PDF, unused") << "actionExport_as_PDF" << unused << "unused.pdf"
+                                               << "Export \"Unused user cabs\" as PDF"
+                                               << "";
         // The print dialog's own work is Qt's; what the window prints goes through printReport().
-        QTest::newRow("Print, cabs") << "printReport" << cabs << "printed.pdf";
+        QTest::newRow("Print, cabs") << "printReport" << cabs << "printed.pdf"
+                                     << ""
+                                     << "";
         QTest::newRow("Export as CSV, to a folder since removed")
-            << "actionExport_as_CSV" << cabs << "gone/cabs.csv";
+            << "actionExport_as_CSV" << cabs << "gone/cabs.csv"
+            << "Export \"Cab -> Presets\" as CSV"
+            << "@ was not written: No such file or directory.";
+        QTest::newRow("Export as PDF over an older file, the disk full")
+            << "actionExport_as_PDF" << cabs << "older.pdf"
+            << "Export \"Cab -> Presets\" as PDF"
+            << "@ was not written: File too large. The file of that name is an older one, left "
+               "as it was.";
     }
 
     // Each writes the whole view shown, whatever the filter hides; a saved scan opens as the
@@ -550,14 +722,27 @@ private slots:
         QFETCH(QString, command);
         QFETCH(int, view);
         QFETCH(QString, fileName);
+        QFETCH(QString, caption);
+        QFETCH(QString, message);
         MainWindow& w = scanned();
         showView(w, CrossReference::View(view));
         // The filter hides every row, not the rows written.
         auto* filter = w.findChild<QLineEdit*>(QStringLiteral("lineEdit_Filter"));
         filter->setText("no such cab");
         QCOMPARE(shown(w, false), QStringList());
-        const QString path = dir.filePath(fileName);
+        QString path = dir.filePath(fileName);
         Answers answer(path);
+        // The disk takes no more bytes: the older file must survive whole.
+        const bool full = fileName.startsWith("older");
+        rlimit unlimited {}, limit { 0, RLIM_INFINITY };
+        QFile older(path);
+        QVERIFY(!full || (older.open(QIODevice::WriteOnly) && older.write("older") == 5));
+        older.close();
+        if (full) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            getrlimit(RLIMIT_FSIZE, &unlimited);
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         if (command == "printReport") {
             QPrinter printer(QPrinter::HighResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
@@ -566,19 +751,24 @@ private slots:
         } else {
             trigger(w, qPrintable(command));
         }
+        if (full)
+            setrlimit(RLIMIT_FSIZE, &unlimited);
         filter->clear();
-        if (fileName.startsWith("gone/")) {
-            QCOMPARE(answer.texts,
-                QStringList(QDir::toNativeSeparators(path)
-                    + " was not written: No such file or directory."));
-            return;
+        QCOMPARE(answer.captions.join(""), caption);
+        QCOMPARE(answer.texts.join(""), message.replace("@", QDir::toNativeSeparators(path)));
+        if (full) {
+            QCOMPARE(fileBytes(path), QByteArray("older"));
+            QCOMPARE(QDir(dir.path()).entryList({ "older*" }), QStringList("older.pdf"));
         }
-        QCOMPARE(answer.texts, QStringList());
+        if (!message.isEmpty())
+            return;
 
+        if (QFileInfo(path).suffix().isEmpty())
+            path += command.contains("PDF") ? ".pdf" : ".csv";
         const auto v = CrossReference::View(view);
         const QStringList keys
             = v == CrossReference::UnusedCabs ? bankUnused(bank) : texts(bankRows(bank, v), true);
-        if (fileName.endsWith(".pdf"))
+        if (path.endsWith(".pdf"))
             return checkReport(path, v, keys);
         QString csv = bankCsv(bank, v);
         if (v == CrossReference::UnusedCabs) {
@@ -611,8 +801,10 @@ private slots:
         showView(w, CrossReference::PresetCabs);
         const QString saved = dir.filePath(QStringLiteral("scan.json"));
         if (!QFile::exists(saved)) {
-            Answers answer(saved);
+            // Typed without its extension, which Open scan's filter needs.
+            Answers answer(dir.filePath(QStringLiteral("scan")));
             trigger(w, "actionSave_scan");
+            QCOMPARE(answer.captions, QStringList("Save the whole scan as JSON"));
             QCOMPARE(w.windowTitle(), QStringLiteral("Tollmark 1.2 — scan.json"));
         }
         const QByteArray json = fileBytes(saved);
@@ -670,6 +862,13 @@ private slots:
         QCOMPARE(answer.texts, QStringList());
         QCOMPARE(textsShown(w.statusBar()), "Compared with before.json: 8 entries differ");
         QCOMPARE(shown(w), rows);
+        const auto* table = w.findChild<QTableWidget*>(QStringLiteral("tableWidget"));
+        QVERIFY(table->rowHeight(0) < 2 * table->fontMetrics().height());
+        // A Refresh, which finds no unit here, keeps the record and says the comparison again.
+        w.refresh();
+        QCOMPARE(textsShown(w.statusBar()),
+            "No AxeFx found; the previous scan is shown — Compared with before.json: 8 entries "
+            "differ");
         answer.fileName = dir.filePath("changes.pdf");
         trigger(w, "actionExport_as_PDF");
         checkReport(answer.fileName, CrossReference::Changes,
