@@ -97,7 +97,6 @@ void MainWindow::setUpKeyboard()
     setTabOrder(ui.radioButton_UnusedCabs, ui.radioButton_Changes);
     setTabOrder(ui.radioButton_Changes, ui.lineEdit_Filter);
     setTabOrder(ui.lineEdit_Filter, ui.tableWidget);
-    ui.label->setFocusPolicy(Qt::NoFocus);
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(menuKey, &QShortcut::activated, this,
         [this] { ui.menuBar->setActiveAction(ui.menuTollbook->menuAction()); });

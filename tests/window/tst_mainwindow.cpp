@@ -584,14 +584,18 @@ private slots:
             << "tableWidget" << QKeySequence(Qt::SHIFT | Qt::Key_Backtab) << "lineEdit_Filter";
         QTest::newRow("Alt+T in the filter")
             << "lineEdit_Filter" << QKeySequence(Qt::ALT | Qt::Key_T) << "menuTollbook";
+        QTest::newRow("Down in the table")
+            << "tableWidget" << QKeySequence(Qt::Key_Down) << "tableWidget";
+        QTest::newRow("Alt+A in the table")
+            << "tableWidget" << QKeySequence(Qt::ALT | Qt::Key_A) << "radioButton_CabVersPreset";
         QTest::newRow("F10 in a view switch")
             << "radioButton_CabVersPreset" << QKeySequence(Qt::Key_F10) << "menuTollbook";
         QTest::newRow("Ctrl+F in the table")
             << "tableWidget" << QKeySequence(QKeySequence::Find) << "lineEdit_Filter";
     }
 
-    // Tab leaves the table, and the menu opens from the keyboard wherever the focus is, without
-    // typing into the filter.
+    // Tab leaves the table, arrows move in it, and the menu opens from the keyboard wherever the
+    // focus is, without typing into the filter.
     void keyboard()
     {
         QFETCH(QString, from);
@@ -600,6 +604,8 @@ private slots:
         MainWindow& w = scanned();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* table = w.findChild<QTableWidget*>(QStringLiteral("tableWidget"));
+        table->setCurrentCell(0, 0);
         auto* start = w.findChild<QWidget*>(from);
         start->setFocus();
         QTest::keySequence(start, keys);
@@ -608,6 +614,7 @@ private slots:
         if (popup)
             popup->close();
         QCOMPARE(now, to);
+        QCOMPARE(table->currentRow(), keys == QKeySequence(Qt::Key_Down) ? 1 : 0);
         QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("lineEdit_Filter"))->text(), QString());
     }
 
@@ -644,35 +651,28 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("view");
         QTest::addColumn<QString>("fileName"); // as typed; the dialog adds a missing extension
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("message"); // "@": the file's path
+        // The dialog's caption, then any message, one a line; "@" is the file's path.
+        QTest::addColumn<QString>("says");
         const int presets = CrossReference::PresetCabs, cabs = CrossReference::CabPresets,
                   unused = CrossReference::UnusedCabs;
         QTest::newRow("Export as CSV, cabs") << "actionExport_as_CSV" << cabs << "cabs"
-                                             << "Export \"Cab -> Presets\" as CSV"
-                                             << "";
+                                             << "Export \"Cab -> Presets\" as CSV";
         QTest::newRow("Export as CSV, unused") << "actionExport_as_CSV" << unused << "unused.csv"
-                                               << "Export \"Unused user cabs\" as CSV"
-                                               << "";
+                                               << "Export \"Unused user cabs\" as CSV";
         QTest::newRow("Export as PDF, presets") << "actionExport_as_PDF" << presets << "presets"
-                                                << "Export \"Preset -> Cabs\" as PDF"
-                                                << "";
+                                                << "Export \"Preset -> Cabs\" as PDF";
         QTest::newRow("Export as PDF, unused") << "actionExport_as_PDF" << unused << "unused.pdf"
-                                               << "Export \"Unused user cabs\" as PDF"
-                                               << "";
+                                               << "Export \"Unused user cabs\" as PDF";
         // The print dialog's own work is Qt's; what the window prints goes through printReport().
         QTest::newRow("Print, cabs") << "printReport" << cabs << "printed.pdf"
-                                     << ""
                                      << "";
         QTest::newRow("Export as CSV, to a folder since removed")
             << "actionExport_as_CSV" << cabs << "gone/cabs.csv"
-            << "Export \"Cab -> Presets\" as CSV"
-            << "@ was not written: No such file or directory.";
+            << "Export \"Cab -> Presets\" as CSV\n@ was not written: No such file or directory.";
         QTest::newRow("Export as PDF over an older file, the disk full")
             << "actionExport_as_PDF" << cabs << "older.pdf"
-            << "Export \"Cab -> Presets\" as PDF"
-            << "@ was not written: File too large. The file of that name is an older one, left "
-               "as it was.";
+            << "Export \"Cab -> Presets\" as PDF\n@ was not written: File too large. The file of "
+               "that name is an older one, left as it was.";
     }
 
     // Each writes the whole view shown, whatever the filter hides; a saved scan opens as the
@@ -682,8 +682,7 @@ private slots:
         QFETCH(QString, command);
         QFETCH(int, view);
         QFETCH(QString, fileName);
-        QFETCH(QString, caption);
-        QFETCH(QString, message);
+        QFETCH(QString, says);
         MainWindow& w = scanned();
         showView(w, CrossReference::View(view));
         // The filter hides every row, not the rows written.
@@ -714,13 +713,13 @@ private slots:
         if (full)
             setrlimit(RLIMIT_FSIZE, &unlimited);
         filter->clear();
-        QCOMPARE(answer.captions.join(""), caption);
-        QCOMPARE(answer.texts.join(""), message.replace("@", QDir::toNativeSeparators(path)));
+        QCOMPARE((answer.captions + answer.texts).join('\n'),
+            says.replace("@", QDir::toNativeSeparators(path)));
         if (full) {
             QCOMPARE(fileBytes(path), QByteArray("older"));
             QCOMPARE(QDir(dir.path()).entryList({ "older*" }), QStringList("older.pdf"));
         }
-        if (!message.isEmpty())
+        if (!answer.texts.isEmpty())
             return;
 
         if (QFileInfo(path).suffix().isEmpty())
