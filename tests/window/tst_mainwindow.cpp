@@ -605,6 +605,11 @@ private slots:
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         auto* table = w.findChild<QTableWidget*>(QStringLiteral("tableWidget"));
+        // Another view starts at its top.
+        table->scrollToBottom();
+        showView(w, CrossReference::CabPresets);
+        QCOMPARE(table->verticalScrollBar()->value(), 0);
+        showView(w, CrossReference::PresetCabs);
         table->setCurrentCell(0, 0);
         auto* start = w.findChild<QWidget*>(from);
         start->setFocus();
