@@ -4,6 +4,7 @@
 // or what changed since a saved scan.
 #include "axefx.h"
 #include "axefxlabel.h"
+#include "builddescription.h"
 #include "csvexport.h"
 #include "headlessgui.h"
 #include "jsonexport.h"
@@ -143,10 +144,7 @@ Output csvOutput(
 
 Output pdfOutput(const PdfExport& pdf)
 {
-    return [pdf](QIODevice& device) {
-        pdf.write(device);
-        return true;
-    };
+    return [pdf](QIODevice& device) { return pdf.write(device); };
 }
 
 Output jsonOutput(const QJsonDocument& document)
@@ -307,8 +305,11 @@ int main(int argc, char* argv[])
         __lsan_enable();
 #endif
     }
-    if (options.showHelp) {
-        std::fputs(options.helpText.toUtf8().constData(), stdout);
+    if (options.showHelp || options.showVersion) {
+        const QString text = options.showHelp
+            ? options.helpText
+            : QStringLiteral("tollmark-scan %1\n").arg(tollmarkBuildDescription());
+        std::fputs(text.toUtf8().constData(), stdout);
         return std::fflush(stdout) == 0 ? kComplete : kNotWritable;
     }
     if (options.listPorts)

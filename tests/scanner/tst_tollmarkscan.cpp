@@ -10,6 +10,8 @@
 #include "bankexport.h"
 #include "jsonexport.h"
 
+#include <RtMidi.h>
+
 #include <QtTest>
 
 #include <csignal>
@@ -119,6 +121,13 @@ void TestTollmarkScan::endsBeforeScan_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("says");
     QTest::newRow("help") << QStringList { "--help" } << false << 0 << "--keep-partial";
+    // The build's own releases, the ones loaded at run time and the JACK handling CMake chose.
+    const QString version
+        = QString("tollmark-scan %1\nQt %2, RtMidi %3, JACK handling %4\n")
+              .arg(TOLLMARK_RELEASE, qVersion(), QString::fromStdString(RtMidi::getVersion()),
+                  TOLLMARK_JACK_HANDLING ? "built in" : "not built in");
+    QTest::newRow("version") << QStringList { "--version" } << false << 0
+                             << "^" + QRegularExpression::escape(version) + "$";
     QTest::newRow("unknown view") << QStringList { "--view", "tables" } << true << 64 << "tables";
     QTest::newRow("empty file name") << QStringList { "--output=" } << false << 64 << "empty";
     QTest::newRow("stray argument") << QStringList { "rig.csv" } << false << 64 << "rig.csv";
