@@ -21,6 +21,7 @@ struct ScanOptions {
     bool keepPartial = false;
     bool listPorts = false;
     bool showHelp = false;
+    bool showVersion = false;
     QString helpText;
 
     // Reads the arguments, program name first; false with a one-line reason in error.
