@@ -819,7 +819,7 @@ private slots:
         // A Refresh, which finds no unit here, keeps the record and says the comparison again.
         w.refresh();
         QCOMPARE(textsShown(w.statusBar()),
-            "No AxeFx found; the previous scan is shown — Compared with before.json: 8 entries "
+            "No AxeFx found; the previous scan is shown — Compared with after.json: 8 entries "
             "differ");
         answer.fileName = dir.filePath("changes.pdf");
         trigger(w, "actionExport_as_PDF");
