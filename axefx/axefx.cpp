@@ -582,6 +582,46 @@ bool AxeFX::GetPresetCabs(int preset, QList<int>& out)
     return has1 || has2;
 }
 
+bool AxeFX::GetPresetCabs(int preset, QList<int>& out, QList<int>& x, QList<int>& y)
+{
+    // One setting of a block, read as GetCabsUsed reads it: false when its cabinet or its mode
+    // went unread, which drops the block when it happens in X.
+    const auto readSetting = [this](unsigned short block, bool ySetting, QList<int>& list) {
+        short cab, mode, second;
+        SetXY(block, ySetting);
+        if (!GetParamValue(block, kParamCab, cab))
+            return false;
+        list << cab;
+        if (!GetParamValue(block, kParamCabMode, mode))
+            return false;
+        if (mode >= kDualCabMode && GetParamValue(block, kParamSecondCab, second) && second != cab)
+            list << second;
+        return true;
+    };
+    PC(preset);
+    bool present[2];
+    if (!GetCabsPresent(present[0], present[1]))
+        return false;
+    const int count = CabCount();
+    for (unsigned char which = 0; which < 2; ++which) {
+        const unsigned short block = kFirstCabBlock + which;
+        QList<int> inX, inY;
+        if (!present[which] || !readSetting(block, false, inX))
+            continue;
+        readSetting(block, true, inY);
+        for (const QList<int>* setting : { &inX, &inY }) {
+            for (int c : *setting) {
+                if (c >= count)
+                    continue;
+                (setting == &inX ? x : y) << c;
+                if (which == 0 || !out.contains(c))
+                    out << c;
+            }
+        }
+    }
+    return present[0] || present[1];
+}
+
 bool AxeFX::AskForParameterInfos(unsigned short block, unsigned short param, param_infos* infos)
 {
     ReplyPattern pattern = replyPattern(kFunctionParamInfo, kParamInfoReplyLength);

@@ -74,6 +74,9 @@ public:
     template <typename T> bool GetParamValue(unsigned short block, unsigned short param, T& value);
     bool GetCabsUsed(unsigned char which, QList<int>& list);
     bool GetPresetCabs(int preset, QList<int>& out);
+    // The same, and which of the numbers in out the blocks use in their X settings and which in
+    // their Y settings, each in block order: a cabinet in both settings is in both lists.
+    bool GetPresetCabs(int preset, QList<int>& out, QList<int>& x, QList<int>& y);
     bool AskForParameterInfos(unsigned short block, unsigned short param, param_infos* infos);
     bool AskForParameterStrings(unsigned short block, unsigned short param, QStringList& list);
 

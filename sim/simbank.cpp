@@ -83,6 +83,25 @@ QList<int> SimBank::expectedCabs(int p) const
     return out;
 }
 
+QList<int> SimBank::expectedSideCabs(int p, bool y) const
+{
+    QList<int> out;
+    if (p < 0 || p >= presets.size())
+        return out;
+    const SimPreset& preset = presets.at(p);
+    for (int block = 0; block < 2; ++block) {
+        if (!preset.holdsBlock(quint16(kCabBlock1 + block)))
+            continue;
+        QList<int> list;
+        appendSetting(y ? preset.cabBlocks[block].y : preset.cabBlocks[block].x, list);
+        for (int c : list) {
+            if (c < cabCount())
+                out.append(c);
+        }
+    }
+    return out;
+}
+
 bool SimBank::operator==(const SimBank& o) const
 {
     return model == o.model && displayOffset == o.displayOffset && currentPreset == o.currentPreset

@@ -103,6 +103,9 @@ struct SimBank {
     /// Cabinet numbers a correct scan of preset `p` finds, in scan order (block 1 X, Y, block
     /// 2 without numbers already found), numbers not below cabCount() left out.
     QList<int> expectedCabs(int p) const;
+    /// The cabinets of those that preset `p`'s blocks use in their X settings (or Y settings),
+    /// block by block.
+    QList<int> expectedSideCabs(int p, bool y) const;
 
     bool operator==(const SimBank& o) const;
 };

@@ -44,8 +44,8 @@ JsonExport::JsonExport(const ScanResult& result)
 QJsonDocument JsonExport::document() const
 {
     return QJsonDocument(QJsonObject {
-        { QStringLiteral("format"), QLatin1String(kFormat) },
-        { QStringLiteral("formatVersion"), kFormatVersion },
+        { QLatin1String(kFormatName), QLatin1String(kFormat) },
+        { QLatin1String(kFormatVersionName), kFormatVersion },
         { QStringLiteral("unit"), unit() },
         { QStringLiteral("presets"),
             arrayOf(firstNumbers(result.presetCount()), [this](int p) { return preset(p); }) },
@@ -57,8 +57,8 @@ QJsonDocument JsonExport::document() const
 QJsonDocument JsonExport::unusedDocument(const QList<int>& unusedCabs) const
 {
     return QJsonDocument(QJsonObject {
-        { QStringLiteral("format"), QLatin1String(kFormat) },
-        { QStringLiteral("formatVersion"), kFormatVersion },
+        { QLatin1String(kFormatName), QLatin1String(kFormat) },
+        { QLatin1String(kFormatVersionName), kFormatVersion },
         { QStringLiteral("unit"), unit() },
         { QStringLiteral("unusedCabs"), arrayOf(unusedCabs, [this](int c) { return cab(c); }) },
     });
@@ -70,9 +70,9 @@ QJsonObject JsonExport::unit() const
     QJsonObject unit {
         { QStringLiteral("model"), int(result.model) },
         { QStringLiteral("layout"), large ? QStringLiteral("large") : QStringLiteral("small") },
-        { QStringLiteral("displayOffset"), int(result.displayOffset) },
-        { QStringLiteral("presetCount"), result.presetCount() },
-        { QStringLiteral("cabCount"), result.cabCount() },
+        { QLatin1String(kDisplayOffset), int(result.displayOffset) },
+        { QLatin1String(kPresetCount), result.presetCount() },
+        { QLatin1String(kCabCount), result.cabCount() },
         { QStringLiteral("factoryCabCount"), result.factoryCabCount() },
         { QStringLiteral("presetsScanned"), result.presetsReached() },
         { QStringLiteral("complete"), result.isComplete() },
@@ -80,7 +80,7 @@ QJsonObject JsonExport::unit() const
         { QStringLiteral("notReached"), result.count(ReadState::NotReached) },
     };
     if (result.scannedAt.isValid())
-        unit.insert(QStringLiteral("scanned"), result.scannedAt.toString(Qt::ISODate));
+        unit.insert(QLatin1String(kScanned), result.scannedAt.toString(Qt::ISODate));
     // Written only when false, so records of every earlier scan read the same.
     if (!result.displayOffsetRead)
         unit.insert(QStringLiteral("displayOffsetRead"), false);
@@ -92,8 +92,8 @@ QJsonObject JsonExport::presetRef(int preset) const
     const ReadState state = result.presetNameStates.at(preset);
     return QJsonObject {
         { QStringLiteral("index"), preset },
-        { QStringLiteral("number"), preset + result.displayOffset },
-        { QStringLiteral("name"), state == ReadState::Read ? result.presetNames.at(preset) : "" },
+        { QLatin1String(kNumber), preset + result.displayOffset },
+        { QLatin1String(kName), state == ReadState::Read ? result.presetNames.at(preset) : "" },
         { QStringLiteral("nameState"), stateOf(state) },
     };
 }
@@ -105,6 +105,12 @@ QJsonObject JsonExport::preset(int preset) const
     object.insert(QStringLiteral("cabs"),
         arrayOf(result.presetCabs.at(preset), [this](int c) { return cabRef(c); }));
     object.insert(QStringLiteral("cabsState"), stateOf(result.usageStates.at(preset)));
+    if (result.sidesKept) {
+        object.insert(QLatin1String(kXCabs),
+            arrayOf(result.presetCabsX.value(preset), [this](int c) { return cabRef(c); }));
+        object.insert(QLatin1String(kYCabs),
+            arrayOf(result.presetCabsY.value(preset), [this](int c) { return cabRef(c); }));
+    }
     return object;
 }
 
@@ -112,9 +118,9 @@ QJsonObject JsonExport::cabRef(int cab) const
 {
     const auto number = static_cast<unsigned short>(cab);
     return QJsonObject {
-        { QStringLiteral("number"), cab },
-        { QStringLiteral("label"), result.cabName(number) },
-        { QStringLiteral("name"), result.bareCabName(number) },
+        { QLatin1String(kNumber), cab },
+        { QLatin1String(kLabel), result.cabName(number) },
+        { QLatin1String(kName), result.bareCabName(number) },
         { QStringLiteral("nameState"),
             stateOf(result.cabNameStates.value(number, ReadState::Read)) },
     };

@@ -16,6 +16,20 @@ public:
     // The document's format: a reader knows it by "format" and its version.
     static const char kFormat[];
     static constexpr int kFormatVersion = 1;
+    // Member names that the comparison's document shares with this one.
+    static constexpr char kFormatName[] = "format";
+    static constexpr char kFormatVersionName[] = "formatVersion";
+    static constexpr char kDisplayOffset[] = "displayOffset";
+    static constexpr char kPresetCount[] = "presetCount";
+    static constexpr char kCabCount[] = "cabCount";
+    static constexpr char kScanned[] = "scanned";
+    static constexpr char kNumber[] = "number";
+    static constexpr char kName[] = "name";
+    static constexpr char kLabel[] = "label";
+    // A preset's cabinets in its blocks' X and Y settings; a record saved before these were
+    // written has neither.
+    static constexpr char kXCabs[] = "xCabs";
+    static constexpr char kYCabs[] = "yCabs";
 
     explicit JsonExport(const ScanResult& result);
 

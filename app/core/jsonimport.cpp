@@ -43,6 +43,8 @@ private:
     bool readName(const QJsonObject& o, const QString& path, QString& name, ReadState& state);
     bool readUnit(const QJsonValue& v, ScanResult& result);
     bool readPreset(const QJsonValue& v, int preset, ScanResult& result);
+    bool readCabs(
+        const QJsonValue& v, const QString& path, const ScanResult& result, QList<int>& cabs);
     bool readCab(const QJsonValue& v, int cab, ScanResult& result);
 };
 
@@ -196,21 +198,47 @@ bool ScanReader::readPreset(const QJsonValue& v, int preset, ScanResult& result)
         || !readName(o, path, result.presetNames[preset], result.presetNameStates[preset]))
         return false;
     ReadState usage = ReadState::NotReached;
-    QJsonArray entries;
-    const QString cabsPath = member(path, "cabs");
+    QList<int> cabs, x, y;
     if (!readState(valueOf(o, "cabsState"), member(path, "cabsState"), usage)
-        || !readArray(valueOf(o, "cabs"), cabsPath, entries))
+        || !readCabs(valueOf(o, "cabs"), member(path, "cabs"), result, cabs))
+        return false;
+    const QJsonValue xCabs = valueOf(o, JsonExport::kXCabs);
+    const QJsonValue yCabs = valueOf(o, JsonExport::kYCabs);
+    // A record saved before X and Y were kept: its presets are known by their cabinets alone.
+    if (xCabs.isUndefined() && yCabs.isUndefined()) {
+        result.sidesKept = false;
+        result.setUsage(preset, cabs, usage);
+        return true;
+    }
+    if (!readCabs(xCabs, member(path, JsonExport::kXCabs), result, x)
+        || !readCabs(yCabs, member(path, JsonExport::kYCabs), result, y))
+        return false;
+    for (const QList<int>* setting : { &x, &y }) {
+        for (int cab : *setting) {
+            if (!cabs.contains(cab))
+                return fail(member(path, setting == &x ? JsonExport::kXCabs : JsonExport::kYCabs),
+                    QStringLiteral("cab %1 is not among the preset's \"cabs\"").arg(cab));
+        }
+    }
+    result.setUsage(preset, cabs, x, y, usage);
+    return true;
+}
+
+bool ScanReader::readCabs(
+    const QJsonValue& v, const QString& path, const ScanResult& result, QList<int>& cabs)
+{
+    QJsonArray entries;
+    if (!readArray(v, path, entries))
         return false;
     if (entries.size() > kMaxCabsPerPreset)
-        return fail(cabsPath,
+        return fail(path,
             QStringLiteral("at most %1 entries, found %2")
                 .arg(kMaxCabsPerPreset)
                 .arg(entries.size()));
-    QList<int> cabs;
     for (int i = 0; i < entries.size(); ++i) {
         QJsonObject entry;
         int cab = 0;
-        const QString entryPath = indexed(cabsPath, i);
+        const QString entryPath = indexed(path, i);
         // A number read as negative is kept as the unit gave it; one past the layout names
         // a slot the unit does not have.
         if (!readObject(entries.at(i), entryPath, entry)
@@ -219,7 +247,6 @@ bool ScanReader::readPreset(const QJsonValue& v, int preset, ScanResult& result)
             return false;
         cabs.append(cab);
     }
-    result.setUsage(preset, cabs, usage);
     return true;
 }
 

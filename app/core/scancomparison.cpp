@@ -2,13 +2,12 @@
 #include "scancomparison.h"
 
 #include "axefxlabel.h"
-#include "axefxmessage.h"
+#include "jsonexport.h"
 #include "scanresult.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QSet>
-
-#include <algorithm>
 
 namespace {
 
@@ -36,19 +35,44 @@ QList<int> distinct(const QList<int>& cabs)
     return once;
 }
 
-QList<int> without(const QList<int>& cabs, const QList<int>& others)
+bool inRange(const ScanResult& record, int cab)
 {
-    QList<int> left;
-    for (int cab : distinct(cabs)) {
-        if (!others.contains(cab))
-            left.append(cab);
-    }
-    return left;
+    return cab >= 0 && cab < record.cabCount();
 }
 
-QString presetRange(int first, int last, int offset)
+// What a preset sounds like through a cabinet: a factory cabinet by its number and name, a
+// user slot by the IR's name wherever it sits, so that a preset that followed its IR to another
+// slot sounds the same. An empty or unread slot, and a number outside the slots, by number.
+QString soundOf(const ScanResult& record, int cab)
 {
-    return QStringLiteral("presets %1 to %2").arg(first + offset).arg(last + offset);
+    if (!inRange(record, cab))
+        return QStringLiteral("#%1").arg(cab);
+    const bool named = record.cabNameStates.at(cab) == ReadState::Read;
+    const QString& name = record.cabNames.at(cab);
+    const int factory = record.factoryCabCount();
+    if (cab < factory)
+        return QStringLiteral("F%1").arg(cab) + (named ? QLatin1Char(':') + name : QString());
+    return named && !name.isEmpty() ? QStringLiteral("U:") + name
+                                    : QStringLiteral("U#%1").arg(cab - factory);
+}
+
+// The labels joined with " + ", "none" for no cabinet.
+template <typename Label> QString labelList(const QList<int>& cabs, Label label)
+{
+    QStringList labels;
+    for (int cab : distinct(cabs))
+        labels << label(cab);
+    return labels.isEmpty() ? QStringLiteral("none") : labels.join(QStringLiteral(" + "));
+}
+
+QSet<QString> keysOf(const QList<int>& cabs, const QHash<int, QString>& keys)
+{
+    QSet<QString> set;
+    for (int cab : cabs) {
+        if (keys.contains(cab))
+            set.insert(keys.value(cab));
+    }
+    return set;
 }
 
 const char* whatName(ScanComparison::NotCompared::What what)
@@ -70,149 +94,208 @@ const char* whatName(ScanComparison::NotCompared::What what)
 
 ScanComparison::ScanComparison(const ScanResult& older, const ScanResult& newer)
 {
-    const auto describe = [](const ScanResult& record, Side& side) {
-        side.scanned = record.scannedAt;
-        side.model = record.model;
-        side.displayOffset = record.displayOffset;
-        side.presets = record.presetCount();
-        side.cabs = record.cabCount();
-        for (int cab = 0; cab < record.cabCount(); ++cab)
-            side.cabLabels << record.cabName(static_cast<unsigned short>(cab));
-    };
     describe(older, olderSide);
     describe(newer, newerSide);
-    for (int preset = 0; preset < newer.presetCount(); ++preset) {
-        newerPresetNames << newer.presetName(preset);
-        newerPresetNameRead << (newer.presetNameStates.at(preset) == ReadState::Read);
-    }
+    matchSlots(older, newer);
     noteLayouts(older, newer);
-    compareCabs(older, newer, std::min(older.cabCount(), newer.cabCount()));
-    const int presets = std::min(older.presetCount(), newer.presetCount());
-    comparePresets(older, newer, presets);
-    findTouched(newer, presets);
+    compareCabs(older, newer);
+    const int both = std::min(older.presetCount(), newer.presetCount());
+    for (int preset = 0; preset < both; ++preset)
+        comparePreset(older, newer, preset);
+    listPresetsOfOne(newer, both, addedPresets);
+    listPresetsOfOne(older, both, removedPresets);
+}
+
+void ScanComparison::describe(const ScanResult& record, Side& side)
+{
+    side.scanned = record.scannedAt;
+    side.model = record.model;
+    side.displayOffset = record.displayOffset;
+    side.presets = record.presetCount();
+    side.cabs = record.cabCount();
+    for (int cab = 0; cab < record.cabCount(); ++cab)
+        side.cabLabels << record.cabName(static_cast<unsigned short>(cab));
+    for (int preset = 0; preset < record.presetCount(); ++preset) {
+        side.presetNames << record.presetName(preset);
+        side.presetNameRead << (record.presetNameStates.at(preset) == ReadState::Read);
+    }
+}
+
+// Factory cabinets pair by their number, user slots by their number among the user slots.
+void ScanComparison::matchSlots(const ScanResult& older, const ScanResult& newer)
+{
+    newerOf.fill(-1, older.cabCount());
+    olderOf.fill(-1, newer.cabCount());
+    const int olderFactory = older.factoryCabCount();
+    const int newerFactory = newer.factoryCabCount();
+    for (int cab = 0; cab < older.cabCount(); ++cab) {
+        const int other = cab < olderFactory ? cab : newerFactory + cab - olderFactory;
+        const bool exists = cab < olderFactory ? other < newerFactory : other < newer.cabCount();
+        if (exists) {
+            newerOf[cab] = other;
+            olderOf[other] = cab;
+        }
+    }
 }
 
 void ScanComparison::noteLayouts(const ScanResult& older, const ScanResult& newer)
 {
-    layoutDiffers = older.presetCount() != newer.presetCount()
-        || older.cabCount() != newer.cabCount()
-        || older.factoryCabCount() != newer.factoryCabCount();
-    if (layoutDiffers) {
-        noteLines << QStringLiteral("The scans have different layouts (%1 presets and %2 cabs, "
-                                    "then %3 presets and %4 cabs): presets are compared by "
-                                    "index and cabs by number")
+    if (older.presetCount() != newer.presetCount() || older.cabCount() != newer.cabCount()
+        || older.factoryCabCount() != newer.factoryCabCount())
+        noteLines << QStringLiteral("The scans are of different layouts (%1 presets and %2 cabs, "
+                                    "then %3 presets and %4 cabs): factory cabs are compared by "
+                                    "F number, user slots by U number and presets by index; "
+                                    "what only one of them has is listed as added or removed")
                          .arg(older.presetCount())
                          .arg(older.cabCount())
                          .arg(newer.presetCount())
                          .arg(newer.cabCount());
-    }
-    for (const ScanResult* record : { &older, &newer }) {
-        const ScanResult& other = record == &older ? newer : older;
-        QStringList extra;
-        if (record->presetCount() > other.presetCount())
-            extra << presetRange(
-                other.presetCount(), record->presetCount() - 1, record->displayOffset);
-        if (record->cabCount() > other.cabCount()) {
-            const auto label = [&](int cab) {
-                return axefx::cabLabel(static_cast<unsigned short>(cab), record->model);
-            };
-            extra << QStringLiteral("cabs %1 to %2")
-                         .arg(label(other.cabCount()), label(record->cabCount() - 1));
-        }
-        if (!extra.isEmpty())
-            noteLines << QStringLiteral("Only in the %1 scan, not compared: %2")
-                             .arg(record == &older ? QStringLiteral("older")
-                                                   : QStringLiteral("newer"),
-                                 extra.join(QStringLiteral(" and ")));
-    }
     if (older.displayOffset != newer.displayOffset)
         noteLines << QStringLiteral("The scans number presets from %1 and from %2: presets are "
                                     "compared by index and numbered as in the newer scan")
                          .arg(older.displayOffset)
                          .arg(newer.displayOffset);
+    for (const ScanResult* record : { &older, &newer }) {
+        if (!record->sidesKept)
+            noteLines << QStringLiteral("The %1 scan was saved without the X and Y of the "
+                                        "presets' cabs: presets are compared by the cabs they "
+                                        "use, not by X and Y")
+                             .arg(record == &older ? QStringLiteral("older")
+                                                   : QStringLiteral("newer"));
+    }
 }
 
-void ScanComparison::compareCabs(const ScanResult& older, const ScanResult& newer, int count)
+void ScanComparison::compareCabs(const ScanResult& older, const ScanResult& newer)
 {
-    sameName.fill(false, newer.cabCount());
-    for (int cab = 0; cab < count; ++cab) {
-        const ReadState before = older.cabNameStates.at(cab);
+    nameKnown.fill(false, newer.cabCount());
+    for (int cab = 0; cab < newer.cabCount(); ++cab) {
         const ReadState after = newer.cabNameStates.at(cab);
-        if (before != ReadState::Read || after != ReadState::Read)
+        const int was = olderOf.at(cab);
+        if (was < 0) {
+            nameKnown[cab] = after == ReadState::Read;
+            if (nameKnown.at(cab) && !newer.cabNames.at(cab).isEmpty())
+                slotList.append({ cab, SlotAdded, QString(), newer.cabNames.at(cab) });
+            continue;
+        }
+        const ReadState before = older.cabNameStates.at(was);
+        if (before != ReadState::Read || after != ReadState::Read) {
             unknown.append({ NotCompared::CabName, cab,
                 QStringLiteral("name ") + stateReason(before, after) });
-        else if (older.cabNames.at(cab) != newer.cabNames.at(cab))
-            slotList.append({ cab, older.cabNames.at(cab), newer.cabNames.at(cab) });
-        else
-            sameName[cab] = true;
-    }
-}
-
-void ScanComparison::comparePresets(const ScanResult& older, const ScanResult& newer, int count)
-{
-    for (int preset = 0; preset < count; ++preset) {
-        ReadState before = older.presetNameStates.at(preset);
-        ReadState after = newer.presetNameStates.at(preset);
-        if (before != ReadState::Read || after != ReadState::Read)
-            unknown.append({ NotCompared::PresetName, preset,
-                QStringLiteral("name ") + stateReason(before, after) });
-        else if (older.presetNames.at(preset) != newer.presetNames.at(preset))
-            renames.append({ preset, older.presetNames.at(preset), newer.presetNames.at(preset) });
-
-        before = older.usageStates.at(preset);
-        after = newer.usageStates.at(preset);
-        const QList<int>& was = older.presetCabs.at(preset);
-        const QList<int>& now = newer.presetCabs.at(preset);
-        if (before != ReadState::Read || after != ReadState::Read)
-            unknown.append({ NotCompared::PresetCabs, preset,
-                QStringLiteral("cabs ") + stateReason(before, after) });
-        else if (!without(now, was).isEmpty() || !without(was, now).isEmpty())
-            cabChanges.append({ preset, without(now, was), without(was, now) });
-    }
-}
-
-// A slot whose name is unknown in either scan may have changed: a preset that uses one is
-// neither touched nor untouched, unless a slot known to have changed touches it.
-void ScanComparison::findTouched(const ScanResult& newer, int count)
-{
-    QList<int> changed;
-    for (const SlotChange& change : slotList)
-        changed.append(change.cab);
-    for (int preset = 0; preset < count; ++preset) {
-        if (newer.usageStates.at(preset) != ReadState::Read)
             continue;
-        QList<int> uses, unsure;
-        for (int cab : distinct(newer.presetCabs.at(preset))) {
-            if (cab < 0 || cab >= newer.cabCount())
-                continue;
-            if (changed.contains(cab))
-                uses.append(cab);
-            else if (!sameName.at(cab))
-                unsure.append(cab);
         }
-        if (!uses.isEmpty()) {
-            touched.append({ preset, uses });
-        } else if (!unsure.isEmpty()) {
-            QStringList labels;
-            for (int cab : unsure)
-                labels << newerSide.cabLabels.at(cab);
-            unknown.append({ NotCompared::SlotsUsed, preset,
-                QStringLiteral("uses %1, whose name was not compared")
-                    .arg(labels.join(QStringLiteral(", "))) });
-        }
+        nameKnown[cab] = true;
+        if (older.cabNames.at(was) != newer.cabNames.at(cab))
+            slotList.append({ cab, NameChanged, older.cabNames.at(was), newer.cabNames.at(cab) });
+    }
+    for (int cab = 0; cab < older.cabCount(); ++cab) {
+        if (newerOf.at(cab) < 0 && older.cabNameStates.at(cab) == ReadState::Read
+            && !older.cabNames.at(cab).isEmpty())
+            slotList.append({ cab, SlotRemoved, older.cabNames.at(cab), QString() });
+    }
+}
+
+void ScanComparison::comparePreset(const ScanResult& older, const ScanResult& newer, int preset)
+{
+    PresetChange change;
+    change.preset = preset;
+    ReadState before = older.presetNameStates.at(preset);
+    ReadState after = newer.presetNameStates.at(preset);
+    if (before != ReadState::Read || after != ReadState::Read) {
+        unknown.append({ NotCompared::PresetName, preset,
+            QStringLiteral("name ") + stateReason(before, after) });
+    } else if (older.presetNames.at(preset) != newer.presetNames.at(preset)) {
+        change.renamed = true;
+        change.oldName = older.presetNames.at(preset);
+    }
+    before = older.usageStates.at(preset);
+    after = newer.usageStates.at(preset);
+    if (before != ReadState::Read || after != ReadState::Read)
+        unknown.append({ NotCompared::PresetCabs, preset,
+            QStringLiteral("cabs ") + stateReason(before, after) });
+    else
+        compareUsage(older, newer, preset, change);
+    if (change.ownChange() || !change.touched.isEmpty())
+        presetChanges.append(change);
+}
+
+// The cabinets are matched by their sound first; of those left, a slot used in both scans
+// whose name changed touches the preset, and the rest were added or removed.
+void ScanComparison::compareUsage(
+    const ScanResult& older, const ScanResult& newer, int preset, PresetChange& change)
+{
+    const QList<int> was = distinct(older.presetCabs.at(preset));
+    const QList<int> now = distinct(newer.presetCabs.at(preset));
+    QHash<int, QString> oldKeys, newKeys;
+    for (int cab : was)
+        oldKeys.insert(cab, soundOf(older, cab));
+    for (int cab : now)
+        newKeys.insert(cab, soundOf(newer, cab));
+    const QSet<QString> oldSounds = keysOf(was, oldKeys);
+    const QSet<QString> newSounds = keysOf(now, newKeys);
+    QList<int> unsure;
+    for (int cab : now) {
+        if (inRange(newer, cab) && !nameKnown.at(cab))
+            unsure.append(cab);
+        if (!oldSounds.contains(newKeys.value(cab)))
+            change.added.append(cab);
+    }
+    for (int cab : was) {
+        if (!newSounds.contains(oldKeys.value(cab)))
+            change.removed.append(cab);
+    }
+    for (int cab : QList<int>(change.added)) {
+        const int slot = inRange(newer, cab) ? olderOf.at(cab) : -1;
+        if (slot < 0 || !change.removed.contains(slot))
+            continue;
+        // The same slot in both scans with another IR in it, or with one not known.
+        if (nameKnown.at(cab))
+            change.touched.append(cab);
+        change.added.removeOne(cab);
+        change.removed.removeOne(slot);
+        oldKeys[slot] = newKeys[cab] = QStringLiteral("slot %1").arg(cab);
+    }
+    for (int cab : change.added)
+        newKeys.remove(cab);
+    for (int cab : change.removed)
+        oldKeys.remove(cab);
+    if (change.touched.isEmpty() && !unsure.isEmpty()) {
+        QStringList labels;
+        for (int cab : unsure)
+            labels << newerSide.cabLabels.at(cab);
+        unknown.append({ NotCompared::SlotsUsed, preset,
+            QStringLiteral("uses %1, whose name was not compared")
+                .arg(labels.join(QStringLiteral(", "))) });
+    }
+    if (!older.sidesKept || !newer.sidesKept)
+        return;
+    change.oldX = older.presetCabsX.value(preset);
+    change.oldY = older.presetCabsY.value(preset);
+    change.newX = newer.presetCabsX.value(preset);
+    change.newY = newer.presetCabsY.value(preset);
+    const QSet<QString> oldX = keysOf(change.oldX, oldKeys), oldY = keysOf(change.oldY, oldKeys);
+    const QSet<QString> newX = keysOf(change.newX, newKeys), newY = keysOf(change.newY, newKeys);
+    change.xChanged = oldX != newX;
+    change.yChanged = oldY != newY;
+    change.exchanged = change.xChanged && oldX == newY && oldY == newX;
+}
+
+// A preset only one scan has is listed when there is something in it: a name or a cabinet.
+void ScanComparison::listPresetsOfOne(const ScanResult& record, int from, QList<int>& list)
+{
+    for (int preset = from; preset < record.presetCount(); ++preset) {
+        const bool named = record.presetNameStates.at(preset) == ReadState::Read
+            && !record.presetNames.at(preset).isEmpty();
+        const bool uses = record.usageStates.at(preset) == ReadState::Read
+            && !record.presetCabs.at(preset).isEmpty();
+        if (named || uses)
+            list.append(preset);
     }
 }
 
 int ScanComparison::differingEntries() const
 {
-    QSet<int> presets;
-    for (const PresetRename& rename : renames)
-        presets.insert(rename.preset);
-    for (const CabsChange& change : cabChanges)
-        presets.insert(change.preset);
-    for (const Touched& preset : touched)
-        presets.insert(preset.preset);
-    return int(slotList.size() + presets.size());
+    return int(
+        slotList.size() + presetChanges.size() + addedPresets.size() + removedPresets.size());
 }
 
 QString ScanComparison::summary() const
@@ -229,40 +312,66 @@ QString ScanComparison::summary() const
     return text;
 }
 
-QString ScanComparison::presetKey(int preset) const
+QStringList ScanComparison::presetEntries(const PresetChange& change) const
 {
-    return QString::number(preset + newerSide.displayOffset) + QLatin1Char(' ')
-        + newerPresetNames.at(preset);
+    const auto older = [this](int cab) { return olderSide.label(cab); };
+    const auto newer = [this](int cab) { return newerSide.label(cab); };
+    QStringList entries;
+    if (!change.ownChange()) {
+        for (int cab : change.touched)
+            entries << QStringLiteral("uses changed ") + newer(cab);
+        return entries;
+    }
+    if (change.renamed)
+        entries << QStringLiteral("renamed from ") + change.oldName;
+    for (int cab : change.added)
+        entries << QStringLiteral("added ") + newer(cab);
+    for (int cab : change.removed)
+        entries << QStringLiteral("removed ") + older(cab);
+    if (change.exchanged) {
+        entries << QStringLiteral("X and Y exchanged");
+        return entries;
+    }
+    if (change.xChanged)
+        entries << QStringLiteral("X was %1 now %2")
+                       .arg(labelList(change.oldX, older), labelList(change.newX, newer));
+    if (change.yChanged)
+        entries << QStringLiteral("Y was %1 now %2")
+                       .arg(labelList(change.oldY, older), labelList(change.newY, newer));
+    return entries;
 }
 
 QVector<CrossReference::Row> ScanComparison::rows() const
 {
     QVector<CrossReference::Row> rows;
+    for (const SlotChange& change : slotList) {
+        if (change.kind == SlotRemoved)
+            rows.append(
+                { olderSide.cabLabels.at(change.cab), { QStringLiteral("removed") }, false });
+        else
+            rows.append({ newerSide.cabLabels.at(change.cab),
+                { change.kind == SlotAdded
+                        ? QStringLiteral("added")
+                        : QStringLiteral("was ") + olderSide.cabLabels.at(olderOf.at(change.cab)) },
+                false });
+    }
     const auto presetRow = [&](int preset, const QStringList& entries) {
-        rows.append({ presetKey(preset), entries, !newerPresetNameRead.at(preset) });
+        rows.append({ newerSide.presetKey(preset), entries, !newerSide.presetNameRead.at(preset) });
     };
-    for (const SlotChange& change : slotList)
-        rows.append({ newerSide.cabLabels.at(change.cab),
-            { QStringLiteral("was ") + olderSide.cabLabels.at(change.cab) }, false });
-    for (const Touched& preset : touched) {
-        QStringList entries;
-        for (int cab : preset.cabs)
-            entries << QStringLiteral("uses changed ") + newerSide.cabLabels.at(cab);
-        presetRow(preset.preset, entries);
+    for (bool own : { false, true }) {
+        for (const PresetChange& change : presetChanges) {
+            if (change.ownChange() == own)
+                presetRow(change.preset, presetEntries(change));
+        }
     }
-    for (const PresetRename& rename : renames)
-        presetRow(rename.preset, { QStringLiteral("renamed from ") + rename.oldName });
-    for (const CabsChange& change : cabChanges) {
-        QStringList entries;
-        for (int cab : change.added)
-            entries << QStringLiteral("added ") + newerSide.label(cab);
-        for (int cab : change.removed)
-            entries << QStringLiteral("removed ") + olderSide.label(cab);
-        presetRow(change.preset, entries);
-    }
+    for (int preset : addedPresets)
+        presetRow(preset, { QStringLiteral("added") });
+    for (int preset : removedPresets)
+        rows.append({ olderSide.presetKey(preset), { QStringLiteral("removed") },
+            !olderSide.presetNameRead.at(preset) });
     for (const NotCompared& entry : unknown) {
         const QString key = entry.what == NotCompared::CabName ? newerSide.cabLabels.at(entry.index)
-                                                               : presetKey(entry.index);
+                                                               : newerSide.presetKey(entry.index);
         rows.append({ key, { QStringLiteral("not compared: ") + entry.reason }, true });
     }
     return rows;
@@ -276,13 +385,20 @@ QString ScanComparison::Side::label(int cab) const
         : axefx::cabLabel(static_cast<unsigned short>(cab), model) + QStringLiteral("()");
 }
 
+QString ScanComparison::Side::presetKey(int preset) const
+{
+    const QString number = QString::number(preset + displayOffset);
+    const QString& name = presetNames.at(preset);
+    return name.isEmpty() ? number : number + QLatin1Char(' ') + name;
+}
+
 QJsonObject ScanComparison::side(bool newer) const
 {
     const Side& s = newer ? newerSide : olderSide;
-    QJsonObject object { { "displayOffset", s.displayOffset }, { "presetCount", s.presets },
-        { "cabCount", s.cabs } };
+    QJsonObject object { { JsonExport::kDisplayOffset, s.displayOffset },
+        { JsonExport::kPresetCount, s.presets }, { JsonExport::kCabCount, s.cabs } };
     if (s.scanned.isValid())
-        object.insert("scanned", s.scanned.toString(Qt::ISODate));
+        object.insert(JsonExport::kScanned, s.scanned.toString(Qt::ISODate));
     return object;
 }
 
@@ -294,44 +410,72 @@ QJsonDocument ScanComparison::document() const
             list.append(side.label(cab));
         return list;
     };
-    const auto preset = [&](int index) {
-        return QJsonObject { { "preset", index }, { "number", index + newerSide.displayOffset },
-            { "name", newerPresetNames.at(index) } };
+    const auto preset = [](int index, const Side& side) {
+        return QJsonObject { { "preset", index },
+            { JsonExport::kNumber, index + side.displayOffset },
+            { JsonExport::kName, side.presetNames.at(index) } };
     };
-    QJsonArray slotArray, touchedArray, renamedArray, cabsArray, unknownArray;
-    for (const SlotChange& change : slotList)
-        slotArray.append(QJsonObject { { "cab", change.cab },
-            { "label", axefx::cabLabel(static_cast<unsigned short>(change.cab), newerSide.model) },
-            { "oldName", change.oldName }, { "newName", change.newName } });
-    for (const Touched& entry : touched) {
-        QJsonObject object = preset(entry.preset);
-        object.insert("changedCabs", labels(entry.cabs, newerSide));
-        touchedArray.append(object);
+    const auto slot = [](int cab, const Side& side) {
+        return QJsonObject { { "cab", cab }, { JsonExport::kLabel, side.cabLabels.at(cab) } };
+    };
+    QJsonArray slotArray, addedSlots, removedSlots, touchedArray, renamedArray, cabsArray,
+        addedArray, removedArray, unknownArray;
+    for (const SlotChange& change : slotList) {
+        if (change.kind == SlotAdded) {
+            addedSlots.append(slot(change.cab, newerSide));
+        } else if (change.kind == SlotRemoved) {
+            removedSlots.append(slot(change.cab, olderSide));
+        } else {
+            slotArray.append(QJsonObject { { "cab", change.cab },
+                { JsonExport::kLabel,
+                    axefx::cabLabel(static_cast<unsigned short>(change.cab), newerSide.model) },
+                { "oldName", change.oldName }, { "newName", change.newName } });
+        }
     }
-    for (const PresetRename& rename : renames) {
-        QJsonObject object = preset(rename.preset);
-        object.insert("oldName", rename.oldName);
-        renamedArray.append(object);
-    }
-    for (const CabsChange& change : cabChanges) {
-        QJsonObject object = preset(change.preset);
+    for (const PresetChange& change : presetChanges) {
+        if (!change.ownChange()) {
+            QJsonObject object = preset(change.preset, newerSide);
+            object.insert("changedCabs", labels(change.touched, newerSide));
+            touchedArray.append(object);
+            continue;
+        }
+        if (change.renamed) {
+            QJsonObject object = preset(change.preset, newerSide);
+            object.insert("oldName", change.oldName);
+            renamedArray.append(object);
+        }
+        if (change.added.isEmpty() && change.removed.isEmpty() && !change.xChanged
+            && !change.yChanged)
+            continue;
+        QJsonObject object = preset(change.preset, newerSide);
         object.insert("added", labels(change.added, newerSide));
         object.insert("removed", labels(change.removed, olderSide));
+        if (change.xChanged || change.yChanged)
+            object.insert("xy",
+                QJsonObject { { "exchanged", change.exchanged },
+                    { "xBefore", labels(distinct(change.oldX), olderSide) },
+                    { "yBefore", labels(distinct(change.oldY), olderSide) },
+                    { "xAfter", labels(distinct(change.newX), newerSide) },
+                    { "yAfter", labels(distinct(change.newY), newerSide) } });
         cabsArray.append(object);
     }
+    for (int index : addedPresets)
+        addedArray.append(preset(index, newerSide));
+    for (int index : removedPresets)
+        removedArray.append(preset(index, olderSide));
     for (const NotCompared& entry : unknown) {
-        QJsonObject object = entry.what == NotCompared::CabName
-            ? QJsonObject { { "cab", entry.index },
-                  { "label", newerSide.cabLabels.at(entry.index) } }
-            : preset(entry.index);
+        QJsonObject object = entry.what == NotCompared::CabName ? slot(entry.index, newerSide)
+                                                                : preset(entry.index, newerSide);
         object.insert("what", whatName(entry.what));
         object.insert("reason", entry.reason);
         unknownArray.append(object);
     }
-    return QJsonDocument(QJsonObject { { "format", "tollmark-comparison" }, { "formatVersion", 1 },
-        { "older", side(false) }, { "newer", side(true) }, { "differs", differs() },
-        { "differingEntries", differingEntries() },
+    return QJsonDocument(QJsonObject { { JsonExport::kFormatName, "tollmark-comparison" },
+        { JsonExport::kFormatVersionName, 1 }, { "older", side(false) }, { "newer", side(true) },
+        { "differs", differs() }, { "differingEntries", differingEntries() },
         { "notes", QJsonArray::fromStringList(noteLines) }, { "slots", slotArray },
+        { "addedSlots", addedSlots }, { "removedSlots", removedSlots },
         { "touchedPresets", touchedArray }, { "renamedPresets", renamedArray },
-        { "changedCabs", cabsArray }, { "notCompared", unknownArray } });
+        { "changedCabs", cabsArray }, { "addedPresets", addedArray },
+        { "removedPresets", removedArray }, { "notCompared", unknownArray } });
 }

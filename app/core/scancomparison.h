@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
-// What changed from an older scan record to a newer one: cabinet slots renamed or replaced,
-// presets renamed, cabinets a preset gained or lost, and the presets a changed slot touches
-// although nothing in them changed. What either scan did not read is never called changed or
-// unchanged: it is listed as not compared, with the reason.
+// What changed from an older scan record to a newer one, as an owner means it: cabinet slots
+// renamed, replaced, filled or emptied, presets renamed, cabinets a preset gained or lost or
+// moved between its X and Y settings, and the presets a changed slot touches although nothing
+// in them changed. A preset whose IRs moved to other slots with it sounds the same and is not
+// listed. What either scan did not read is never called changed or unchanged: it is listed as
+// not compared, with the reason.
 #pragma once
 
 #include "crossreference.h"
@@ -26,70 +28,40 @@ public:
         QString reason;
     };
 
-    // Entries are matched by preset index and cabinet number, whatever the layouts and
-    // display offsets of the two records.
+    // Factory cabs are matched by their factory number, user slots by their U number and
+    // presets by index, whatever the layouts and display offsets of the two records; what
+    // only one of them has is listed as added or removed.
     ScanComparison(const ScanResult& older, const ScanResult& newer);
 
     // What either record did not read, in the order of the rows.
     QList<NotCompared> notCompared() const { return unknown; }
 
-    // What the reader must know to read the rows: different layouts or display offsets.
+    // What the reader must know to read the rows: different layouts or display offsets, a
+    // record saved without X and Y.
     QStringList notes() const { return noteLines; }
-    // Presets and slots with at least one change.
+    // Slots and presets with at least one change: one each, however many it has.
     int differingEntries() const;
-    // Some entry or the layout differs.
-    bool differs() const { return layoutDiffers || differingEntries() > 0; }
+    bool differs() const { return differingEntries() > 0; }
     // "2 entries differ, 1 not compared", "No entry differs".
     QString summary() const;
 
-    // The rows of the view "Changes": changed slots, the presets they touch, renamed presets,
-    // changed cabinets, then what was not compared.
+    // The rows of the view "Changes": changed slots, the presets they touch, the presets with
+    // changes of their own, presets only in one scan, then what was not compared.
     QVector<CrossReference::Row> rows() const;
-    // {"format", "formatVersion", "older", "newer", "notes", "slots", "touchedPresets",
-    // "renamedPresets", "changedCabs", "notCompared"}.
+    // {"format", "formatVersion", "older", "newer", "notes", "slots", "addedSlots",
+    // "removedSlots", "touchedPresets", "renamedPresets", "changedCabs", "addedPresets",
+    // "removedPresets", "notCompared"}.
     QJsonDocument document() const;
 
     QDateTime olderScannedAt() const { return olderSide.scanned; }
 
 private:
-    struct SlotChange {
-        int cab;
-        QString oldName;
-        QString newName;
-    };
-    struct PresetRename {
-        int preset;
-        QString oldName;
-        QString newName;
-    };
-    struct CabsChange {
-        int preset;
-        QList<int> added;
-        QList<int> removed;
-    };
-    // A preset that uses, in the newer scan, slots whose name changed.
-    struct Touched {
-        int preset;
-        QList<int> cabs;
-    };
-    void compareCabs(const ScanResult& older, const ScanResult& newer, int count);
-    void comparePresets(const ScanResult& older, const ScanResult& newer, int count);
-    void findTouched(const ScanResult& newer, int count);
-    void noteLayouts(const ScanResult& older, const ScanResult& newer);
-    QString presetKey(int preset) const;
-    QJsonObject side(bool newer) const;
-
-    QList<SlotChange> slotList;
-    QList<PresetRename> renames;
-    QList<CabsChange> cabChanges;
-    QList<Touched> touched;
-    QList<NotCompared> unknown;
-    bool layoutDiffers = false;
-    QStringList noteLines;
-    // What the rows and the document show of the records: the cabinets as the views label
-    // them, the newer scan's preset names or their marks, and each scan's extent.
+    // What the rows and the document show of a record: its cabinets as the views label them,
+    // its preset names or their marks, and its extent.
     struct Side {
         QString label(int cab) const;
+        // "12 Name", "12 (not read)", or "12" for an empty name.
+        QString presetKey(int preset) const;
 
         QDateTime scanned;
         quint8 model = 0;
@@ -97,10 +69,57 @@ private:
         int presets = 0;
         int cabs = 0;
         QStringList cabLabels;
+        QStringList presetNames;
+        QVector<bool> presetNameRead;
     };
+    enum SlotKind { NameChanged, SlotAdded, SlotRemoved };
+    // cab is the newer scan's number, the older one's for a removed slot.
+    struct SlotChange {
+        int cab;
+        SlotKind kind;
+        QString oldName;
+        QString newName;
+    };
+    // Cabinets added and touched by the newer scan's numbers, removed ones by the older's.
+    struct PresetChange {
+        int preset;
+        bool renamed = false;
+        QString oldName;
+        QList<int> added;
+        QList<int> removed;
+        QList<int> touched;
+        // The cabinets in X, or in Y, are others than before, counting only those in both
+        // scans; exchanged: X holds what Y held and Y what X held.
+        bool xChanged = false;
+        bool yChanged = false;
+        bool exchanged = false;
+        QList<int> oldX, oldY, newX, newY;
+
+        bool ownChange() const
+        {
+            return renamed || !added.isEmpty() || !removed.isEmpty() || xChanged || yChanged;
+        }
+    };
+
+    void describe(const ScanResult& record, Side& side);
+    void matchSlots(const ScanResult& older, const ScanResult& newer);
+    void noteLayouts(const ScanResult& older, const ScanResult& newer);
+    void compareCabs(const ScanResult& older, const ScanResult& newer);
+    void comparePreset(const ScanResult& older, const ScanResult& newer, int preset);
+    void compareUsage(
+        const ScanResult& older, const ScanResult& newer, int preset, PresetChange& change);
+    void listPresetsOfOne(const ScanResult& record, int from, QList<int>& list);
+    QStringList presetEntries(const PresetChange& change) const;
+    QJsonObject side(bool newer) const;
+
     Side olderSide, newerSide;
-    QStringList newerPresetNames;
-    QVector<bool> newerPresetNameRead;
-    // Per cabinet of the newer scan: whether its name was compared and found the same.
-    QVector<bool> sameName;
+    // Per cabinet of one scan: the same slot in the other, -1 when it has none.
+    QVector<int> newerOf, olderOf;
+    // Per cabinet of the newer scan: whether its name was read in both scans.
+    QVector<bool> nameKnown;
+    QList<SlotChange> slotList;
+    QList<PresetChange> presetChanges;
+    QList<int> addedPresets, removedPresets;
+    QList<NotCompared> unknown;
+    QStringList noteLines;
 };

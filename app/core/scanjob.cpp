@@ -190,12 +190,12 @@ void ScanJob::readUsage(int preset)
 {
     current = preset;
     const int failuresBefore = axeFx.readFailures();
-    QList<int> cabs;
-    axeFx.GetPresetCabs(preset, cabs);
+    QList<int> cabs, x, y;
+    axeFx.GetPresetCabs(preset, cabs, x, y);
     // GetPresetCabs' answer is the same for a preset without cabinet blocks and for one whose
     // reading went unanswered; the link's count of failures tells them apart.
     const bool read = axeFx.readFailures() == failuresBefore;
-    fresh.setUsage(preset, cabs, read ? ReadState::Read : ReadState::NotRead);
+    fresh.setUsage(preset, cabs, x, y, read ? ReadState::Read : ReadState::NotRead);
 }
 
 // Once more, in the first pass's order, for every entry the unit did not answer: a reply lost

@@ -19,6 +19,8 @@ ScanResult::ScanResult(quint8 model, quint8 displayOffset)
     presetNameStates.fill(ReadState::NotReached, layout.presets);
     presetCabs.resize(layout.presets);
     usageStates.fill(ReadState::NotReached, layout.presets);
+    presetCabsX.resize(layout.presets);
+    presetCabsY.resize(layout.presets);
     cabPresets.resize(layout.cabs);
 }
 
@@ -57,6 +59,16 @@ void ScanResult::setUsage(int preset, const QList<int>& cabs, ReadState state)
         return;
     presetCabs[preset] = cabs;
     usageStates[preset] = state;
+}
+
+void ScanResult::setUsage(
+    int preset, const QList<int>& cabs, const QList<int>& x, const QList<int>& y, ReadState state)
+{
+    setUsage(preset, cabs, state);
+    if (preset < 0 || preset >= presetCabsX.size() || preset >= presetCabsY.size())
+        return;
+    presetCabsX[preset] = x;
+    presetCabsY[preset] = y;
 }
 
 void ScanResult::indexCabs()
@@ -144,5 +156,6 @@ bool operator==(const ScanResult& a, const ScanResult& b)
         && a.cabNames == b.cabNames && a.cabNameStates == b.cabNameStates
         && a.presetNames == b.presetNames && a.presetNameStates == b.presetNameStates
         && a.presetCabs == b.presetCabs && a.usageStates == b.usageStates
-        && a.cabPresets == b.cabPresets;
+        && a.presetCabsX == b.presetCabsX && a.presetCabsY == b.presetCabsY
+        && a.sidesKept == b.sidesKept && a.cabPresets == b.cabPresets;
 }

@@ -40,6 +40,9 @@ public:
 
     // Stores one preset's cabinets; indexCabs() brings cabPresets up to date.
     void setUsage(int preset, const QList<int>& cabs, ReadState state);
+    // The same, with the cabinets its blocks use in X and in Y.
+    void setUsage(int preset, const QList<int>& cabs, const QList<int>& x, const QList<int>& y,
+        ReadState state);
     // Lists every preset, in ascending order, under each cabinet it uses that exists.
     void indexCabs();
 
@@ -78,6 +81,12 @@ public:
     // Per preset: the cabinets it uses, in the order read, and whether they were read.
     UsageLists presetCabs;
     QVector<ReadState> usageStates;
+    // Per preset: the cabinets of presetCabs that its blocks use in their X settings and those
+    // they use in their Y settings, in block order. A record saved before these were kept has
+    // none (sidesKept false): its presets are known only by the cabinets they use.
+    UsageLists presetCabsX;
+    UsageLists presetCabsY;
+    bool sidesKept = true;
     // Per cabinet: the presets that use it, derived from presetCabs.
     UsageLists cabPresets;
 };

@@ -145,6 +145,8 @@ private slots:
         row("too many cabs", "presets.0.cabs", QJsonArray { 0, 1, 2, 3, 4, 5, 6, 7, 8 },
             "presets[0].cabs: at most 8 entries, found 9");
         row("cab out of order", "cabs.3.number", 4, "cabs[3].number: expected 3");
+        row("Y holding a cab the preset does not use", "presets.2.yCabs.0.number", 7,
+            R"(presets[2].yCabs: cab 7 is not among the preset's "cabs")");
     }
 
     // Refused with its reason; the record shown before stays as it was.

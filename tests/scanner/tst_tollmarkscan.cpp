@@ -95,6 +95,14 @@ void checkJson(const QJsonObject& json, const SimBank& bank, bool unused)
             rows << (QStringList(row.key) + row.entries).join('|');
         QCOMPARE(jsonRows(presets ? "presets" : "cabs", presets), unused ? QStringList() : rows);
     }
+    for (int p = 0; p < json["presets"].toArray().size(); ++p) {
+        for (bool y : { false, true }) {
+            QList<int> cabs;
+            for (const QJsonValue& cab : json["presets"][p][y ? "yCabs" : "xCabs"].toArray())
+                cabs << cab["number"].toInt();
+            QCOMPARE(cabs, bank.expectedSideCabs(p, y));
+        }
+    }
 }
 
 } // namespace
@@ -447,18 +455,13 @@ void TestTollmarkScan::gaps()
 }
 
 // "@" stands for the row's folder, which holds old.json, the built-in bank's scan, and
-// new.json, the changed bank's; "old, U7 not read" has U7's name unread in old.json. Without
-// --with, the unit holds the changed bank.
+// new.json, the changed bank's, and xy.json, the built-in bank's with preset 2's X and Y
+// exchanged; old.json has preset 9's name unread in rows named so, and no X and Y in rows
+// saved before them. Without --with, the unit holds the changed bank.
 void TestTollmarkScan::compare_data()
 {
-    const QString changes = "U7(Greenback 2x12): was U7(Bedroom 1x12)\n"
-                            "78 Doom Fuzz 78: uses changed U7(Greenback 2x12)\n"
-                            "142 Doom Fuzz 142: uses changed U7(Greenback 2x12)\n"
-                            "174 Doom Fuzz 174: uses changed U7(Greenback 2x12)\n"
-                            "230 Shoegaze Wash 230: uses changed U7(Greenback 2x12)\n"
-                            "246 Shoegaze Wash 246: uses changed U7(Greenback 2x12)\n"
-                            "9 Blues Drive Plus: renamed from Blues Drive\n"
-                            "10 Metal Chug: added U9(Live Rig SM57), removed F6(4x12 Modern Rbn)\n";
+    const QString changes
+        = changedBankRows().replaceInStrings("|", ": ").join('\n') + QStringLiteral("\n");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out");
@@ -474,22 +477,17 @@ void TestTollmarkScan::compare_data()
         << 6
         << "Bedroom 1x12|Greenback 2x12|246|U7(Greenback 2x12)|Blues Drive|U9(Live Rig SM57)|"
            "F6(4x12 Modern Rbn)";
-    QTest::newRow("the same") << QStringList { "--compare", "@/new.json", "--with", "@/new.json" }
-                              << 0 << "";
     // The differences beside what could not be compared: the answer is not complete.
-    QTest::newRow("old, U7 not read")
+    QTest::newRow("old, preset 9's name not read")
         << QStringList { "--compare", "@/old.json", "--with", "@/new.json" } << 4
-        << "9 Blues Drive Plus: renamed from Blues Drive\n10 Metal Chug: added U9(Live Rig "
-           "SM57), removed F6(4x12 Modern Rbn)\n"
-           "U7(Greenback 2x12): not compared: name not read in the older scan\n"
-           "78 Doom Fuzz 78: not compared: uses U7(Greenback 2x12), whose name was not "
-           "compared\n142 Doom Fuzz 142: not compared: uses U7(Greenback 2x12), whose name was "
-           "not compared\n174 Doom Fuzz 174: not compared: uses U7(Greenback 2x12), whose "
-           "name was not compared\n230 Shoegaze Wash 230: not compared: uses U7(Greenback "
-           "2x12), whose name was not compared\n246 Shoegaze Wash 246: not compared: uses "
-           "U7(Greenback 2x12), whose name was not compared\n";
+        << QString(changes).remove("9 Blues Drive Plus: renamed from Blues Drive\n")
+            + "9 Blues Drive Plus: not compared: name not read in the older scan\n";
     QTest::newRow("no such file") << QStringList { "--compare", "@/none.json", "--with",
         "@/new.json" } << 7 << "";
+    QTest::newRow("old, saved before X and Y")
+        << QStringList { "--compare", "@/old.json", "--with", "@/xy.json" } << 0
+        << "The older scan was saved without the X and Y of the presets' cabs: presets are "
+           "compared by the cabs they use, not by X and Y\n";
 }
 
 void TestTollmarkScan::compare()
@@ -501,9 +499,13 @@ void TestTollmarkScan::compare()
     QTemporaryDir dir;
     ScanResult older = bankResult(SimBank::builtIn(3));
     if (QByteArray(QTest::currentDataTag()).contains("not read"))
-        older.cabNameStates[138] = ReadState::NotRead;
+        older.presetNameStates[9] = ReadState::NotRead;
+    ScanResult exchanged = older;
+    std::swap(exchanged.presetCabsX[2], exchanged.presetCabsY[2]);
+    older.sidesKept = !QByteArray(QTest::currentDataTag()).contains("before X and Y");
     QVERIFY(JsonExport(older).save(dir.filePath("old.json")));
     QVERIFY(JsonExport(bankResult(changed)).save(dir.filePath("new.json")));
+    QVERIFY(JsonExport(exchanged).save(dir.filePath("xy.json")));
     AxeFxSim sim(changed);
     const bool unit = !arguments.contains("--with");
     QVERIFY(!unit || sim.start());

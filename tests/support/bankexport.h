@@ -125,6 +125,8 @@ inline ScanResult bankResult(const SimBank& bank, int presetsRead = -1)
         result.presetNameStates << ReadState::Read;
         result.presetCabs << (p < read ? bank.expectedCabs(p) : QList<int>());
         result.usageStates << (p < read ? ReadState::Read : ReadState::NotReached);
+        result.presetCabsX << (p < read ? bank.expectedSideCabs(p, false) : QList<int>());
+        result.presetCabsY << (p < read ? bank.expectedSideCabs(p, true) : QList<int>());
     }
     result.cabPresets = bankexport::usersOf(result);
     return result;
@@ -169,6 +171,19 @@ inline QStringList bankUnused(const SimBank& bank)
             (result.cabNames.at(c).isEmpty() ? empty : named) << bankexport::cabText(result, c);
     }
     return named + empty;
+}
+
+// The rows of the view "Changes" from the built-in bank to the changed one, "|" between the key
+// and the entries: U7 replaced, the presets that use it, preset 9 renamed and preset 10's F6
+// exchanged for U9.
+inline QStringList changedBankRows()
+{
+    QStringList rows { "U7(Greenback 2x12)|was U7(Bedroom 1x12)" };
+    for (const char* preset : { "78 Doom Fuzz 78", "142 Doom Fuzz 142", "174 Doom Fuzz 174",
+             "230 Shoegaze Wash 230", "246 Shoegaze Wash 246" })
+        rows << preset + QStringLiteral("|uses changed U7(Greenback 2x12)");
+    return rows << "9 Blues Drive Plus|renamed from Blues Drive"
+                << "10 Metal Chug|added U9(Live Rig SM57), removed F6(4x12 Modern Rbn)";
 }
 
 // The built-in bank after a change: U7 replaced, preset 9 renamed, preset 10's first cabinet

@@ -24,10 +24,10 @@ inline ScanResult scanWithGaps(quint8 model = 3, quint8 offset = 1)
         result.presetNameStates[preset] = name;
         if (name == ReadState::Read)
             result.presetNames[preset] = QStringLiteral("P%1").arg(preset);
-        result.setUsage(preset,
-            usage != ReadState::NotReached ? QList<int> { preset % result.cabCount(), -preset }
-                                           : QList<int>(),
-            usage);
+        // The first cabinet in X, the second in Y.
+        const QList<int> x { preset % result.cabCount() }, y { -preset }, none;
+        const bool asked = usage != ReadState::NotReached;
+        result.setUsage(preset, asked ? x + y : none, asked ? x : none, asked ? y : none, usage);
     }
     result.indexCabs();
     return result;

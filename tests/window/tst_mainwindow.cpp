@@ -794,38 +794,44 @@ private slots:
         QCOMPARE(csvText(answer.fileName), scanCsv);
     }
 
-    // The scan of the changed bank, opened with no unit, compared with the scan of the built-in
-    // bank saved before: the slot replaced, the presets that use it, the preset renamed and the
-    // one whose cabinets changed, in the view and in its report.
+    // The scan of the built-in bank, opened with no unit, compared with the later scan of the
+    // changed bank: the one scanned earlier is the older. The slot replaced, the presets that
+    // use it, the preset renamed and the one whose cabinets changed, in the view and in its
+    // report; then a scan opened in its place is compared with the same saved scan again.
     void compare()
     {
-        QStringList rows { "U7(Greenback 2x12)|was U7(Bedroom 1x12)" };
-        for (const char* preset : { "78 Doom Fuzz 78", "142 Doom Fuzz 142", "174 Doom Fuzz 174",
-                 "230 Shoegaze Wash 230", "246 Shoegaze Wash 246" })
-            rows << preset + QStringLiteral("|uses changed U7(Greenback 2x12)");
-        rows << "9 Blues Drive Plus|renamed from Blues Drive"
-             << "10 Metal Chug|added U9(Live Rig SM57), removed F6(4x12 Modern Rbn)";
+        QStringList rows = changedBankRows();
         const SimBank changed = changedBank();
         const QString older = dir.filePath("before.json"), newer = dir.filePath("after.json");
-        QVERIFY(JsonExport(bankResult(bank)).save(older));
-        QVERIFY(JsonExport(bankResult(changed)).save(newer));
-        MainWindow w(newer);
-        Answers answer(older);
+        ScanResult first = bankResult(bank), second = bankResult(changed);
+        first.scannedAt = QDateTime(QDate(2026, 1, 5), QTime(10, 0), Qt::UTC);
+        second.scannedAt = first.scannedAt.addDays(1);
+        QVERIFY(JsonExport(first).save(older));
+        QVERIFY(JsonExport(second).save(newer));
+        MainWindow w(older);
+        Answers answer(newer);
         trigger(w, "actionCompare_with_scan");
         QCOMPARE(answer.texts, QStringList());
-        QCOMPARE(textsShown(w.statusBar()), "Compared with before.json: 8 entries differ");
+        QCOMPARE(textsShown(w.statusBar()), "Compared with after.json: 8 entries differ");
         QCOMPARE(shown(w), rows);
         const auto* table = w.findChild<QTableWidget*>(QStringLiteral("tableWidget"));
         QVERIFY(table->rowHeight(0) < 2 * table->fontMetrics().height());
         // A Refresh, which finds no unit here, keeps the record and says the comparison again.
         w.refresh();
         QCOMPARE(textsShown(w.statusBar()),
-            "No AxeFx found; the previous scan is shown — Compared with before.json: 8 entries "
+            "No AxeFx found; the previous scan is shown — Compared with after.json: 8 entries "
             "differ");
         answer.fileName = dir.filePath("changes.pdf");
         trigger(w, "actionExport_as_PDF");
         checkReport(answer.fileName, CrossReference::Changes,
             rows.replaceInStrings(QRegularExpression("\\|.*"), ""));
+
+        ScanResult third = bankResult(changed);
+        std::swap(third.presetCabsX[2], third.presetCabsY[2]);
+        third.scannedAt = second.scannedAt.addDays(1);
+        QVERIFY(JsonExport(third).save(dir.filePath("latest.json")));
+        QVERIFY(w.openScan(dir.filePath("latest.json")));
+        QCOMPARE(shown(w), QStringList("2 Lead Boost|X and Y exchanged"));
     }
 
     void cleanupTestCase() { scannedWindow.reset(); }
