@@ -95,6 +95,8 @@ private:
     Clock::time_point nextBeat;
     Clock::time_point nextNoise;
     int noiseIndex = 0;
+    Clock::time_point nextUnasked;
+    int unaskedIndex = 0;
 
     bool recording = true;
     QList<QByteArray> recorded;

@@ -51,4 +51,26 @@ struct SimFaults {
     int silentFromPreset = -1;
     /// Close both ports once the n-th request has been received and answered (0: never).
     int closeAfterRequests = 0;
+
+    /// Forms of reply the protocol allows beside the usual ones: names that end at the
+    /// checksum without their 00; parameter value replies of this many bytes (13 or more;
+    /// 0: the usual 17); preset name replies with this number in bytes 6-7 instead of the
+    /// preset's (-1: the preset's).
+    bool namesUnended = false;
+    int valueReplyLength = 0;
+    int presetNameNumber = -1;
+    /// Replies to these request functions sent twice, while the unit's preset index is a
+    /// multiple of twiceEvery.
+    QSet<quint8> twice;
+    int twiceEvery = 1;
+    /// Every unaskedMs milliseconds (0: off) a message nobody asked for: alternately a
+    /// parameter value of the amp block and the unit's preset number.
+    int unaskedMs = 0;
+    /// The first program change to this preset index is ignored: no change, no notice (-1:
+    /// none).
+    int ignoreProgramChange = -1;
+    /// Block grid and parameter value replies sent lateMs milliseconds late while the unit's
+    /// preset index is a multiple of lateEvery (0: never).
+    int lateMs = 0;
+    int lateEvery = 1;
 };
