@@ -253,11 +253,16 @@ enum Gap {
     SilentAfterOffset, // display offset queries unanswered, then nothing after the search
     SilentInNames, // nothing is answered from preset index 10's name on
     OffsetUnanswered, // the display offset query is never answered
-    StallNames, // everything held 1.3 s at preset index 194's name query
+    StallNames, // everything held 1.3 s at the 195th request of the preset names
     StallUsage, // the same at preset index 3's block grid query (4 has another cab block)
     StallAskAgain, // preset 20 held 1.3 s, then 7 (muted once) held when asked again
     StopInSearch, // Ctrl-C while the unit leaves the model query unanswered
     FolderGone, // the output's folder removed once the search began
+    ReplyForms, // names end at the checksum, 16-byte values, any number in preset name replies
+    Twice, // grid and value replies sent twice for one preset in five
+    Unasked, // an amp parameter or the preset number, unasked, every 40 ms
+    IgnoredChange, // the first program change to preset index 6 ignored
+    Damaged, // every cab name reply damaged
 };
 
 // A unit that leaves entries unanswered, goes silent, or holds its replies for a while; "@"
@@ -297,6 +302,12 @@ void TestTollmarkScan::gaps_data()
         << csv << int(StallAskAgain) << 4 << "1 entry could not be read";
     QTest::newRow("stopped during the search, --keep-partial")
         << csv + QStringList("--keep-partial") << int(StopInSearch) << 2 << "nothing written";
+    QTest::newRow("every reply form") << csv << int(ReplyForms) << 0 << "";
+    QTest::newRow("replies twice") << csv << int(Twice) << 0 << "";
+    QTest::newRow("unasked messages") << csv << int(Unasked) << 0 << "";
+    QTest::newRow("a program change ignored") << csv << int(IgnoredChange) << 0 << "";
+    QTest::newRow("damaged replies")
+        << csv << int(Damaged) << 5 << "replies arrived damaged while reading the cab names";
     // Found writable before the scan, not after it.
     QTest::newRow("the output's folder removed during the scan") << QStringList { "-o",
         "@/gone/rig.csv" } << int(FolderGone) << 3 << "/gone/rig.csv: No such file or directory";
@@ -326,6 +337,15 @@ void TestTollmarkScan::gaps()
         faults.unanswered = { 0x35 };
     if (gap == StopInSearch)
         faults.unanswered = { 0x00 };
+    faults.namesUnended = gap == ReplyForms;
+    faults.valueReplyLength = gap == ReplyForms ? 16 : 0;
+    faults.presetNameNumber = gap == ReplyForms ? 0x2A55 : -1;
+    faults.twice = gap == Twice ? QSet<quint8> { 0x20, 0x02 } : QSet<quint8>();
+    faults.twiceEvery = 5;
+    faults.unaskedMs = gap == Unasked ? 40 : 0;
+    faults.ignoreProgramChange = gap == IgnoredChange ? 6 : -1;
+    if (gap == Damaged)
+        faults.damaged = { 0x12 };
     faults.stallMs = 1300;
     // The search's model and offset queries, the scan's offset query, every cab name, then
     // the preset names in order.
@@ -358,6 +378,29 @@ void TestTollmarkScan::gaps()
     }
     QCOMPARE(run.finish(), status);
     QVERIFY2(run.lastErrorLine().contains(says), run.err.constData());
+    // A stalled or ignored request was asked twice, and the unit then asked to get in step.
+    const QList<QByteArray> requests = sim.requests();
+    const auto asked = [&](int function, int number) {
+        int n = 0;
+        for (const QByteArray& r : requests)
+            n += quint8(r.at(5)) == function && (quint8(r.at(6)) << 7 | quint8(r.at(7))) == number;
+        return n;
+    };
+    if (gap == StallNames)
+        QCOMPARE(requests.count(requests.at(faults.stallAtRequest - 1)), 2);
+    if (gap == Damaged) {
+        QVERIFY(!QFile::exists(dir.filePath("rig.csv")));
+        return;
+    }
+    if (gap == StallUsage || gap == IgnoredChange) {
+        const int preset = gap == StallUsage ? stalledGrid : 6;
+        QCOMPARE(asked(0x3C, preset), 2);
+        const auto isFunction = [](int function) {
+            return [function](const QByteArray& r) { return quint8(r.at(5)) == function; };
+        };
+        const auto firstChange = std::find_if(requests.begin(), requests.end(), isFunction(0x3C));
+        QVERIFY(std::any_of(firstChange, requests.end(), isFunction(0x12)));
+    }
     QFile file(dir.filePath("rig.csv"));
     const bool written = file.open(QIODevice::ReadOnly);
     if (gap == StopInSearch || gap == FolderGone) {
