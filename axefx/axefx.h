@@ -27,10 +27,9 @@ public:
     AxeFX();
     ~AxeFX() override;
 
-    // Sends len bytes as one message; every request starts with an empty inbox, so nothing
-    // that came before can pass for its reply. False when the MIDI library refused the message
-    // or reported it failed, which makes the wait that follows end at once with no answer.
-    bool SendRAWBuffer(unsigned char* buf, unsigned int len);
+    // The waits of the protocol's own API, which the program does not call: it sends its
+    // requests and reads the replies through the operations below.
+
     // The oldest message not yet taken, or the next to arrive before one second of silence.
     bool WaitForMessage(QByteArray& out);
     bool WaitForMessage(std::vector<unsigned char, std::allocator<unsigned char>>* out);
@@ -38,10 +37,6 @@ public:
     bool WaitForInfiniteAnswer(QByteArray& out, unsigned char function);
     bool SendRawBufferAndWaitForInfiniteAnswer(
         unsigned char* buf, unsigned int len, unsigned char function, QByteArray& out);
-    // Sends, then waits for an intact reply of replyLength bytes; copies it into out when not
-    // null.
-    bool SendRawBufferAndWaitForAnswer(unsigned char* buf, unsigned int len,
-        unsigned int replyLength, unsigned char function, unsigned char* out);
 
     // What the last findAxeFx() came to: no port of the unit, ports whose unit did not answer
     // the model query (asked twice), or a unit found.
@@ -54,7 +49,6 @@ public:
     bool isConnected();
     bool PC(int preset);
     void SetXY(unsigned short block, bool y);
-    bool GetCabsPresent(bool& cab1, bool& cab2);
 
     bool FillCabNames();
     bool FillPresetNames();
@@ -74,8 +68,6 @@ public:
     void requestStop();
     void clearStop();
 
-    template <typename T> bool GetParamValue(unsigned short block, unsigned short param, T& value);
-    bool GetCabsUsed(unsigned char which, QList<int>& list);
     bool GetPresetCabs(int preset, QList<int>& out);
     bool AskForParameterInfos(unsigned short block, unsigned short param, param_infos* infos);
     bool AskForParameterStrings(unsigned short block, unsigned short param, QStringList& list);
@@ -131,6 +123,18 @@ public slots:
 
 private:
     class Wait;
+
+    // Sends len bytes as one message; every request starts with an empty inbox, so nothing
+    // that came before can pass for its reply. False when the MIDI library refused the message
+    // or reported it failed, which makes the wait that follows end at once with no answer.
+    bool SendRAWBuffer(unsigned char* buf, unsigned int len);
+    // Sends, then waits for an intact reply of replyLength bytes; copies it into out when not
+    // null.
+    bool SendRawBufferAndWaitForAnswer(unsigned char* buf, unsigned int len,
+        unsigned int replyLength, unsigned char function, unsigned char* out);
+    bool GetCabsPresent(bool& cab1, bool& cab2);
+    template <typename T> bool GetParamValue(unsigned short block, unsigned short param, T& value);
+    bool GetCabsUsed(unsigned char which, QList<int>& list);
 
     enum class Heard { Reply, Damaged, Nothing };
     // A reading that names no number, held until the link is known to have been in step.

@@ -266,11 +266,9 @@ void AxeFxSimEngine::sendDue(std::unique_lock<std::mutex>& lock)
     if (due.empty())
         return;
     lock.unlock();
-    int count = 0;
     for (const QByteArray& bytes : due)
-        count += send(bytes) ? 1 : 0;
+        send(bytes);
     lock.lock();
-    sent += count;
 }
 
 // The worker is the only sender, so the output client needs no lock of its own.
@@ -369,12 +367,6 @@ bool AxeFxSimEngine::waitForRequests(int n, int timeoutMs) const
     std::unique_lock<std::mutex> lock(mutex);
     return requestsChanged.wait_for(
         lock, std::chrono::milliseconds(timeoutMs), [&] { return receivedCount >= n; });
-}
-
-int AxeFxSimEngine::sentCount() const
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    return sent;
 }
 
 void AxeFxSimEngine::sendRaw(const QByteArray& message)

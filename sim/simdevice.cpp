@@ -62,10 +62,12 @@ int SimDevice::stallFor(const SimRequest& request, bool mute, const SimFaults& f
     if (faults.stallMs <= 0)
         return 0;
     bool stall = requestsSeen == faults.stallAtRequest;
-    if (!mute && faults.stallPreset >= 0 && request.kind == SimRequest::BlockGridQuery
-        && state.currentPreset == faults.stallPreset
-        && !stalledGrids.contains(faults.stallPreset)) {
-        stalledGrids.insert(faults.stallPreset);
+    const int preset = state.currentPreset;
+    const bool stallHere = preset == faults.stallPreset
+        || (faults.stallEvery > 0 && preset > 0 && preset % faults.stallEvery == 0);
+    if (!mute && request.kind == SimRequest::BlockGridQuery && stallHere
+        && !stalledGrids.contains(preset)) {
+        stalledGrids.insert(preset);
         stall = true;
     }
     return stall ? faults.stallMs : 0;

@@ -40,6 +40,8 @@ struct SimFaults {
     int stallMs = 0;
     int stallAtRequest = 0;
     int stallPreset = -1;
+    /// The same at every preset index that is a non-zero multiple of stallEvery (0: none).
+    int stallEvery = 0;
     /// Request function bytes answered with these raw messages instead of the reply.
     QHash<quint8, QList<QByteArray>> replaceReplies;
     /// The block grid query of this preset gets no reply (-1: none), so its cabinets cannot

@@ -42,6 +42,7 @@ const Knob kKnobs[] = {
     { "stall", "ms", "Hold everything sent for ms milliseconds at a stall, then send it." },
     { "stall-at-request", "n", "Stall at the n-th request received (from 1)." },
     { "stall-preset", "n", "Stall at the first answered block grid query of preset index n." },
+    { "stall-every", "n", "The same at every non-zero multiple of n." },
     { "mute-preset", "n", "Leave the block grid query of preset index n unanswered." },
     { "mute-times", "k", "Only the first k times preset n is asked (default: always)." },
     { "silent-from", "n", "Answer nothing once preset index n is selected." },
@@ -188,6 +189,7 @@ bool SimOptions::parse(const QStringList& arguments, SimOptions* options, QStrin
         && read.integer("stall", 0, kMaxMs, o.faults.stallMs)
         && read.integer("stall-at-request", 0, INT_MAX, o.faults.stallAtRequest)
         && read.integer("stall-preset", -1, INT_MAX, o.faults.stallPreset)
+        && read.integer("stall-every", 0, INT_MAX, o.faults.stallEvery)
         && read.integer("mute-preset", -1, INT_MAX, o.faults.mutePreset)
         && read.integer("mute-times", 0, INT_MAX, o.faults.muteTimes)
         && read.integer("silent-from", -1, INT_MAX, o.faults.silentFromPreset)
