@@ -175,7 +175,7 @@ bool AxeFX::ReadCabName(int index)
         return false;
     ReplyPattern pattern = replyPattern(kFunctionCabName);
     pattern.minSize = kNameReplyMinSize;
-    pattern.echoes[0] = { kPayloadOffset, index, false };
+    pattern.echoes[0] = { kPayloadOffset, index };
     QByteArray reply;
     int at;
     if (!exchange(cabNameQuery(model, quint16(index)), pattern, reply, at))
@@ -244,8 +244,8 @@ bool AxeFX::GetParamValue(unsigned short block, unsigned short param, T& value)
 {
     ReplyPattern pattern = replyPattern(kFunctionParamValue);
     pattern.minSize = kParamValueReplyLength;
-    pattern.echoes[0] = { kPayloadOffset, block, false };
-    pattern.echoes[1] = { kPayloadOffset + 2, param, false };
+    pattern.echoes[0] = { kPayloadOffset, block };
+    pattern.echoes[1] = { kPayloadOffset + 2, param };
     QByteArray reply;
     int at;
     if (!exchange(paramValueQuery(model, block, param), pattern, reply, at))
@@ -316,7 +316,7 @@ bool AxeFX::GetPresetCabs(int preset, QList<int>& out)
 bool AxeFX::AskForParameterInfos(unsigned short block, unsigned short param, param_infos* infos)
 {
     ReplyPattern pattern = replyPattern(kFunctionParamInfo, kParamInfoReplyLength);
-    pattern.echoes[0] = { kPayloadOffset + 2, param, false };
+    pattern.echoes[0] = { kPayloadOffset + 2, param };
     QByteArray reply;
     int at;
     if (!exchange(paramInfoQuery(model, block, param), pattern, reply, at))

@@ -382,7 +382,7 @@ bool AxeFX::settle()
     const Message query = cabNameQuery(model, quint16(number));
     ReplyPattern pattern = replyPattern(kFunctionCabName);
     pattern.minSize = kNameReplyMinSize;
-    pattern.echoes[0] = { kPayloadOffset, number, false };
+    pattern.echoes[0] = { kPayloadOffset, number };
     QByteArray reply;
     int at;
     Message sent = query;

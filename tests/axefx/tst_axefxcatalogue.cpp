@@ -116,7 +116,11 @@ const CabRow kCabRows[] = {
             f.twice = { 0x20, 0x02 };
         }),
         true, { 5, 8, 7, 9 }, "" },
-    { "unasked messages", { 108 }, block(5, 6), none, with([](SimFaults& f) { f.unaskedMs = 2; }),
+    { "unasked messages, tempo beats, clock", { 108 }, block(5, 6), none, with([](SimFaults& f) {
+         f.unaskedMs = 2;
+         f.tempoMs = 1;
+         f.noiseMs = 1;
+     }),
         true, { 5, 6 }, "" },
     { "replies late within the limit", { 108 }, block(5, 6), none, with([](SimFaults& f) {
          f.lateMs = 800;
@@ -179,30 +183,30 @@ private slots:
     void nameForms_data()
     {
         QTest::addColumn<SimFaults>("faults");
-        QTest::addColumn<bool>("read");
-        const auto withFaults = [](auto set) {
-            SimFaults f;
-            set(f);
-            return f;
-        };
+        QTest::addColumn<bool>("cabsRead");
+        QTest::addColumn<bool>("presetsRead");
         QTest::newRow("names that end at the checksum")
-            << withFaults([](SimFaults& f) { f.namesUnended = true; }) << true;
+            << with([](SimFaults& f) { f.namesUnended = true; }) << true << true;
         QTest::newRow("preset name replies with another number")
-            << withFaults([](SimFaults& f) { f.presetNameNumber = 0x2A55; }) << true;
-        QTest::newRow("name replies sent twice") << withFaults([](SimFaults& f) {
+            << with([](SimFaults& f) { f.presetNameNumber = 0x2A55; }) << true << true;
+        QTest::newRow("name replies sent twice") << with([](SimFaults& f) {
             f.twice = { 0x12, 0x15 };
-        }) << true;
-        QTest::newRow("name replies cut") << withFaults([](SimFaults& f) {
+        }) << true << true;
+        // Neither where it was asked for nor where the reply says.
+        QTest::newRow("cab name replies naming another cab")
+            << with([](SimFaults& f) { f.echoCabOffset = 2; }) << false << true;
+        QTest::newRow("name replies cut") << with([](SimFaults& f) {
             f.truncated = { 0x12, 0x15 };
-        }) << false;
-        QTest::newRow("name replies damaged") << withFaults([](SimFaults& f) {
+        }) << false << false;
+        QTest::newRow("name replies damaged") << with([](SimFaults& f) {
             f.damaged = { 0x12, 0x15 };
-        }) << false;
+        }) << false << false;
     }
     void nameForms()
     {
         QFETCH(SimFaults, faults);
-        QFETCH(bool, read);
+        QFETCH(bool, cabsRead);
+        QFETCH(bool, presetsRead);
         sim->setFaults(faults);
         const SimBank bank = sim->bank();
         const int emptyCab = bank.cabNames.indexOf(QString());
@@ -214,27 +218,17 @@ private slots:
         }
         const QVector<QString> cabNames = namesOf(bank), presetNames = namesOf(bank, false);
         for (int cab : { emptyCab - 1, emptyCab, emptyCab + 1 }) {
-            QCOMPARE(axefx->ReadCabName(cab), read);
-            QCOMPARE(axefx->cabNames.at(cab), read ? cabNames.at(cab) : QString());
+            QCOMPARE(axefx->ReadCabName(cab), cabsRead);
+            QCOMPARE(axefx->cabNames.at(cab), cabsRead ? cabNames.at(cab) : QString());
         }
+        if (!cabsRead)
+            QCOMPARE(axefx->cabNames, QVector<QString>(232));
         for (int p : presets) {
-            QCOMPARE(axefx->ReadPresetName(p), read);
-            QCOMPARE(axefx->presetNames.at(p), read ? presetNames.at(p) : QString());
+            QCOMPARE(axefx->ReadPresetName(p), presetsRead);
+            QCOMPARE(axefx->presetNames.at(p), presetsRead ? presetNames.at(p) : QString());
         }
-        QCOMPARE(axefx->lastFailureDamaged(), !read);
-    }
-
-    // A reply that names another cab than the one asked for answers nothing: no name is
-    // stored, neither where it was asked for nor where the reply says.
-    void replyNamesAnotherCab()
-    {
-        SimFaults faults;
-        faults.echoCabOffset = 2;
-        sim->setFaults(faults);
-        QVERIFY(!axefx->ReadCabName(3));
-        QVERIFY(!axefx->ReadCabName(4));
-        QCOMPARE(axefx->cabNames, QVector<QString>(232));
-        QCOMPARE(axefx->cabNameRead, QVector<bool>(232));
+        // A unit whose replies come damaged is not silent.
+        QCOMPARE(axefx->lastFailureDamaged(), !cabsRead && !presetsRead);
     }
 
     void stop()

@@ -94,28 +94,6 @@ private slots:
                         : AxeFX::Search::NoPorts);
     }
 
-    void noReplyLost_data()
-    {
-        QTest::addColumn<int>("tempoMs");
-        QTest::addColumn<int>("noiseMs");
-        QTest::newRow("tempo beat every millisecond") << 1 << 0;
-        QTest::newRow("clock and sensing every millisecond") << 0 << 1;
-    }
-
-    // However closely other messages follow a reply, it is found, and none is taken for the
-    // reply of the next request.
-    void noReplyLost()
-    {
-        QFETCH(int, tempoMs);
-        QFETCH(int, noiseMs);
-        QVERIFY(connectWith({}, tempoMs, noiseMs));
-        for (int p = 0; p < 12; ++p) {
-            QList<int> cabs;
-            axefx->GetPresetCabs(p, cabs);
-            QCOMPARE(cabs, sim->bank().expectedCabs(p));
-        }
-    }
-
     void limits_data()
     {
         QTest::addColumn<int>("noiseMs");
@@ -131,7 +109,7 @@ private slots:
     {
         QFETCH(int, noiseMs);
         QFETCH(int, streamMs);
-        QVERIFY(connectWith({ 0x35 }, 0, noiseMs));
+        QVERIFY(connectWith({ 0x35 }, noiseMs));
         bool streaming = true;
         QTimer::singleShot(streamMs, &*sim, [&] {
             sim->setFaults(SimFaults());
@@ -146,7 +124,7 @@ private slots:
     void nestedWaits()
     {
         const QByteArray reply = SimFrame::build(3, 0x12, QByteArray::fromHex("01"));
-        QVERIFY(connectWith({ 0x35 }, 0, 0));
+        QVERIFY(connectWith({ 0x35 }, 0));
         QByteArray inner;
         connect(
             &*sim, &AxeFxSim::requestReceived, &*axefx,
@@ -163,11 +141,11 @@ private slots:
     }
 
     // Once the application quits, the running wait and every later one end at once instead of
-    // looking at the same inbox again and again. The tempo beats keep a second of silence from
-    // ending a wait, so one that went on would find the reply that comes three seconds late.
+    // looking at the same inbox again and again. The clock messages keep a second of silence
+    // from ending a wait, so one that went on would find the reply that comes three seconds late.
     void quittingEndsWaits()
     {
-        QVERIFY(connectWith({}, 20, 0, 3000));
+        QVERIFY(connectWith({}, 20, 3000));
         const auto quit = [] { QCoreApplication::exit(0); };
         connect(&*sim, &AxeFxSim::requestReceived, qApp, quit, Qt::QueuedConnection);
         QVERIFY(!axefx->ReadDisplayOffset());
@@ -179,13 +157,12 @@ private slots:
     }
 
 private:
-    // Finds the unit, then makes it leave `unanswered` unanswered, late by delayMs, amid a
-    // tempo beat and clock and sensing messages every tempoMs and noiseMs.
-    bool connectWith(QSet<quint8> unanswered, int tempoMs, int noiseMs, int delayMs = 0)
+    // Finds the unit, then makes it leave `unanswered` unanswered, late by delayMs, amid clock
+    // and sensing messages every noiseMs.
+    bool connectWith(QSet<quint8> unanswered, int noiseMs, int delayMs = 0)
     {
         SimFaults faults;
         faults.unanswered = unanswered;
-        faults.tempoMs = tempoMs;
         faults.noiseMs = noiseMs;
         faults.delayMs = delayMs;
         const bool found = connectToSim(*sim, *axefx);
