@@ -151,7 +151,7 @@ bool ScanJob::readNames(Phase phase)
     else
         axeFx.FillPresetNames();
     disconnect(forward);
-    axeFx.confirmReadings();
+    confirmReadings();
     copyNames(phase);
     applyWithdrawn();
     emit phaseFinished(phase);
@@ -191,7 +191,7 @@ bool ScanJob::readCabUsage()
         readUsage(i);
         emit progress(CabUsage, axefx::percentDone(i + 1, count));
     }
-    axeFx.confirmReadings();
+    confirmReadings();
     applyWithdrawn();
     emit phaseFinished(CabUsage);
     return !interrupted();
@@ -208,6 +208,13 @@ void ScanJob::readUsage(int preset)
     const bool read = axeFx.readFailures() == failuresBefore;
     fresh.setUsage(preset, cabs, read ? ReadState::Read : ReadState::NotRead);
     applyWithdrawn();
+}
+
+// A stopped scan or a unit gone asks nothing more.
+void ScanJob::confirmReadings()
+{
+    if (!interrupted())
+        axeFx.confirmReadings();
 }
 
 // Readings the link took back, having found that a reply taken may have been another's: they
@@ -273,7 +280,7 @@ bool ScanJob::askAgain()
         readUsage(preset);
         step();
     }
-    axeFx.confirmReadings();
+    confirmReadings();
     applyWithdrawn();
     emit phaseFinished(AskAgain);
     return !interrupted();

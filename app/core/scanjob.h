@@ -65,6 +65,7 @@ private:
     bool askAgain();
     void readUsage(int preset);
     void copyNames(Phase phase);
+    void confirmReadings();
     void applyWithdrawn();
     void noteUnanswered(int inARow);
     bool interrupted() const { return stopped || lost; }
