@@ -162,8 +162,11 @@ void SimDevice::applyReplyFaults(quint8 function, SimAnswer& answer, const SimFa
             r = truncate(r);
     } else if (faults.damaged.contains(function)) {
         for (QByteArray& r : answer.replies) {
+            // The last payload byte, which no number the reply repeats covers: only the
+            // checksum shows the damage.
+            const int last = r.size() - 3;
             if (r.size() > SimFrame::kMinFrameSize)
-                r[SimFrame::kHeaderSize] = char(r.at(SimFrame::kHeaderSize) ^ 0x01);
+                r[last] = char(r.at(last) ^ 0x01);
         }
     }
 }

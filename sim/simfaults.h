@@ -28,7 +28,7 @@ struct SimFaults {
     int echoCabOffset = 0;
     /// Request function bytes whose replies are cut to their first half, closed with F7.
     QSet<quint8> truncated;
-    /// Request function bytes whose replies have their first payload byte changed, the
+    /// Request function bytes whose replies have their last payload byte changed, the
     /// checksum left as it was.
     QSet<quint8> damaged;
     /// Send every message received straight back, before its reply, as a MIDI loop does.
