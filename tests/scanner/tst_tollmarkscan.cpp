@@ -263,6 +263,7 @@ enum Gap {
     Unasked, // an amp parameter or the preset number, unasked, every 40 ms
     IgnoredChange, // the first program change to preset index 6 ignored
     Damaged, // every cab name reply damaged
+    ModelUnanswered, // the model query never answered
 };
 
 // A unit that leaves entries unanswered, goes silent, or holds its replies for a while; "@"
@@ -306,6 +307,8 @@ void TestTollmarkScan::gaps_data()
     QTest::newRow("replies twice") << csv << int(Twice) << 0 << "";
     QTest::newRow("unasked messages") << csv << int(Unasked) << 0 << "";
     QTest::newRow("a program change ignored") << csv << int(IgnoredChange) << 0 << "";
+    QTest::newRow("model query unanswered")
+        << csv << int(ModelUnanswered) << 1 << "ports found, but the unit did not answer";
     QTest::newRow("damaged replies")
         << csv << int(Damaged) << 5 << "replies arrived damaged while reading the cab names";
     // Found writable before the scan, not after it.
@@ -335,7 +338,7 @@ void TestTollmarkScan::gaps()
                                                          : 0;
     if (gap == SilentAfterOffset || gap == OffsetUnanswered)
         faults.unanswered = { 0x35 };
-    if (gap == StopInSearch)
+    if (gap == StopInSearch || gap == ModelUnanswered)
         faults.unanswered = { 0x00 };
     faults.namesUnended = gap == ReplyForms;
     faults.valueReplyLength = gap == ReplyForms ? 16 : 0;
@@ -388,7 +391,7 @@ void TestTollmarkScan::gaps()
     };
     if (gap == StallNames)
         QCOMPARE(requests.count(requests.at(faults.stallAtRequest - 1)), 2);
-    if (gap == Damaged) {
+    if (gap == Damaged || gap == ModelUnanswered) {
         QVERIFY(!QFile::exists(dir.filePath("rig.csv")));
         return;
     }
