@@ -3,30 +3,14 @@
 
 #include "axefxlabel.h"
 
-#include <RtMidi.h>
-
-#include <QDeadlineTimer>
-#include <QDebug>
-#include <QEventLoop>
-#include <QTimer>
-
-#include <climits>
-#include <cstring>
-
 using namespace axefx;
 
 namespace {
 
-constexpr int kSilenceTimeoutMs = 1000;
-// A unit streaming tempo beats or tuner data never leaves a second of silence; this ends the
-// wait for a request it ignores all the same.
-constexpr int kReplyTimeoutMs = 5000;
 constexpr unsigned int kOpenOption = 0;
 const QString kPortSearchText = QStringLiteral("AXE");
 
 constexpr int kDisplayOffsetByte = 8;
-// Requests whose copies coming back are not taken for replies: those of one preset's reading.
-constexpr int kRecentRequests = 20;
 constexpr unsigned char kFirstCabBlock = kCabBlock1;
 
 const unsigned char* bytesOf(const QByteArray& bytes)
@@ -50,70 +34,6 @@ int axefx::percentDone(int done, int count)
     return count > 0 ? (100 * done) / count : 100;
 }
 
-// One request's wait: a local event loop that the arrival of a message or a second of silence
-// ends, within the overall limit. Waits nest when an event handler starts a request of its
-// own; the innermost is the one woken.
-class AxeFX::Wait {
-public:
-    explicit Wait(AxeFX& link)
-        : link(link)
-        , deadline(kReplyTimeoutMs)
-        , outer(link.activeWait)
-    {
-        silence.setSingleShot(true);
-        silence.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&silence, &QTimer::timeout, &loop, &QEventLoop::quit);
-        link.activeWait = this;
-    }
-
-    ~Wait()
-    {
-        link.activeWait = outer;
-        // A message meant for the outer wait may have woken this one instead.
-        if (outer && link.midiIn.pendingCount() > 0)
-            outer->wake();
-    }
-
-    void wake()
-    {
-        woken = true;
-        loop.quit();
-    }
-
-    // The oldest message not yet taken, or the next one; false after a second of silence,
-    // at the overall limit, or when the loop was ended from outside (the application quits).
-    bool next(QRtMidiData& message)
-    {
-        if (deadline.hasExpired())
-            return false;
-        // What came in meanwhile (Esc, a close request) is handled before the next message
-        // is taken, even when that message is already here: a unit that always answers at
-        // once must not leave the user's input waiting until a reply is late.
-        loop.processEvents();
-        if (link.midiIn.takeMessage(message))
-            return true;
-        silence.start(int(qMin<qint64>(kSilenceTimeoutMs, deadline.remainingTime())));
-        for (;;) {
-            woken = false;
-            loop.exec();
-            // Taken first: a message that came while a nested loop held this one counts even
-            // when the silence timer has fired meanwhile.
-            if (link.midiIn.takeMessage(message))
-                return true;
-            if (!silence.isActive() || !woken)
-                return false;
-        }
-    }
-
-private:
-    AxeFX& link;
-    QDeadlineTimer deadline;
-    Wait* outer;
-    QEventLoop loop;
-    QTimer silence;
-    bool woken = false;
-};
-
 AxeFX::AxeFX()
 {
     connect(&midiIn, &QRtMidiIn::dataIn, this, &AxeFX::wakeWait);
@@ -125,209 +45,11 @@ AxeFX::~AxeFX()
     midiOut.close();
 }
 
-void AxeFX::wakeWait()
-{
-    if (activeWait)
-        activeWait->wake();
-}
-
-bool AxeFX::SendRAWBuffer(unsigned char* buf, unsigned int len)
-{
-    midiIn.clearInbox();
-    const QByteArray bytes(reinterpret_cast<const char*>(buf), int(len));
-    sentRecently.append(bytes);
-    if (sentRecently.size() > kRecentRequests)
-        sentRecently.removeFirst();
-    try {
-        midiOut.dataOut(QRtMidiData(bytes));
-    } catch (const RtMidiError& error) {
-        qDebug() << "AxeFX: sending failed:" << QString::fromStdString(error.getMessage());
-        lastSendFailed = true;
-        return false;
-    }
-    // A message the port dropped, or one the library reported failing, never reached the unit.
-    lastSendFailed = !midiOut.lastMessageSent();
-    return !lastSendFailed;
-}
-
-bool AxeFX::WaitForMessage(QByteArray& out)
-{
-    if (lastSendFailed)
-        return false;
-    Wait wait(*this);
-    QRtMidiData message;
-    if (!wait.next(message))
-        return false;
-    out = message.toByteArray();
-    return true;
-}
-
-bool AxeFX::WaitForMessage(std::vector<unsigned char, std::allocator<unsigned char>>* out)
-{
-    QByteArray bytes;
-    if (!WaitForMessage(bytes))
-        return false;
-    if (out)
-        out->assign(bytesOf(bytes), bytesOf(bytes) + bytes.size());
-    return true;
-}
-
-bool AxeFX::WaitForInfiniteAnswer(QByteArray& out, unsigned char function)
-{
-    QByteArray reply;
-    int at;
-    if (awaitReply(replyPattern(function), false, reply, at) != Heard::Reply)
-        return false;
-    out.append(reply);
-    return true;
-}
-
-bool AxeFX::SendRawBufferAndWaitForInfiniteAnswer(
-    unsigned char* buf, unsigned int len, unsigned char function, QByteArray& out)
-{
-    QByteArray reply;
-    int at;
-    if (!exchange(buf, len, replyPattern(function), reply, at))
-        return false;
-    out.append(reply);
-    return true;
-}
-
-bool AxeFX::SendRawBufferAndWaitForAnswer(unsigned char* buf, unsigned int len,
-    unsigned int replyLength, unsigned char function, unsigned char* out)
-{
-    QByteArray reply;
-    int at;
-    // A length no message can hold matches nothing.
-    const int length = int(qMin(replyLength, unsigned(INT_MAX)));
-    if (!exchange(buf, len, replyPattern(function, length), reply, at))
-        return false;
-    if (out)
-        std::memcpy(out, bytesOf(reply) + at, replyLength);
-    return true;
-}
-
-ReplyPattern AxeFX::replyPattern(unsigned char function, int length) const
-{
-    ReplyPattern pattern;
-    pattern.model = model;
-    pattern.function = function;
-    pattern.length = length;
-    return pattern;
-}
-
-// The one wait for a reply. The unit's own requests coming back (a MIDI thru or loop on its
-// ports) are never replies. While settling, everything before the awaited reply is dropped;
-// otherwise a message with the reply's header that fails the checks is the unit's answer,
-// damaged or about something else, and waiting on would only cost a second of silence.
-AxeFX::Heard AxeFX::awaitReply(
-    const ReplyPattern& pattern, bool settling, QByteArray& reply, int& at)
-{
-    if (lastSendFailed)
-        return Heard::Nothing;
-    Wait wait(*this);
-    QRtMidiData message;
-    while (wait.next(message)) {
-        const QByteArray bytes = message.toByteArray();
-        if (isOwnRequest(bytes))
-            continue;
-        at = matchReply(bytesOf(bytes), bytes.size(), pattern);
-        if (at >= 0) {
-            reply = bytes;
-            return Heard::Reply;
-        }
-        if (!settling && pattern.model
-            && findReplyHeader(bytesOf(bytes), bytes.size(), pattern.model, pattern.function) >= 0)
-            return Heard::Damaged;
-    }
-    return Heard::Nothing;
-}
-
-bool AxeFX::isOwnRequest(const QByteArray& message) const
-{
-    return sentRecently.contains(message);
-}
-
-// A request is sent only while the link is in step: every reply the unit owes has come. After
-// one that went without a usable reply, that reply may still come, late, and be taken for the
-// answer to a later request; a block grid reply, which names no preset, could not even be told
-// apart. The unit answers in the order it is asked, so settle() asks for a preset name whose
-// reply names its number, drops every message before that reply, and the link is in step
-// again. The number is one that no request since the link was last in step asked for, so an
-// older reply cannot pass for it. A link that never loses a reply never settles, which costs
-// nothing; each loss costs one round trip, and the reply lost is asked again by the scan.
-bool AxeFX::settle()
-{
-    const int count = PresetCount();
-    for (int tries = 0; tries < count && owedPresetNames.contains(settlePreset); ++tries)
-        settlePreset = (settlePreset + 1) % count;
-    const int number = settlePreset;
-    settlePreset = (settlePreset + 1) % count;
-    owedPresetNames.insert(number);
-    Message query = presetNameQuery(model, number);
-    ReplyPattern pattern = replyPattern(kFunctionPresetName);
-    pattern.minSize = kNameReplyMinSize;
-    pattern.echoes[0] = { kPayloadOffset, number, true };
-    QByteArray reply;
-    int at;
-    if (!SendRAWBuffer(query.bytes, query.size)
-        || awaitReply(pattern, true, reply, at) != Heard::Reply)
-        return false;
-    outOfStep = false;
-    owedPresetNames.clear();
-    return true;
-}
-
-bool AxeFX::exchange(unsigned char* bytes, unsigned int size, const ReplyPattern& pattern,
-    QByteArray& reply, int& at)
-{
-    // Discovery starts on ports opened anew, with nothing owed.
-    const bool inStep = !pattern.model || !outOfStep || settle();
-    const Heard heard = inStep && SendRAWBuffer(bytes, size) ? awaitReply(pattern, false, reply, at)
-                                                             : Heard::Nothing;
-    // A damaged reply, or one about something else, is still the unit's answer to this
-    // request: nothing more is owed. Silence, or a send that may have gone out, leaves a reply
-    // owed.
-    if (heard == Heard::Nothing && pattern.model) {
-        outOfStep = true;
-        if (pattern.function == kFunctionPresetName)
-            owedPresetNames.insert(pattern.echoes[0].value);
-    }
-    const bool read = heard == Heard::Reply;
-    failures += read ? 0 : 1;
-    return noteAnswer(read);
-}
-
-bool AxeFX::exchange(Message message, const ReplyPattern& pattern, QByteArray& reply, int& at)
-{
-    return exchange(message.bytes, message.size, pattern, reply, at);
-}
-
-bool AxeFX::noteAnswer(bool answered)
-{
-    if (answered) {
-        unansweredRun = 0;
-        return true;
-    }
-    ++unansweredRun;
-    emit requestUnanswered(unansweredRun);
-    return false;
-}
-
-bool AxeFX::send(Message message)
-{
-    const bool sent = SendRAWBuffer(message.bytes, message.size);
-    failures += sent ? 0 : 1;
-    return sent;
-}
-
 bool AxeFX::findAxeFx()
 {
     // Opening the ports again ends whatever link there was.
-    model = 0;
-    displayOffsetRead = false;
-    outOfStep = false;
-    owedPresetNames.clear();
+    resetLink();
+    searched = Search::NoPorts;
     if (!midiOut.init() || !midiIn.init())
         return false;
     const QStringList outNames = midiOut.getPortNames();
@@ -340,8 +62,11 @@ bool AxeFX::findAxeFx()
         return false;
     if (!midiIn.open(inNames.at(inIndex), kOpenOption))
         return false;
-    if (!queryModel())
+    // The ports are the unit's; a lost reply is not yet a unit that is not there.
+    searched = Search::Unanswered;
+    if (!queryModel() && !queryModel())
         return false;
+    searched = Search::Found;
     ReadDisplayOffset();
     return true;
 }
@@ -362,8 +87,10 @@ bool AxeFX::ReadDisplayOffset()
     int at;
     displayOffsetRead = exchange(displayOffsetQuery(model),
         replyPattern(kFunctionDisplayOffset, kDisplayOffsetReplyLength), reply, at);
-    if (displayOffsetRead)
+    if (displayOffsetRead) {
         displayOffset = reply.at(at + kDisplayOffsetByte) != 0 ? 1 : 0;
+        holdUnconfirmed(Reading::DisplayOffset, 0);
+    }
     return displayOffsetRead;
 }
 
@@ -374,6 +101,8 @@ bool AxeFX::isConnected()
 
 bool AxeFX::PC(int preset)
 {
+    presetAsked = preset;
+    presetConfirmed = false;
     send(programChange(model, preset));
     return true;
 }
@@ -446,7 +175,7 @@ bool AxeFX::ReadCabName(int index)
         return false;
     ReplyPattern pattern = replyPattern(kFunctionCabName);
     pattern.minSize = kNameReplyMinSize;
-    pattern.echoes[0] = { kPayloadOffset, index, false };
+    pattern.echoes[0] = { kPayloadOffset, index };
     QByteArray reply;
     int at;
     if (!exchange(cabNameQuery(model, quint16(index)), pattern, reply, at))
@@ -461,15 +190,16 @@ bool AxeFX::ReadPresetName(int index)
     prepareNames(presetNames, presetNameRead, PresetCount(), true);
     if (index < 0 || index >= presetNames.size())
         return false;
+    // Its bytes 6-7 are the unit's own: the reply names no preset.
     ReplyPattern pattern = replyPattern(kFunctionPresetName);
     pattern.minSize = kNameReplyMinSize;
-    pattern.echoes[0] = { kPayloadOffset, index, true };
     QByteArray reply;
     int at;
     if (!exchange(presetNameQuery(model, index), pattern, reply, at))
         return false;
     readNameText(bytesOf(reply) + at, reply.size() - at, presetNames[index]);
     presetNameRead[index] = true;
+    holdUnconfirmed(Reading::PresetName, index);
     return true;
 }
 
@@ -509,18 +239,13 @@ void AxeFX::clearStop()
     stopRequest = false;
 }
 
-bool AxeFX::stopRequested() const
-{
-    return stopRequest;
-}
-
 template <typename T>
 bool AxeFX::GetParamValue(unsigned short block, unsigned short param, T& value)
 {
     ReplyPattern pattern = replyPattern(kFunctionParamValue);
     pattern.minSize = kParamValueReplyLength;
-    pattern.echoes[0] = { kPayloadOffset, block, false };
-    pattern.echoes[1] = { kPayloadOffset + 2, param, false };
+    pattern.echoes[0] = { kPayloadOffset, block };
+    pattern.echoes[1] = { kPayloadOffset + 2, param };
     QByteArray reply;
     int at;
     if (!exchange(paramValueQuery(model, block, param), pattern, reply, at))
@@ -564,6 +289,9 @@ bool AxeFX::GetPresetCabs(int preset, QList<int>& out)
     bool has1, has2;
     if (!GetCabsPresent(has1, has2))
         return false;
+    // A grid reply names no preset; where the unit announced the change it came after that.
+    if (!announcesPreset)
+        holdUnconfirmed(Reading::Usage, preset);
     const int count = CabCount();
     QList<int> list;
     if (has1 && GetCabsUsed(0, list)) {
@@ -579,6 +307,9 @@ bool AxeFX::GetPresetCabs(int preset, QList<int>& out)
                 out << c;
         }
     }
+    // Read, then found to be perhaps another preset's: a failed reading.
+    if (withdrawnUsages.contains(preset))
+        ++failures;
     return has1 || has2;
 }
 
@@ -625,7 +356,7 @@ bool AxeFX::GetPresetCabs(int preset, QList<int>& out, QList<int>& x, QList<int>
 bool AxeFX::AskForParameterInfos(unsigned short block, unsigned short param, param_infos* infos)
 {
     ReplyPattern pattern = replyPattern(kFunctionParamInfo, kParamInfoReplyLength);
-    pattern.echoes[0] = { kPayloadOffset + 2, param, false };
+    pattern.echoes[0] = { kPayloadOffset + 2, param };
     QByteArray reply;
     int at;
     if (!exchange(paramInfoQuery(model, block, param), pattern, reply, at))

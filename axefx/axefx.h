@@ -27,10 +27,9 @@ public:
     AxeFX();
     ~AxeFX() override;
 
-    // Sends len bytes as one message; every request starts with an empty inbox, so nothing
-    // that came before can pass for its reply. False when the MIDI library refused the message
-    // or reported it failed, which makes the wait that follows end at once with no answer.
-    bool SendRAWBuffer(unsigned char* buf, unsigned int len);
+    // The waits of the protocol's own API, which the program does not call: it sends its
+    // requests and reads the replies through the operations below.
+
     // The oldest message not yet taken, or the next to arrive before one second of silence.
     bool WaitForMessage(QByteArray& out);
     bool WaitForMessage(std::vector<unsigned char, std::allocator<unsigned char>>* out);
@@ -38,19 +37,18 @@ public:
     bool WaitForInfiniteAnswer(QByteArray& out, unsigned char function);
     bool SendRawBufferAndWaitForInfiniteAnswer(
         unsigned char* buf, unsigned int len, unsigned char function, QByteArray& out);
-    // Sends, then waits for an intact reply of replyLength bytes; copies it into out when not
-    // null.
-    bool SendRawBufferAndWaitForAnswer(unsigned char* buf, unsigned int len,
-        unsigned int replyLength, unsigned char function, unsigned char* out);
 
+    // What the last findAxeFx() came to: no port of the unit, ports whose unit did not answer
+    // the model query (asked twice), or a unit found.
+    enum class Search { NoPorts, Unanswered, Found };
     bool findAxeFx();
+    Search lastSearch() const { return searched; }
     // True when the unit answered, which also shows that the link still stands;
     // displayOffsetRead tells the same until the next query.
     bool ReadDisplayOffset();
     bool isConnected();
     bool PC(int preset);
     void SetXY(unsigned short block, bool y);
-    bool GetCabsPresent(bool& cab1, bool& cab2);
 
     bool FillCabNames();
     bool FillPresetNames();
@@ -69,10 +67,7 @@ public:
     // Asks the name fills to stop before their next query; holds until clearStop().
     void requestStop();
     void clearStop();
-    bool stopRequested() const;
 
-    template <typename T> bool GetParamValue(unsigned short block, unsigned short param, T& value);
-    bool GetCabsUsed(unsigned char which, QList<int>& list);
     bool GetPresetCabs(int preset, QList<int>& out);
     // The same, and which of the numbers in out the blocks use in their X settings and which in
     // their Y settings, each in block order: a cabinet in both settings is in both lists.
@@ -88,6 +83,18 @@ public:
     int unansweredInARow() const { return unansweredRun; }
     // Starts the count above afresh, as a new scan does.
     void clearUnansweredRun() { unansweredRun = 0; }
+    // Whether the last request without a usable reply heard its reply damaged or cut, rather
+    // than nothing.
+    bool lastFailureDamaged() const { return failureDamaged; }
+
+    // Replies that name no number (a preset name, a block grid, the display offset) are
+    // believed only while the link is in step, and held as unconfirmed until a reply that
+    // names its number, or a query that brings the link in step, shows that nothing owed came
+    // in between. confirmReadings() asks that query now if any are unconfirmed; false when it
+    // went unanswered. A sign of being out of step withdraws every unconfirmed reading: a
+    // name's read flag is cleared and a preset's cabinets are listed by takeWithdrawnUsages().
+    bool confirmReadings();
+    QList<int> takeWithdrawnUsages();
 
     static unsigned char GetChecksum(unsigned char* buf, unsigned int len);
     static unsigned int DecodeInt32(unsigned char* bytes);
@@ -120,31 +127,76 @@ public slots:
 private:
     class Wait;
 
+    // Sends len bytes as one message; every request starts with an empty inbox, so nothing
+    // that came before can pass for its reply. False when the MIDI library refused the message
+    // or reported it failed, which makes the wait that follows end at once with no answer.
+    bool SendRAWBuffer(unsigned char* buf, unsigned int len);
+    // Sends, then waits for an intact reply of replyLength bytes; copies it into out when not
+    // null.
+    bool SendRawBufferAndWaitForAnswer(unsigned char* buf, unsigned int len,
+        unsigned int replyLength, unsigned char function, unsigned char* out);
+    bool GetCabsPresent(bool& cab1, bool& cab2);
+    template <typename T> bool GetParamValue(unsigned short block, unsigned short param, T& value);
+    bool GetCabsUsed(unsigned char which, QList<int>& list);
+
     enum class Heard { Reply, Damaged, Nothing };
+    // A reading that names no number, held until the link is known to have been in step.
+    struct Reading {
+        enum Kind { PresetName, Usage, DisplayOffset } kind;
+        int index;
+    };
 
     axefx::ReplyPattern replyPattern(unsigned char function, int length = -1) const;
-    Heard awaitReply(const axefx::ReplyPattern& pattern, bool settling, QByteArray& reply, int& at);
+    Heard awaitReply(
+        const axefx::ReplyPattern& pattern, const QByteArray& request, QByteArray& reply, int& at);
     bool exchange(unsigned char* bytes, unsigned int size, const axefx::ReplyPattern& pattern,
         QByteArray& reply, int& at);
     bool exchange(
         axefx::Message message, const axefx::ReplyPattern& pattern, QByteArray& reply, int& at);
     bool settle();
-    bool isOwnRequest(const QByteArray& message) const;
+    bool isLoopCopy(const QByteArray& message);
+    bool isPresetNotice(const QByteArray& message);
+    void noteStray(const QByteArray& message);
+    void holdUnconfirmed(Reading::Kind kind, int index);
+    void confirm();
+    void withdraw();
+    void clearInbox();
     bool send(axefx::Message message);
     bool queryModel();
     bool noteAnswer(bool answered);
     bool fillNames(QVector<QString>& names, QVector<bool>& read, int count,
         bool (AxeFX::*readOne)(int), void (AxeFX::*percent)(int));
     void prepareNames(QVector<QString>& names, QVector<bool>& read, int count, bool keep);
+    void resetLink();
 
     Wait* activeWait = nullptr;
     bool lastSendFailed = false;
+    Search searched = Search::NoPorts;
     // A reply may still be owed to an earlier request; see settle().
     bool outOfStep = false;
-    QSet<int> owedPresetNames;
-    int settlePreset = 0;
-    QList<QByteArray> sentRecently;
+    // Requests since the link was last known in step, the replies taken for them, and those
+    // that went unanswered, whose replies may still come.
+    QList<axefx::ReplyPattern> askedSinceInStep;
+    QList<QByteArray> takenSinceInStep;
+    QList<axefx::ReplyPattern> owed;
+    QList<Reading> unconfirmed;
+    QList<int> withdrawnUsages;
+    bool withdrawnNow = false;
+    int settleCab = 0;
+    // Recent requests, and whether a reply could be the same bytes; a copy of one that no
+    // reply can equal shows a MIDI loop, after which copies of requests are not replies.
+    struct Sent {
+        QByteArray bytes;
+        bool replyMayEqual;
+    };
+    QList<Sent> sentRecently;
+    bool loopSeen = false;
+    // A unit that announces its preset after a program change has its changes confirmed.
+    bool announcesPreset = false;
+    int presetAsked = -1;
+    bool presetConfirmed = false;
     bool stopRequest = false;
+    bool failureDamaged = false;
     int failures = 0;
     int asked = 0;
     int unansweredRun = 0;

@@ -116,8 +116,7 @@ int matchReply(const unsigned char* data, int size, const ReplyPattern& pattern)
         if (echo.offset + 2 > length - 2)
             return -1;
         const unsigned char* at = data + h + echo.offset;
-        const int value = echo.highFirst ? (at[0] & 0x7F) << 7 | (at[1] & 0x7F) : DecodeInt14(at);
-        if (value != echo.value)
+        if (DecodeInt14(at) != echo.value)
             return -1;
     }
     return h;

@@ -65,12 +65,10 @@ int matchDiscoveryReply(
 bool replyIntact(const unsigned char* reply, int size);
 
 // A number a reply repeats from its request, at offset from the reply's F0: 14 bits, low part
-// first (cabinets, blocks, parameters) or high part first (presets). A negative value asks
-// for nothing.
+// first (cabinets, blocks, parameters). A negative value asks for nothing.
 struct Echo {
     int offset = 0;
     int value = -1;
-    bool highFirst = false;
 };
 
 // Everything a message must hold to be the reply to one request.

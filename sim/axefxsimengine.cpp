@@ -23,6 +23,17 @@ quint32 nextRandom(quint32& state)
     return state;
 }
 
+// The generator's first outputs from a small state are small too, and a small seed would drop
+// the first reply at any rate: the seed is spread over all 32 bits first.
+quint32 seedState(quint32 seed)
+{
+    quint32 state = (seed + 0x9E3779B9u) * 0x85EBCA6Bu;
+    state ^= state >> 13;
+    state *= 0xC2B2AE35u;
+    state ^= state >> 16;
+    return state ? state : 1;
+}
+
 } // namespace
 
 AxeFxSimEngine::AxeFxSimEngine(const SimBank& bank)
@@ -198,9 +209,10 @@ void AxeFxSimEngine::answer(const QByteArray& request, Clock::time_point now)
     if (result.stallMs > 0)
         heldUntil = std::max(heldUntil, now + std::chrono::milliseconds(result.stallMs));
     const Clock::time_point due = now + std::chrono::milliseconds(currentFaults.delayMs);
+    const Clock::time_point replyDue = due + std::chrono::milliseconds(result.lateMs);
     for (const QByteArray& reply : result.replies) {
         if (!dropReply())
-            schedule(reply, due);
+            schedule(reply, replyDue);
     }
     for (const QByteArray& notice : result.notices)
         schedule(notice, due);
@@ -234,6 +246,11 @@ void AxeFxSimEngine::schedulePeriodic(Clock::time_point now)
         schedule(currentFaults.noiseMessages.at(noiseIndex++), now);
         nextNoise = std::max(nextNoise + std::chrono::milliseconds(currentFaults.noiseMs), now);
     }
+    if (currentFaults.unaskedMs > 0 && now >= nextUnasked) {
+        schedule(device.unasked(unaskedIndex++), now);
+        nextUnasked
+            = std::max(nextUnasked + std::chrono::milliseconds(currentFaults.unaskedMs), now);
+    }
 }
 
 void AxeFxSimEngine::sendDue(std::unique_lock<std::mutex>& lock)
@@ -249,11 +266,9 @@ void AxeFxSimEngine::sendDue(std::unique_lock<std::mutex>& lock)
     if (due.empty())
         return;
     lock.unlock();
-    int count = 0;
     for (const QByteArray& bytes : due)
-        count += send(bytes) ? 1 : 0;
+        send(bytes);
     lock.lock();
-    sent += count;
 }
 
 // The worker is the only sender, so the output client needs no lock of its own.
@@ -274,6 +289,7 @@ void AxeFxSimEngine::restartPeriods(Clock::time_point now)
 {
     nextBeat = now + std::chrono::milliseconds(currentFaults.tempoMs);
     nextNoise = now + std::chrono::milliseconds(currentFaults.noiseMs);
+    nextUnasked = now + std::chrono::milliseconds(currentFaults.unaskedMs);
 }
 
 AxeFxSimEngine::Clock::time_point AxeFxSimEngine::nextWake() const
@@ -285,6 +301,8 @@ AxeFxSimEngine::Clock::time_point AxeFxSimEngine::nextWake() const
         next = std::min(next, nextBeat);
     if (currentFaults.noiseMs > 0 && !currentFaults.noiseMessages.isEmpty())
         next = std::min(next, nextNoise);
+    if (currentFaults.unaskedMs > 0)
+        next = std::min(next, nextUnasked);
     return next;
 }
 
@@ -311,7 +329,7 @@ void AxeFxSimEngine::setFaults(const SimFaults& faults)
     {
         std::lock_guard<std::mutex> lock(mutex);
         currentFaults = faults;
-        dropState = faults.dropSeed ? faults.dropSeed : 1;
+        dropState = seedState(faults.dropSeed);
         repliesCounted = 0;
         noiseIndex = 0;
         restartPeriods(Clock::now());
@@ -349,12 +367,6 @@ bool AxeFxSimEngine::waitForRequests(int n, int timeoutMs) const
     std::unique_lock<std::mutex> lock(mutex);
     return requestsChanged.wait_for(
         lock, std::chrono::milliseconds(timeoutMs), [&] { return receivedCount >= n; });
-}
-
-int AxeFxSimEngine::sentCount() const
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    return sent;
 }
 
 void AxeFxSimEngine::sendRaw(const QByteArray& message)

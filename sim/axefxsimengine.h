@@ -4,12 +4,12 @@
 // queues what arrives, so the service's thread is never held up.
 #pragma once
 
-#include "axefxsim.h"
 #include "qrtmidiapi.h"
 #include "simdevice.h"
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 
 #include <chrono>
 #include <condition_variable>
@@ -23,6 +23,12 @@
 class RtMidiIn;
 class RtMidiOut;
 
+struct SimPortNames {
+    QString client = QStringLiteral("AXE-FX II");
+    QString input = QStringLiteral("AXE-FX II MIDI In"); // empty: no input port
+    QString output = QStringLiteral("AXE-FX II MIDI Out"); // empty: no output port
+};
+
 class AxeFxSimEngine {
 public:
     using Clock = std::chrono::steady_clock;
@@ -30,25 +36,40 @@ public:
     explicit AxeFxSimEngine(const SimBank& bank);
     ~AxeFxSimEngine();
 
-    std::function<void(const QByteArray&)> onRequest; // set before start()
+    /// Called on the worker thread for each message received; set before start().
+    std::function<void(const QByteArray&)> onRequest;
 
+    /// Port names used by the next start().
     void setPortNames(const SimPortNames& names);
     SimPortNames portNames() const;
-    bool start(QString* error);
+    /// Opens the virtual ports and starts answering; false with a reason in `error`.
+    bool start(QString* error = nullptr);
+    /// Closes the ports and stops all sending; replies still pending are dropped.
     void stop();
+    /// True while the ports are open.
     bool isRunning() const;
 
+    /// A copy of the device state as it is now (the simulator changes the current preset and
+    /// the X/Y selections as requests arrive).
     SimBank bank() const;
+    /// Changes the state in place under the simulator's lock.
     void editBank(const std::function<void(SimBank&)>& edit);
     SimFaults faults() const;
+    /// Takes effect for the next request; periodic sending restarts with the new periods.
     void setFaults(const SimFaults& faults);
+    /// Whether requests() keeps the messages (on by default; a long-running unit turns it off,
+    /// the count goes on).
     void setRecording(bool on);
 
+    /// Every message received, in order of arrival; each is in the record only once the unit
+    /// has acted on it, so its reply is on its way and the state shows its effect.
     QList<QByteArray> requests() const;
     int requestCount() const;
     void clearRequests();
-    bool waitForRequests(int n, int timeoutMs) const;
-    int sentCount() const;
+    /// Waits until at least n messages have been received since the last clearRequests();
+    /// false after timeoutMs without them.
+    bool waitForRequests(int n, int timeoutMs = 5000) const;
+    /// Sends bytes as one message from the output port, as they are.
     void sendRaw(const QByteArray& message);
 
 private:
@@ -95,9 +116,10 @@ private:
     Clock::time_point nextBeat;
     Clock::time_point nextNoise;
     int noiseIndex = 0;
+    Clock::time_point nextUnasked;
+    int unaskedIndex = 0;
 
     bool recording = true;
     QList<QByteArray> recorded;
     int receivedCount = 0;
-    int sent = 0;
 };

@@ -13,6 +13,8 @@ constexpr quint8 kGridLinkOccupied = 0x02; // a cell's routing bytes, not read b
 constexpr int kCabParam = 0;
 constexpr int kSecondCabParam = 2;
 constexpr int kModeParam = 12;
+constexpr quint16 kAmpBlock = 106;
+constexpr int kValueReplySize = 17;
 
 QByteArray nameBytes(const QString& name)
 {
@@ -60,10 +62,12 @@ int SimDevice::stallFor(const SimRequest& request, bool mute, const SimFaults& f
     if (faults.stallMs <= 0)
         return 0;
     bool stall = requestsSeen == faults.stallAtRequest;
-    if (!mute && faults.stallPreset >= 0 && request.kind == SimRequest::BlockGridQuery
-        && state.currentPreset == faults.stallPreset
-        && !stalledGrids.contains(faults.stallPreset)) {
-        stalledGrids.insert(faults.stallPreset);
+    const int preset = state.currentPreset;
+    const bool stallHere = preset == faults.stallPreset
+        || (faults.stallEvery > 0 && preset > 0 && preset % faults.stallEvery == 0);
+    if (!mute && request.kind == SimRequest::BlockGridQuery && stallHere
+        && !stalledGrids.contains(preset)) {
+        stalledGrids.insert(preset);
         stall = true;
     }
     return stall ? faults.stallMs : 0;
@@ -102,6 +106,10 @@ SimAnswer SimDevice::respond(const SimRequest& request, const SimFaults& faults)
         one = displayOffsetReply();
         break;
     case SimRequest::ProgramChange:
+        if (request.number == faults.ignoreProgramChange && !programChangeIgnored) {
+            programChangeIgnored = true;
+            return result;
+        }
         return programChange(request.number);
     case SimRequest::BlockGridQuery:
         one = blockGridReply();
@@ -116,7 +124,7 @@ SimAnswer SimDevice::respond(const SimRequest& request, const SimFaults& faults)
         one = cabNameReply(request.number, faults);
         break;
     case SimRequest::PresetNameQuery:
-        one = presetNameReply(request.number);
+        one = presetNameReply(request.number, faults);
         break;
     case SimRequest::ParamInfoQuery:
         one = paramInfoReply(request, faults);
@@ -132,12 +140,20 @@ SimAnswer SimDevice::respond(const SimRequest& request, const SimFaults& faults)
     return result;
 }
 
-void SimDevice::applyReplyFaults(quint8 function, SimAnswer& answer, const SimFaults& faults)
+void SimDevice::applyReplyFaults(quint8 function, SimAnswer& answer, const SimFaults& faults) const
 {
     if (faults.unanswered.contains(function)) {
         answer = {};
         return;
     }
+    const bool ofPreset
+        = function == SimRequest::kFnBlockGrid || function == SimRequest::kFnParamValue;
+    const int preset = state.currentPreset;
+    if (faults.lateMs > 0 && ofPreset && faults.lateEvery > 0 && preset % faults.lateEvery == 0)
+        answer.lateMs = faults.lateMs;
+    if (faults.twice.contains(function) && faults.twiceEvery > 0 && preset % faults.twiceEvery == 0
+        && !answer.replies.isEmpty())
+        answer.replies.append(answer.replies);
     const auto replacement = faults.replaceReplies.constFind(function);
     if (replacement != faults.replaceReplies.constEnd())
         answer.replies = *replacement;
@@ -146,8 +162,11 @@ void SimDevice::applyReplyFaults(quint8 function, SimAnswer& answer, const SimFa
             r = truncate(r);
     } else if (faults.damaged.contains(function)) {
         for (QByteArray& r : answer.replies) {
+            // The last payload byte, which no number the reply repeats covers: only the
+            // checksum shows the damage.
+            const int last = r.size() - 3;
             if (r.size() > SimFrame::kMinFrameSize)
-                r[SimFrame::kHeaderSize] = char(r.at(SimFrame::kHeaderSize) ^ 0x01);
+                r[last] = char(r.at(last) ^ 0x01);
         }
     }
 }
@@ -157,6 +176,25 @@ QByteArray SimDevice::tempoBeat() const
     QByteArray beat = SimFrame::header(state.model, SimRequest::kFnTempo);
     beat.append(char(SimFrame::kSysExEnd));
     return beat;
+}
+
+QByteArray SimDevice::unasked(int n) const
+{
+    if (n % 2)
+        return presetNotice();
+    QByteArray payload;
+    SimFrame::append14(payload, kAmpBlock);
+    SimFrame::append14(payload, quint16(n % 16));
+    SimFrame::append16(payload, n);
+    payload.append(2, 0);
+    return reply(SimRequest::kFnParamValue, payload);
+}
+
+QByteArray SimDevice::presetNotice() const
+{
+    QByteArray payload;
+    SimFrame::append14HighFirst(payload, state.currentPreset);
+    return reply(SimRequest::kFnPresetNotice, payload);
 }
 
 QByteArray SimDevice::reply(quint8 function, const QByteArray& payload) const
@@ -194,9 +232,7 @@ SimAnswer SimDevice::programChange(int preset)
     if (preset < 0 || preset >= state.presets.size())
         return result;
     state.currentPreset = preset;
-    QByteArray payload;
-    SimFrame::append14HighFirst(payload, preset);
-    result.notices.append(reply(SimRequest::kFnPresetNotice, payload));
+    result.notices.append(presetNotice());
     return result;
 }
 
@@ -248,6 +284,9 @@ QByteArray SimDevice::paramValueReply(const SimRequest& request, const SimFaults
     SimFrame::append14(payload, request.param + faults.echoParamOffset);
     SimFrame::append16(payload, paramValue(request.block, request.param));
     payload.append(2, 0);
+    // The frame's checksum and F7 close a reply of any length; a short one loses payload.
+    const int length = faults.valueReplyLength ? faults.valueReplyLength : kValueReplySize;
+    payload.resize(qMax(0, length - SimFrame::kMinFrameSize));
     return reply(SimRequest::kFnParamValue, payload);
 }
 
@@ -258,18 +297,21 @@ QByteArray SimDevice::cabNameReply(int cab, const SimFaults& faults) const
     QByteArray payload;
     SimFrame::append14(payload, cab + faults.echoCabOffset);
     payload.append(nameBytes(state.cabNames.at(cab)));
-    payload.append(char(0));
+    if (!faults.namesUnended)
+        payload.append(char(0));
     return reply(SimRequest::kFnCabName, payload);
 }
 
-QByteArray SimDevice::presetNameReply(int preset) const
+QByteArray SimDevice::presetNameReply(int preset, const SimFaults& faults) const
 {
     if (preset < 0 || preset >= state.presets.size())
         return {};
     QByteArray payload;
-    SimFrame::append14HighFirst(payload, preset);
+    SimFrame::append14HighFirst(
+        payload, faults.presetNameNumber >= 0 ? faults.presetNameNumber : preset);
     payload.append(nameBytes(state.presets.at(preset).name));
-    payload.append(char(0));
+    if (!faults.namesUnended)
+        payload.append(char(0));
     return reply(SimRequest::kFnPresetName, payload);
 }
 

@@ -15,6 +15,7 @@ struct SimAnswer {
     QList<QByteArray> replies; // the reply, or the messages that replace it
     QList<QByteArray> notices; // unprompted messages the request causes
     int stallMs = 0; // how long the unit holds everything it sends from now on
+    int lateMs = 0; // how much later than the others the replies go out
 };
 
 class SimDevice {
@@ -36,13 +37,16 @@ public:
     SimAnswer answer(const SimRequest& request, const SimFaults& faults = {});
     /// The tempo beat, which carries no checksum.
     QByteArray tempoBeat() const;
+    /// The n-th message the unit sends unasked: a parameter value of the amp block, or its
+    /// preset number.
+    QByteArray unasked(int n) const;
 
 private:
     bool addressedToMe(const SimRequest& request) const;
     bool muted(const SimRequest& request, const SimFaults& faults);
     int stallFor(const SimRequest& request, bool mute, const SimFaults& faults);
     SimAnswer respond(const SimRequest& request, const SimFaults& faults);
-    static void applyReplyFaults(quint8 function, SimAnswer& answer, const SimFaults& faults);
+    void applyReplyFaults(quint8 function, SimAnswer& answer, const SimFaults& faults) const;
 
     QByteArray modelReply() const;
     QByteArray displayOffsetReply() const;
@@ -51,7 +55,8 @@ private:
     void selectXY(quint16 block, bool y);
     QByteArray paramValueReply(const SimRequest& request, const SimFaults& faults) const;
     QByteArray cabNameReply(int cab, const SimFaults& faults) const;
-    QByteArray presetNameReply(int preset) const;
+    QByteArray presetNameReply(int preset, const SimFaults& faults) const;
+    QByteArray presetNotice() const;
     QByteArray paramInfoReply(const SimRequest& request, const SimFaults& faults) const;
     QByteArray paramStringsReply(const SimRequest& request) const;
 
@@ -64,4 +69,5 @@ private:
     int requestsSeen = 0;
     QSet<int> stalledGrids; // presets whose grid query was held
     bool silenced = false;
+    bool programChangeIgnored = false;
 };

@@ -28,7 +28,7 @@ struct SimFaults {
     int echoCabOffset = 0;
     /// Request function bytes whose replies are cut to their first half, closed with F7.
     QSet<quint8> truncated;
-    /// Request function bytes whose replies have their first payload byte changed, the
+    /// Request function bytes whose replies have their last payload byte changed, the
     /// checksum left as it was.
     QSet<quint8> damaged;
     /// Send every message received straight back, before its reply, as a MIDI loop does.
@@ -40,6 +40,8 @@ struct SimFaults {
     int stallMs = 0;
     int stallAtRequest = 0;
     int stallPreset = -1;
+    /// The same at every preset index that is a non-zero multiple of stallEvery (0: none).
+    int stallEvery = 0;
     /// Request function bytes answered with these raw messages instead of the reply.
     QHash<quint8, QList<QByteArray>> replaceReplies;
     /// The block grid query of this preset gets no reply (-1: none), so its cabinets cannot
@@ -51,4 +53,26 @@ struct SimFaults {
     int silentFromPreset = -1;
     /// Close both ports once the n-th request has been received and answered (0: never).
     int closeAfterRequests = 0;
+
+    /// Forms of reply the protocol allows beside the usual ones: names that end at the
+    /// checksum without their 00; parameter value replies of this many bytes (13 or more;
+    /// 0: the usual 17); preset name replies with this number in bytes 6-7 instead of the
+    /// preset's (-1: the preset's).
+    bool namesUnended = false;
+    int valueReplyLength = 0;
+    int presetNameNumber = -1;
+    /// Replies to these request functions sent twice, while the unit's preset index is a
+    /// multiple of twiceEvery.
+    QSet<quint8> twice;
+    int twiceEvery = 1;
+    /// Every unaskedMs milliseconds (0: off) a message nobody asked for: alternately a
+    /// parameter value of the amp block and the unit's preset number.
+    int unaskedMs = 0;
+    /// The first program change to this preset index is ignored: no change, no notice (-1:
+    /// none).
+    int ignoreProgramChange = -1;
+    /// Block grid and parameter value replies sent lateMs milliseconds late while the unit's
+    /// preset index is a multiple of lateEvery (0: never).
+    int lateMs = 0;
+    int lateEvery = 1;
 };

@@ -42,10 +42,20 @@ const Knob kKnobs[] = {
     { "stall", "ms", "Hold everything sent for ms milliseconds at a stall, then send it." },
     { "stall-at-request", "n", "Stall at the n-th request received (from 1)." },
     { "stall-preset", "n", "Stall at the first answered block grid query of preset index n." },
+    { "stall-every", "n", "The same at every non-zero multiple of n." },
     { "mute-preset", "n", "Leave the block grid query of preset index n unanswered." },
     { "mute-times", "k", "Only the first k times preset n is asked (default: always)." },
     { "silent-from", "n", "Answer nothing once preset index n is selected." },
     { "close-after", "n", "Close the ports once n requests have been answered." },
+    { "value-length", "n", "Send parameter value replies of n bytes, 13 or more (default 17)." },
+    { "preset-name-number", "n", "Put n in bytes 6-7 of preset name replies." },
+    { "twice", "functions", "Send the replies to these functions twice (hex)." },
+    { "twice-every", "n", "Only while the preset index is a multiple of n." },
+    { "unasked", "ms",
+        "Every ms milliseconds send unasked an amp parameter or the preset number, alternately." },
+    { "ignore-pc", "n", "Ignore the first program change to preset index n." },
+    { "late", "ms", "Send block grid and parameter value replies ms milliseconds late," },
+    { "late-every", "n", "while the preset index is a multiple of n (default 1)." },
 };
 
 class Reader {
@@ -122,6 +132,8 @@ void describe(QCommandLineParser& parser)
         { QStringLiteral("verbose"), QStringLiteral("Print one line per request received.") });
     parser.addOption({ QStringLiteral("echo"),
         QStringLiteral("Send every message received straight back, as a MIDI loop does.") });
+    parser.addOption({ QStringLiteral("names-unended"),
+        QStringLiteral("End name replies at the checksum, without their 00.") });
     parser.addOption({ QStringLiteral("dump-bank"),
         QStringLiteral("Write the bank as JSON to standard output and exit.") });
     for (const Knob& knob : kKnobs) {
@@ -147,6 +159,7 @@ bool SimOptions::parse(const QStringList& arguments, SimOptions* options, QStrin
     o.verbose = parser.isSet(QStringLiteral("verbose"));
     o.dumpBank = parser.isSet(QStringLiteral("dump-bank"));
     o.faults.echoRequests = parser.isSet(QStringLiteral("echo"));
+    o.faults.namesUnended = parser.isSet(QStringLiteral("names-unended"));
     if (!parser.positionalArguments().isEmpty()) {
         if (error)
             *error = QStringLiteral("unexpected argument \"%1\"")
@@ -176,10 +189,19 @@ bool SimOptions::parse(const QStringList& arguments, SimOptions* options, QStrin
         && read.integer("stall", 0, kMaxMs, o.faults.stallMs)
         && read.integer("stall-at-request", 0, INT_MAX, o.faults.stallAtRequest)
         && read.integer("stall-preset", -1, INT_MAX, o.faults.stallPreset)
+        && read.integer("stall-every", 0, INT_MAX, o.faults.stallEvery)
         && read.integer("mute-preset", -1, INT_MAX, o.faults.mutePreset)
         && read.integer("mute-times", 0, INT_MAX, o.faults.muteTimes)
         && read.integer("silent-from", -1, INT_MAX, o.faults.silentFromPreset)
-        && read.integer("close-after", 0, INT_MAX, o.faults.closeAfterRequests);
+        && read.integer("close-after", 0, INT_MAX, o.faults.closeAfterRequests)
+        && read.integer("value-length", 13, 64, o.faults.valueReplyLength)
+        && read.integer("preset-name-number", 0, 0x3FFF, o.faults.presetNameNumber)
+        && read.functions("twice", o.faults.twice)
+        && read.integer("twice-every", 1, INT_MAX, o.faults.twiceEvery)
+        && read.integer("unasked", 0, kMaxMs, o.faults.unaskedMs)
+        && read.integer("ignore-pc", -1, INT_MAX, o.faults.ignoreProgramChange)
+        && read.integer("late", 0, kMaxMs, o.faults.lateMs)
+        && read.integer("late-every", 1, INT_MAX, o.faults.lateEvery);
     if (!ok)
         return false;
     if (o.ports.client.isEmpty()) {

@@ -42,7 +42,9 @@ QString ScanJob::outcomeText(Outcome outcome) const
     case Complete:
         return fresh.notReadText();
     case NoDevice:
-        return QStringLiteral("No AxeFx found");
+        return axeFx.lastSearch() == AxeFX::Search::Unanswered
+            ? QStringLiteral("AxeFx ports found, but the unit did not answer")
+            : QStringLiteral("No AxeFx found");
     case Stopped:
         return QStringLiteral("Stopped: ") + fresh.presetsReadText();
     case Lost:
@@ -55,7 +57,10 @@ QString ScanJob::outcomeText(Outcome outcome) const
         where = QStringLiteral("while reading the preset names");
     else if (lostIn == AskAgain)
         where = QStringLiteral("when asked again for what went unanswered");
-    return QStringLiteral("The AxeFx stopped answering %1: %2").arg(where, fresh.presetsReadText());
+    // A unit whose replies come damaged is there; the cable or the port is at fault.
+    const QString what = lostDamaged ? QStringLiteral("The AxeFx's replies arrived damaged %1: %2")
+                                     : QStringLiteral("The AxeFx stopped answering %1: %2");
+    return what.arg(where, fresh.presetsReadText());
 }
 
 ScanJob::Outcome ScanJob::run()
@@ -63,6 +68,7 @@ ScanJob::Outcome ScanJob::run()
     const QScopedValueRollback<bool> busy(running, true);
     stopped = false;
     lost = false;
+    lostDamaged = false;
     fresh = ScanResult();
     lastRunKept = false;
     axeFx.clearStop();
@@ -107,6 +113,7 @@ void ScanJob::noteUnanswered(int inARow)
     if (inARow < kUnansweredBeforeLost || lost)
         return;
     lost = true;
+    lostDamaged = axeFx.lastFailureDamaged();
     axeFx.requestStop();
 }
 
@@ -144,7 +151,9 @@ bool ScanJob::readNames(Phase phase)
     else
         axeFx.FillPresetNames();
     disconnect(forward);
+    confirmReadings();
     copyNames(phase);
+    applyWithdrawn();
     emit phaseFinished(phase);
     if (interrupted())
         return false;
@@ -182,6 +191,8 @@ bool ScanJob::readCabUsage()
         readUsage(i);
         emit progress(CabUsage, axefx::percentDone(i + 1, count));
     }
+    confirmReadings();
+    applyWithdrawn();
     emit phaseFinished(CabUsage);
     return !interrupted();
 }
@@ -196,6 +207,25 @@ void ScanJob::readUsage(int preset)
     // reading went unanswered; the link's count of failures tells them apart.
     const bool read = axeFx.readFailures() == failuresBefore;
     fresh.setUsage(preset, cabs, x, y, read ? ReadState::Read : ReadState::NotRead);
+    applyWithdrawn();
+}
+
+// A stopped scan or a unit gone asks nothing more.
+void ScanJob::confirmReadings()
+{
+    if (!interrupted())
+        axeFx.confirmReadings();
+}
+
+// Readings the link took back, having found that a reply taken may have been another's: they
+// stay not read, or are asked again.
+void ScanJob::applyWithdrawn()
+{
+    for (int preset : axeFx.takeWithdrawnUsages())
+        fresh.setUsage(preset, {}, {}, {}, ReadState::NotRead);
+    if (phaseNow != CabNames)
+        copyNames(PresetNames);
+    fresh.displayOffsetRead = fresh.displayOffsetRead && axeFx.displayOffsetRead;
 }
 
 // Once more, in the first pass's order, for every entry the unit did not answer: a reply lost
@@ -250,6 +280,8 @@ bool ScanJob::askAgain()
         readUsage(preset);
         step();
     }
+    confirmReadings();
+    applyWithdrawn();
     emit phaseFinished(AskAgain);
     return !interrupted();
 }

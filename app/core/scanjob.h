@@ -65,6 +65,8 @@ private:
     bool askAgain();
     void readUsage(int preset);
     void copyNames(Phase phase);
+    void confirmReadings();
+    void applyWithdrawn();
     void noteUnanswered(int inARow);
     bool interrupted() const { return stopped || lost; }
     void keep(Outcome outcome);
@@ -82,4 +84,5 @@ private:
     bool running = false;
     bool stopped = false;
     bool lost = false;
+    bool lostDamaged = false;
 };

@@ -339,6 +339,9 @@ int main(int argc, char* argv[])
     const ScanJob::Outcome outcome = job.run();
     progress.finish();
     const ScanResult& result = job.result();
+    if (outcome == ScanJob::NoDevice && axeFx.lastSearch() == AxeFX::Search::Unanswered)
+        return fail(kNoDevice,
+            QStringLiteral("AxeFx ports found, but the unit did not answer when asked twice"));
     if (outcome == ScanJob::NoDevice)
         return fail(
             kNoDevice, QStringLiteral("no AxeFx found on the MIDI ports (see --list-ports)"));

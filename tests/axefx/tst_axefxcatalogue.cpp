@@ -8,6 +8,8 @@
 
 #include <iterator>
 
+Q_DECLARE_METATYPE(SimFaults)
+
 namespace {
 
 QList<int> percents(const QSignalSpy& spy)
@@ -60,6 +62,13 @@ struct CabRow {
     int failures = 0;
 };
 
+template <typename Set> SimFaults with(Set set)
+{
+    SimFaults f;
+    set(f);
+    return f;
+}
+
 const SimCabBlock none;
 const SimFaults ok;
 const CabRow kCabRows[] = {
@@ -94,6 +103,33 @@ const CabRow kCabRows[] = {
     // The grid reply comes after its second of silence, during the next preset's reading.
     { "a late grid reply", { 108 }, block(5, 6), none, faults(0, 0, {}, {}, false, 1500), false, {},
         "", 1 },
+    { "value replies cut", { 108 }, block(5, 6), none, faults(0, 0, {}, {}, false, 0, { 0x02 }),
+        true, {}, "11:X 02:0", 1 },
+    { "value replies damaged", { 108 }, block(5, 6), none, faults(0, 0, {}, { 0x02 }), true, {},
+        "11:X 02:0", 1 },
+    // A 16-byte reply of the value 0 is the very bytes of its query.
+    { "value replies of 16 bytes", { 108 }, block(0, 6, 2, 0), none,
+        with([](SimFaults& f) { f.valueReplyLength = 16; }), true, { 0, 6 },
+        "11:X 02:0 02:12 02:2 11:Y 02:0 02:12" },
+    { "every reply sent twice", { 108, 109 }, block(5, 7, 2, 8), block(7, 9),
+        with([](SimFaults& f) {
+            f.twice = { 0x20, 0x02 };
+        }),
+        true, { 5, 8, 7, 9 }, "" },
+    { "unasked messages, tempo beats, clock", { 108 }, block(5, 6), none, with([](SimFaults& f) {
+         f.unaskedMs = 2;
+         f.tempoMs = 1;
+         f.noiseMs = 1;
+     }),
+        true, { 5, 6 }, "" },
+    { "replies late within the limit", { 108 }, block(5, 6), none, with([](SimFaults& f) {
+         f.lateMs = 800;
+         f.lateEvery = kPreset;
+     }),
+        true, { 5, 6 }, "" },
+    // The unit stays on the preset read before, and says so.
+    { "program change ignored", { 108 }, block(5, 6), none,
+        with([](SimFaults& f) { f.ignoreProgramChange = kPreset; }), false, {}, "", 1 },
 };
 
 } // namespace
@@ -111,10 +147,9 @@ private slots:
         sim->clearRequests();
     }
 
-    // The preset fill loses replies 192 and 384: those of presets 191 and 382, as the query
-    // that brings the link back in step after 191 is answered too. An unanswered query leaves
-    // its entry empty and sends no percentage; the result tells only whether the last query
-    // was answered.
+    // The preset fill loses replies 192 and 384, whichever queries they answer. An unanswered
+    // query leaves its entry empty and sends no percentage; the result tells only whether the
+    // last query was answered.
     void fills()
     {
         QSignalSpy cabSpy(axefx.get(), SIGNAL(CabNamePercent(int)));
@@ -125,27 +160,75 @@ private slots:
         SimFaults faults;
         faults.dropEvery = 192;
         sim->setFaults(faults);
-        QVector<QString> expected = namesOf(sim->bank(), false);
-        expected[191].clear();
-        expected[382].clear();
+        sim->clearRequests();
         QVERIFY(axefx->FillPresetNames());
+        QVector<QString> expected = namesOf(sim->bank(), false);
+        int lost = 0;
+        for (const QByteArray& request : { sim->requests().at(191), sim->requests().at(383) }) {
+            if (quint8(request.at(5)) == 0x15) {
+                expected[quint8(request.at(6)) << 7 | quint8(request.at(7))].clear();
+                ++lost;
+            }
+        }
         QCOMPARE(axefx->presetNames, expected);
         const QList<int> cab = percents(cabSpy), preset = percents(presetSpy);
         QCOMPARE(cab.mid(0, 3) << cab.size() << cab.last(), (QList<int> { 0, 0, 1, 232, 100 }));
-        QCOMPARE(preset.mid(0, 1) << preset.mid(190, 2) << preset.size() << preset.last(),
-            (QList<int> { 0, 49, 50, 382, 100 }));
+        QCOMPARE(preset.mid(0, 1) << preset.size() << preset.last(),
+            (QList<int> { 0, 384 - lost, 100 }));
     }
 
-    // A reply that names another cab than the one asked for answers nothing: no name is
-    // stored, neither where it was asked for nor where the reply says.
-    void replyNamesAnotherCab()
+    // Names in every form of reply the unit may send are read, and replies cut short or
+    // damaged are not, though the unit is not silent: an empty cab slot and the names around
+    // it, and the first presets with the first empty one.
+    void nameForms_data()
     {
-        SimFaults faults;
-        faults.echoCabOffset = 2;
+        QTest::addColumn<SimFaults>("faults");
+        QTest::addColumn<bool>("cabsRead");
+        QTest::addColumn<bool>("presetsRead");
+        QTest::newRow("names that end at the checksum")
+            << with([](SimFaults& f) { f.namesUnended = true; }) << true << true;
+        QTest::newRow("preset name replies with another number")
+            << with([](SimFaults& f) { f.presetNameNumber = 0x2A55; }) << true << true;
+        QTest::newRow("cab name replies sent twice")
+            << with([](SimFaults& f) { f.twice = { 0x12 }; }) << true << true;
+        // Stored neither where it was asked for nor where the reply says; the link, which gets
+        // back in step by a cab name, can then read nothing more.
+        QTest::newRow("cab name replies naming another cab")
+            << with([](SimFaults& f) { f.echoCabOffset = 2; }) << false << false;
+        QTest::newRow("name replies cut") << with([](SimFaults& f) {
+            f.truncated = { 0x12, 0x15 };
+        }) << false << false;
+        QTest::newRow("name replies damaged") << with([](SimFaults& f) {
+            f.damaged = { 0x12, 0x15 };
+        }) << false << false;
+    }
+    void nameForms()
+    {
+        QFETCH(SimFaults, faults);
+        QFETCH(bool, cabsRead);
+        QFETCH(bool, presetsRead);
         sim->setFaults(faults);
-        QVERIFY(!axefx->FillCabNames());
-        QCOMPARE(axefx->cabNames, QVector<QString>(232));
-        QCOMPARE(axefx->cabNameRead, QVector<bool>(232));
+        const SimBank bank = sim->bank();
+        const int emptyCab = bank.cabNames.indexOf(QString());
+        QVERIFY(emptyCab > 0);
+        QList<int> presets { 0, 1 };
+        for (int p = 0; p < bank.presets.size() && presets.size() < 3; ++p) {
+            if (bank.presets.at(p).name.isEmpty())
+                presets << p;
+        }
+        const QVector<QString> cabNames = namesOf(bank), presetNames = namesOf(bank, false);
+        for (int cab : { emptyCab - 1, emptyCab, emptyCab + 1 }) {
+            QCOMPARE(axefx->ReadCabName(cab), cabsRead);
+            QCOMPARE(axefx->cabNames.at(cab), cabsRead ? cabNames.at(cab) : QString());
+        }
+        if (!cabsRead)
+            QCOMPARE(axefx->cabNames, QVector<QString>(232));
+        for (int p : presets) {
+            QCOMPARE(axefx->ReadPresetName(p), presetsRead);
+            QCOMPARE(axefx->presetNames.at(p), presetsRead ? presetNames.at(p) : QString());
+        }
+        // A unit whose replies come damaged is not silent.
+        QCOMPARE(axefx->lastFailureDamaged(), !presetsRead && !faults.echoCabOffset);
     }
 
     void stop()
@@ -186,12 +269,19 @@ private slots:
             p.cabBlocks[1] = b2;
             bank.presets.replace(kPreset, p);
         });
+        // A preset read before, so that the link knows how the unit confirms a change.
+        QList<int> out;
+        axefx->GetPresetCabs(4, out);
+        sim->clearRequests();
         sim->setFaults(faults);
 
-        QList<int> out { 42 };
+        out = { 42 };
+        QElapsedTimer clock;
+        clock.start();
         QCOMPARE(axefx->GetPresetCabs(kPreset, out), result);
+        QVERIFY(clock.elapsed() >= faults.lateMs);
         QCOMPARE(out, QList<int> { 42 } + cabs);
-        QCOMPARE(sim->bank().currentPreset, kPreset);
+        QCOMPARE(sim->bank().currentPreset, faults.ignoreProgramChange == kPreset ? 4 : kPreset);
         if (*trail)
             QCOMPARE(requestTrail(sim->requests()), "3C 20 " + QString(trail));
         // What the scan learns beside the answer, which is the same for a preset without
@@ -199,11 +289,14 @@ private slots:
         // again, reads as the bank has it.
         QCOMPARE(axefx->readFailures(), failures);
         QCOMPARE(axefx->unansweredInARow(), failures);
+        // A reading that failed leaves a reply owed: the next one first brings the link in step.
         sim->setFaults(ok);
+        sim->clearRequests();
         out.clear();
         axefx->GetPresetCabs(4, out);
         QCOMPARE(out, sim->bank().expectedCabs(4));
         QCOMPARE(axefx->readFailures(), failures);
+        QCOMPARE(requestTrail(sim->requests()).startsWith("3C 12 20"), failures > 0);
     }
 
     // A request that never left cannot be answered; only the grid query awaited a reply.

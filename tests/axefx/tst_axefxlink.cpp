@@ -30,18 +30,23 @@ private slots:
         QTest::addColumn<int>("model");
         QTest::addColumn<int>("offset");
         QTest::addColumn<bool>("searchedBefore");
+        QTest::addColumn<int>("stallMs");
+        QTest::addColumn<int>("modelQueries");
         const auto row = [](const char* name, QString in, QString out, quint8 unanswered,
                              QByteArray reply, int deviceOffset, bool found, int model, int offset,
-                             bool searchedBefore = false) {
+                             bool searchedBefore = false, int stallMs = 0) {
+            const int queries = unanswered == 0x00 || stallMs ? 2 : found ? 1 : 0;
             QTest::newRow(name) << in << out << unanswered << reply << deviceOffset << found
-                                << model << offset << searchedBefore;
+                                << model << offset << searchedBefore << stallMs << queries;
         };
         const QByteArray none, model0 = SimFrame::build(0x00, 0x64, QByteArray::fromHex("0A03"));
         const QString in = "AXE-FX II MIDI In", out = "AXE-FX II MIDI Out";
         row("any letter case, offset 0", "my aXe in", "Axe Out", 0xFF, none, 0, true, 3, 0);
         row("only the output matches", "Box In", "AXE Out", 0xFF, none, 1, false, 0, 1);
         row("only the input matches", "AXE In", "Box Out", 0xFF, none, 1, false, 0, 1);
-        row("model query unanswered", in, out, 0x00, none, 1, false, 0, 1);
+        row("model query unanswered, asked twice", in, out, 0x00, none, 1, false, 0, 1);
+        // The first reply comes after its second, during the wait for the second query's.
+        row("model reply late once", in, out, 0xFF, none, 0, true, 3, 0, false, 1200);
         row("model byte 0", in, out, 0xFF, model0, 1, true, 0, 1);
         // The offset kept is marked as not read.
         row("offset query unanswered", in, out, 0x35, none, 0, true, 3, 1);
@@ -66,45 +71,36 @@ private slots:
         faults.unanswered = { unanswered };
         if (!modelReply.isEmpty())
             faults.replaceReplies[0x00] = { modelReply };
+        QFETCH(int, stallMs);
+        faults.stallMs = stallMs;
+        faults.stallAtRequest = 1;
         sim->setFaults(faults);
         axefx->displayOffset = 1;
         QFETCH(bool, searchedBefore);
         QVERIFY(!searchedBefore || !axefx->findAxeFx());
-        QTEST(connectToSim(*sim, *axefx), "found");
+        QFETCH(bool, found);
+        QCOMPARE(connectToSim(*sim, *axefx), found);
         QCOMPARE(axefx->isConnected(), model != 0);
         QCOMPARE(int(axefx->model), model);
         QTEST(int(axefx->displayOffset), "offset");
         QCOMPARE(axefx->displayOffsetRead, model != 0 && unanswered != 0x35);
-    }
-
-    void noReplyLost_data()
-    {
-        QTest::addColumn<int>("tempoMs");
-        QTest::addColumn<int>("noiseMs");
-        QTest::newRow("tempo beat every millisecond") << 1 << 0;
-        QTest::newRow("clock and sensing every millisecond") << 0 << 1;
-    }
-
-    // However closely other messages follow a reply, it is found, and none is taken for the
-    // reply of the next request.
-    void noReplyLost()
-    {
-        QFETCH(int, tempoMs);
-        QFETCH(int, noiseMs);
-        QVERIFY(connectWith({}, tempoMs, noiseMs));
-        for (int p = 0; p < 12; ++p) {
-            QList<int> cabs;
-            axefx->GetPresetCabs(p, cabs);
-            QCOMPARE(cabs, sim->bank().expectedCabs(p));
-        }
+        // Ports that answer nothing are told from no ports at all.
+        QFETCH(int, modelQueries);
+        QCOMPARE(requestTrail(sim->requests()).count("00"), modelQueries);
+        QCOMPARE(axefx->lastSearch(),
+            QTest::currentDataTag() == QByteArray("model query unanswered, asked twice")
+                ? AxeFX::Search::Unanswered
+                : found ? AxeFX::Search::Found
+                        : AxeFX::Search::NoPorts);
     }
 
     void limits_data()
     {
         QTest::addColumn<int>("noiseMs");
-        QTest::addColumn<int>("streamMs"); // -1: endless
-        QTest::newRow("a stream keeps the wait until it ends") << 100 << 1500;
-        QTest::newRow("an endless stream ends at the overall limit") << 20 << -1;
+        QTest::addColumn<int>("streamMs");
+        QTest::addColumn<bool>("endsFirst"); // the wait ends while the stream goes on
+        QTest::newRow("a stream keeps the wait until it ends") << 100 << 1500 << false;
+        QTest::newRow("a longer stream ends at the overall limit") << 20 << 7000 << true;
     }
 
     // An unanswered request among other messages: silence, not total time, ends the wait, and
@@ -113,16 +109,14 @@ private slots:
     {
         QFETCH(int, noiseMs);
         QFETCH(int, streamMs);
-        QVERIFY(connectWith({ 0x35 }, 0, noiseMs));
+        QVERIFY(connectWith({ 0x35 }, noiseMs));
         bool streaming = true;
-        if (streamMs >= 0) {
-            QTimer::singleShot(streamMs, &*sim, [&] {
-                sim->setFaults(SimFaults());
-                streaming = false;
-            });
-        }
+        QTimer::singleShot(streamMs, &*sim, [&] {
+            sim->setFaults(SimFaults());
+            streaming = false;
+        });
         QVERIFY(!axefx->ReadDisplayOffset());
-        QCOMPARE(streaming, streamMs < 0);
+        QTEST(streaming, "endsFirst");
     }
 
     // A request started from an event handled inside another's wait gets its answer, and the
@@ -130,7 +124,7 @@ private slots:
     void nestedWaits()
     {
         const QByteArray reply = SimFrame::build(3, 0x12, QByteArray::fromHex("01"));
-        QVERIFY(connectWith({ 0x35 }, 0, 0));
+        QVERIFY(connectWith({ 0x35 }, 0));
         QByteArray inner;
         connect(
             &*sim, &AxeFxSim::requestReceived, &*axefx,
@@ -147,11 +141,11 @@ private slots:
     }
 
     // Once the application quits, the running wait and every later one end at once instead of
-    // looking at the same inbox again and again. The tempo beats keep a second of silence from
-    // ending a wait, so one that went on would find the reply that comes three seconds late.
+    // looking at the same inbox again and again. The clock messages keep a second of silence
+    // from ending a wait, so one that went on would find the reply that comes three seconds late.
     void quittingEndsWaits()
     {
-        QVERIFY(connectWith({}, 20, 0, 3000));
+        QVERIFY(connectWith({}, 20, 3000));
         const auto quit = [] { QCoreApplication::exit(0); };
         connect(&*sim, &AxeFxSim::requestReceived, qApp, quit, Qt::QueuedConnection);
         QVERIFY(!axefx->ReadDisplayOffset());
@@ -163,13 +157,12 @@ private slots:
     }
 
 private:
-    // Finds the unit, then makes it leave `unanswered` unanswered, late by delayMs, amid a
-    // tempo beat and clock and sensing messages every tempoMs and noiseMs.
-    bool connectWith(QSet<quint8> unanswered, int tempoMs, int noiseMs, int delayMs = 0)
+    // Finds the unit, then makes it leave `unanswered` unanswered, late by delayMs, amid clock
+    // and sensing messages every noiseMs.
+    bool connectWith(QSet<quint8> unanswered, int noiseMs, int delayMs = 0)
     {
         SimFaults faults;
         faults.unanswered = unanswered;
-        faults.tempoMs = tempoMs;
         faults.noiseMs = noiseMs;
         faults.delayMs = delayMs;
         const bool found = connectToSim(*sim, *axefx);

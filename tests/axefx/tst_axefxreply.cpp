@@ -149,7 +149,7 @@ private slots:
 
     // Mode K: known length of model 3, function 35; D: discovery of function 64; H: header of
     // model 3, function 35; C: the whole check of that reply, checksum included; N: the whole
-    // check of the name reply of preset 5 (function 15); I: a reply intact to its end, at 0.
+    // check of the name reply of cabinet 5 (function 12); I: a reply intact to its end, at 0.
     void match_data()
     {
         QTest::addColumn<char>("mode");
@@ -179,9 +179,9 @@ private slots:
         row("H: one byte short", 'H', 10, "F0 00 01 74 03 35 01 41 55", -1);
         row("H: bare header, no minimum", 'H', 0, "F0 00 01 74 03 35", 0);
         row("C: checksum off", 'C', 13, "F0 00 01 74 03 35 00 00 01 00 00 33 F7", -1);
-        row("N: preset 5", 'N', 0, "F0 00 01 74 03 15 00 05 41 00 57 F7", 0);
-        row("N: preset 6", 'N', 0, "F0 00 01 74 03 15 00 06 41 00 54 F7", -1);
-        row("N: cut before the number", 'N', 0, "F0 00 01 74 03 15 00 F7", -1);
+        row("N: cabinet 5", 'N', 0, "F0 00 01 74 03 12 05 00 41 00 50 F7", 0);
+        row("N: cabinet 6", 'N', 0, "F0 00 01 74 03 12 06 00 41 00 53 F7", -1);
+        row("N: cut before the number", 'N', 0, "F0 00 01 74 03 12 00 F7", -1);
         row("I: cabinet 5, Abc", 'I', 0, "F0 00 01 74 03 12 05 00 41 62 63 00 51 F7", 0);
         row("I: no F7 at the end", 'I', 0, "F0 00 01 74 03 12 05 00 41 62 63 00 51", -1);
         row("I: the shortest", 'I', 0, "F0 00 01 74 03 28 2E F7", 0);
@@ -196,9 +196,9 @@ private slots:
         const int n = message.size();
         ReplyPattern pattern;
         pattern.model = 3;
-        pattern.function = mode == 'N' ? 0x15 : 0x35;
+        pattern.function = mode == 'N' ? 0x12 : 0x35;
         pattern.length = mode == 'N' ? -1 : length;
-        pattern.echoes[0] = { 6, mode == 'N' ? 5 : -1, true };
+        pattern.echoes[0] = { 6, mode == 'N' ? 5 : -1 };
         QCOMPARE(mode == 'K'  ? matchKnownLength(u(message), n, 3, 0x35, length)
                 : mode == 'D' ? matchDiscoveryReply(u(message), n, 0x64, length)
                 : mode == 'H' ? matchHeaderReply(u(message), n, 3, 0x35, length)

@@ -274,11 +274,17 @@ enum Gap {
     SilentAfterOffset, // display offset queries unanswered, then nothing after the search
     SilentInNames, // nothing is answered from preset index 10's name on
     OffsetUnanswered, // the display offset query is never answered
-    StallNames, // everything held 1.3 s at preset index 194's name query
+    StallNames, // everything held 1.3 s at the 195th request of the preset names
     StallUsage, // the same at preset index 3's block grid query (4 has another cab block)
     StallAskAgain, // preset 20 held 1.3 s, then 7 (muted once) held when asked again
     StopInSearch, // Ctrl-C while the unit leaves the model query unanswered
     FileTooLarge, // the system takes no more than 512 bytes of a file from the program
+    ReplyForms, // names end at the checksum, 16-byte values, any number in preset name replies
+    Twice, // grid and value replies sent twice for one preset in five
+    Unasked, // an amp parameter or the preset number, unasked, every 40 ms
+    IgnoredChange, // the first program change to preset index 6 ignored
+    Damaged, // every cab name reply damaged
+    ModelUnanswered, // the model query never answered
 };
 
 // A unit that leaves entries unanswered, goes silent, or holds its replies for a while; "@"
@@ -324,6 +330,14 @@ void TestTollmarkScan::gaps_data()
     // Found writable before the scan, refused after it: the system's reason is said.
     QTest::newRow("the write refused over an older file")
         << csv << int(FileTooLarge) << 3 << "/rig.csv: File too large";
+    QTest::newRow("every reply form") << csv << int(ReplyForms) << 0 << "";
+    QTest::newRow("replies twice") << csv << int(Twice) << 0 << "";
+    QTest::newRow("unasked messages") << csv << int(Unasked) << 0 << "";
+    QTest::newRow("a program change ignored") << csv << int(IgnoredChange) << 0 << "";
+    QTest::newRow("model query unanswered")
+        << csv << int(ModelUnanswered) << 1 << "ports found, but the unit did not answer";
+    QTest::newRow("damaged replies")
+        << csv << int(Damaged) << 5 << "replies arrived damaged while reading the cab names";
 }
 
 void TestTollmarkScan::gaps()
@@ -348,8 +362,17 @@ void TestTollmarkScan::gaps()
                                                          : 0;
     if (gap == SilentAfterOffset || gap == OffsetUnanswered)
         faults.unanswered = { 0x35 };
-    if (gap == StopInSearch)
+    if (gap == StopInSearch || gap == ModelUnanswered)
         faults.unanswered = { 0x00 };
+    faults.namesUnended = gap == ReplyForms;
+    faults.valueReplyLength = gap == ReplyForms ? 16 : 0;
+    faults.presetNameNumber = gap == ReplyForms ? 0x2A55 : -1;
+    faults.twice = gap == Twice ? QSet<quint8> { 0x20, 0x02 } : QSet<quint8>();
+    faults.twiceEvery = 5;
+    faults.unaskedMs = gap == Unasked ? 40 : 0;
+    faults.ignoreProgramChange = gap == IgnoredChange ? 6 : -1;
+    if (gap == Damaged)
+        faults.damaged = { 0x12 };
     faults.stallMs = 1300;
     // The search's model and offset queries, the scan's offset query, every cab name, then
     // the preset names in order.
@@ -385,6 +408,29 @@ void TestTollmarkScan::gaps()
     }
     QCOMPARE(run.finish(), status);
     QVERIFY2(run.lastErrorLine().contains(says), run.err.constData());
+    // A stalled or ignored request was asked twice, and the unit then asked to get in step.
+    const QList<QByteArray> requests = sim.requests();
+    const auto asked = [&](int function, int number) {
+        int n = 0;
+        for (const QByteArray& r : requests)
+            n += quint8(r.at(5)) == function && (quint8(r.at(6)) << 7 | quint8(r.at(7))) == number;
+        return n;
+    };
+    if (gap == StallNames)
+        QCOMPARE(requests.count(requests.at(faults.stallAtRequest - 1)), 2);
+    if (gap == Damaged || gap == ModelUnanswered) {
+        QVERIFY(!QFile::exists(dir.filePath("rig.csv")));
+        return;
+    }
+    if (gap == StallUsage || gap == IgnoredChange) {
+        const int preset = gap == StallUsage ? stalledGrid : 6;
+        QCOMPARE(asked(0x3C, preset), 2);
+        const auto isFunction = [](int function) {
+            return [function](const QByteArray& r) { return quint8(r.at(5)) == function; };
+        };
+        const auto firstChange = std::find_if(requests.begin(), requests.end(), isFunction(0x3C));
+        QVERIFY(std::any_of(firstChange, requests.end(), isFunction(0x12)));
+    }
     const bool written = file.open(QIODevice::ReadOnly);
     if (ends) {
         // The older file is left whole, and no temporary file beside it.
