@@ -43,6 +43,7 @@ public:
     bool SendRawBufferAndWaitForAnswer(unsigned char* buf, unsigned int len,
         unsigned int replyLength, unsigned char function, unsigned char* out);
 
+    // Opens the first output and the first input port whose names contain portSearchText.
     bool findAxeFx();
     // True when the unit answered, which also shows that the link still stands;
     // displayOffsetRead tells the same until the next query.
@@ -92,6 +93,10 @@ public:
 
     QRtMidiOut midiOut;
     QRtMidiIn midiIn;
+    // What findAxeFx() looks for in the port names, in any letter case: "AXE" unless set.
+    QString portSearchText;
+    // Set by findAxeFx() when more than one port matched: which it took and which it left.
+    QString portChoice;
     quint8 model = 0;
     QVector<QString> cabNames;
     QVector<QString> presetNames;

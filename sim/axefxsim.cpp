@@ -62,6 +62,10 @@ void AxeFxSim::setFaults(const SimFaults& faults)
 {
     engine->setFaults(faults);
 }
+void AxeFxSim::setReplay(SimReplay* replay)
+{
+    engine->setReplay(replay);
+}
 void AxeFxSim::setRecording(bool on)
 {
     engine->setRecording(on);

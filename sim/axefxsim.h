@@ -21,6 +21,7 @@ struct SimPortNames {
 };
 
 class AxeFxSimEngine;
+class SimReplay;
 
 class AxeFxSim : public QObject {
     Q_OBJECT
@@ -51,6 +52,10 @@ public:
     SimFaults faults() const;
     /// Takes effect for the next request; periodic sending restarts with the new periods.
     void setFaults(const SimFaults& faults);
+
+    /// Answers as the replay says instead of from the bank (null: from the bank again); the
+    /// replay is not owned and must outlive the unit's running.
+    void setReplay(SimReplay* replay);
 
     /// Whether requests() keeps the messages (on by default; a long-running unit turns it off,
     /// the count goes on).

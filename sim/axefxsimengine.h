@@ -7,6 +7,7 @@
 #include "axefxsim.h"
 #include "qrtmidiapi.h"
 #include "simdevice.h"
+#include "simreplay.h"
 
 #include <QByteArray>
 #include <QList>
@@ -43,6 +44,7 @@ public:
     SimFaults faults() const;
     void setFaults(const SimFaults& faults);
     void setRecording(bool on);
+    void setReplay(SimReplay* replay);
 
     QList<QByteArray> requests() const;
     int requestCount() const;
@@ -84,6 +86,7 @@ private:
     bool closeWhenSent = false;
 
     SimDevice device;
+    SimReplay* replay = nullptr;
     SimFaults currentFaults;
     quint32 dropState = 1;
     int repliesCounted = 0;
