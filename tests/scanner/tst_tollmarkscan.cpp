@@ -9,6 +9,7 @@
 #include "axefxsim.h"
 #include "bankexport.h"
 #include "jsonexport.h"
+#include "simreplay.h"
 
 #include <QtTest>
 
@@ -51,6 +52,18 @@ SimBank testBank(quint8 model)
     bank.presets[1].cabBlocks[0].y.cab = -3;
     bank.cabNames.last() = QStringLiteral("Spare IR");
     return bank;
+}
+
+// A unit reached through an interface whose ports are not named "AXE".
+const SimPortNames kInterface { "UM-ONE", "UM-ONE MIDI 1 In", "UM-ONE MIDI 1 Out" };
+// A second unit, whose names contain "AXE" too.
+const SimPortNames kSecond { "AXE-FX II second", "AXE-FX II second In", "AXE-FX II second Out" };
+
+// Names the unit's ports as the row's tag asks.
+void namePorts(AxeFxSim& sim)
+{
+    if (QByteArray(QTest::currentDataTag()).contains("UM-ONE"))
+        sim.setPortNames(kInterface);
 }
 
 // What a scan's output shows: a CrossReference::View, or one of these.
@@ -105,6 +118,8 @@ private slots:
     void gaps();
     void compare_data();
     void compare();
+    void replay_data();
+    void replay();
 };
 
 // "@" in the arguments and the text stands for an empty folder of the row's own.
@@ -145,8 +160,10 @@ void TestTollmarkScan::endsBeforeScan_data()
                                   "Output ports:\n(  .*\n)*  .*AXE-FX II MIDI In( \\d+:\\d+)?\n";
     QTest::newRow("port list, no MIDI service")
         << QStringList { "--list-ports" } << true << 1 << "the MIDI service cannot be reached";
-    QTest::newRow("no unit") << QStringList { "-o", "@/rig.csv" } << false << 1
-                             << "^tollmark-scan: no AxeFx found";
+    QTest::newRow("UM-ONE unit, no --port")
+        << QStringList { "-o", "@/rig.csv" } << true << 1
+        << "^tollmark-scan: no AxeFx found on the MIDI ports whose names contain \"AXE\"";
+    QTest::newRow("empty --port") << QStringList { "--port=" } << false << 64 << "must not be empty";
     // Known before the scan: the unit hears nothing.
     QTest::newRow("missing folder")
         << QStringList { "-o", "@/no/rig.csv" } << true << 3 << "rig\\.csv";
@@ -160,6 +177,7 @@ void TestTollmarkScan::endsBeforeScan()
     QFETCH(int, status);
     QFETCH(QString, says);
     AxeFxSim sim;
+    namePorts(sim);
     QVERIFY(!unit || sim.start());
     QTemporaryDir dir;
     // No JACK server of that name, and an ALSA configuration without a sequencer.
@@ -195,6 +213,13 @@ void TestTollmarkScan::scan_data()
     QTest::newRow("unused") << QStringList { "--unused", "-o", "@/rig.csv" } << false
                             << int(kUnused);
     QTest::newRow("json") << QStringList { "--format", "json" } << false << int(kJson);
+    QTest::newRow("UM-ONE unit, --port") << QStringList { "--port", "um-one", "-o", "@/rig.csv" }
+                                         << false << int(CrossReference::PresetCabs);
+    // The unit scanned is the first of two matching ones, or the one --port names.
+    QTest::newRow("two units") << QStringList { "-o", "@/rig.csv" } << false
+                               << int(CrossReference::PresetCabs);
+    QTest::newRow("two units, --port") << QStringList { "--port", "SECOND", "-o", "@/rig.csv" }
+                                       << false << int(CrossReference::PresetCabs);
     QTest::newRow("json, unused, large")
         << QStringList { "--format=json", "--unused" } << false << int(kJson);
 }
@@ -204,9 +229,17 @@ void TestTollmarkScan::scan()
     QFETCH(QStringList, arguments);
     QFETCH(bool, interrupt);
     QFETCH(int, shows);
-    const SimBank bank = testBank(QByteArray(QTest::currentDataTag()).contains("large") ? 6 : 3);
-    AxeFxSim sim(bank);
+    const QByteArray tag = QTest::currentDataTag();
+    const SimBank bank = testBank(tag.contains("large") ? 6 : 3);
+    AxeFxSim sim(bank), other;
+    namePorts(sim);
+    // --port names the unit that starts second; without it the first is taken.
+    const bool picked = arguments.contains("--port");
+    if (tag.contains("two units"))
+        (picked ? sim : other).setPortNames(kSecond);
+    QVERIFY(!tag.contains("two units") || !picked || other.start());
     QVERIFY(sim.start());
+    QVERIFY(!tag.contains("two units") || picked || other.start());
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("rig.csv")));
     const QByteArray older = "an older table, longer than nothing\n";
@@ -220,6 +253,12 @@ void TestTollmarkScan::scan()
         ::kill(pid_t(run.processId()), SIGINT);
     }
     QCOMPARE(run.finish(), interrupt ? 2 : 0);
+    QCOMPARE(other.requestCount(), 0);
+    // Both directions' choice is said when more than one port matched.
+    QCOMPARE(QString(run.err).contains(QRegularExpression("tollmark-scan: 2 output ports match \"AXE\": "
+                                                 "using \"[^\"]*AXE-FX II MIDI In[^\"]*\", not "
+                                                 "\"[^\"]*second In[^\"]*\"; 2 input ports match")),
+        tag == "two units");
     const int reached = interrupt ? sim.bank().currentPreset + 1 : -1;
     QCOMPARE(run.lastErrorLine().startsWith("tollmark-scan: scan interrupted"), interrupt);
     // Not on a terminal, progress comes as lines.
@@ -502,6 +541,98 @@ void TestTollmarkScan::compare()
     } else if (arguments.contains("--format=csv"))
         shown.replace(bankexport::csvSeparator(), ',');
     QCOMPARE(shown, out);
+}
+
+// A scan traced while the unit loses replies, holds one past the wait and echoes every request,
+// then the unit replayed from the trace, whole or cut after `keep` lines: the same output and
+// exit status, or, cut, the scan's end where the trace ends.
+void TestTollmarkScan::replay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("keep"); // -1: the whole trace
+    QTest::newRow("csv") << QStringList { "-o", "@/rig.csv" } << -1;
+    QTest::newRow("json") << QStringList { "--format=json" } << -1;
+    QTest::newRow("ends early") << QStringList { "--format=json", "--keep-partial" } << 2000;
+}
+
+void TestTollmarkScan::replay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, keep);
+    const SimBank bank = testBank(3);
+    AxeFxSim sim(bank);
+    SimFaults faults;
+    faults.dropEvery = 300;
+    faults.echoRequests = true;
+    faults.stallMs = 1300;
+    faults.stallAtRequest = 3 + bank.cabCount() + 100;
+    sim.setFaults(faults);
+    QVERIFY(sim.start());
+    QTemporaryDir dir;
+    arguments.replaceInStrings("@", dir.path());
+    Run traced(arguments + QStringList { "--trace", dir.filePath("rig.trace") });
+    QCOMPARE(traced.finish(), 0);
+    sim.stop();
+    const auto output = [&](const Run& run) {
+        QFile file(dir.filePath("rig.csv"));
+        if (!file.open(QIODevice::ReadOnly))
+            return run.out;
+        const QByteArray bytes = file.readAll();
+        file.remove();
+        return bytes;
+    };
+    const QByteArray first = output(traced);
+    if (arguments.contains("-o"))
+        QCOMPARE(first, "\xEF\xBB\xBF" + bankCsv(bank, CrossReference::PresetCabs, -1).toUtf8());
+    else
+        checkJson(QJsonDocument::fromJson(first).object(), bank, false);
+
+    QFile file(dir.filePath("rig.trace"));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
+    QCOMPARE(lines.at(0), "# Tollmark MIDI trace");
+    QVERIFY(lines.at(1).startsWith(QString("# Tollmark " TOLLMARK_VERSION ", Qt ") + qVersion()
+        + ", RtMidi "));
+    QVERIFY(lines.contains("# model byte: 03 (hex)"));
+    QVERIFY(lines.filter("AXE-FX II MIDI In").first().startsWith("# output port: "));
+    QVERIFY(lines.filter("AXE-FX II MIDI Out").first().startsWith("# input port: "));
+    if (keep >= 0) {
+        file.resize(0);
+        file.write(lines.mid(0, keep).join('\n').toUtf8());
+    }
+    file.close();
+    QString reason;
+    const std::unique_ptr<SimReplay> replay = SimReplay::load(file.fileName(), false, &reason);
+    QVERIFY2(replay, qPrintable(reason));
+    AxeFxSim replayed;
+    replayed.setReplay(replay.get());
+    QVERIFY(replayed.start());
+    Run again(arguments);
+    QCOMPARE(again.finish(), keep < 0 ? 0 : 5);
+    if (keep >= 0) {
+        // What the trace holds is read as the traced scan read it; then the unit is silent.
+        QVERIFY2(again.lastErrorLine().contains("stopped answering"), again.err.constData());
+        QVERIFY(!replay->unmatched().isEmpty());
+        const QJsonArray partial = QJsonDocument::fromJson(output(again))["presets"].toArray();
+        const QJsonArray whole = QJsonDocument::fromJson(first)["presets"].toArray();
+        int read = 0;
+        for (int p = 0; p < partial.size() && partial[p]["cabsState"] == "read"; ++p, ++read)
+            QCOMPARE(partial[p], whole[p]);
+        QVERIFY(read > 2);
+        return;
+    }
+    QCOMPARE(replay->unmatched(), QList<QByteArray>());
+    const auto unscanned = [](QByteArray json) {
+        QJsonObject object = QJsonDocument::fromJson(json).object();
+        QJsonObject unit = object.take("unit").toObject();
+        unit.remove("scanned");
+        object.insert("unit", unit);
+        return object;
+    };
+    if (arguments.contains("-o"))
+        QCOMPARE(output(again), first);
+    else
+        QCOMPARE(unscanned(output(again)), unscanned(first));
 }
 
 QTEST_GUILESS_MAIN(TestTollmarkScan)
