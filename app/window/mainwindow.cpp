@@ -129,6 +129,8 @@ void MainWindow::connectCommands()
     connect(ui.radioButton_UnusedCabs, SIGNAL(clicked(bool)), this, SLOT(setupTable()));
     connect(ui.radioButton_Changes, SIGNAL(clicked(bool)), this, SLOT(setupTable()));
     connect(ui.actionCompare_with_scan, SIGNAL(triggered(bool)), this, SLOT(compareWithScan()));
+    connect(ui.actionMIDI_port, &QAction::triggered, this, &MainWindow::chooseMidiPort);
+    connect(ui.actionSave_MIDI_trace, &QAction::triggered, this, &MainWindow::saveTrace);
     connect(ui.lineEdit_Filter, &QLineEdit::textChanged, this, &MainWindow::applyFilter);
     ui.actionPrint->setShortcut(QKeySequence::Print);
     ui.actionSave_scan->setShortcut(QKeySequence::Save);
@@ -152,6 +154,7 @@ void MainWindow::restoreSettings()
 {
     restoreGeometry(settings.value(kGeometryKey).toByteArray());
     restoreState(settings.value(kWindowStateKey).toByteArray(), kStateVersion);
+    restorePortChoice();
 }
 
 void MainWindow::refresh()
@@ -161,6 +164,7 @@ void MainWindow::refresh()
     if (job.isRunning())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    trace.restart();
     const ScanJob::Outcome outcome = job.run();
     overlay.reset();
     QApplication::restoreOverrideCursor();
@@ -183,7 +187,7 @@ void MainWindow::reportOutcome(ScanJob::Outcome outcome)
         text += tr("; Refresh asks for them again");
     else if (!job.showsLastRun() && !job.result().isEmpty())
         text += tr("; the previous scan is shown");
-    outcomeLabel->setText(text);
+    outcomeLabel->setText(text + portNote(outcome));
 }
 
 void MainWindow::showScan()

@@ -34,8 +34,11 @@ public:
             QWidget* modal = QApplication::activeModalWidget();
             auto* box = qobject_cast<QMessageBox*>(modal);
             auto* dialog = qobject_cast<QFileDialog*>(modal);
+            auto* input = qobject_cast<QInputDialog*>(modal);
             if (box && box->isVisible())
                 return texts << box->text(), box->reject();
+            if (input && input->isVisible())
+                return input->setTextValue(text), input->accept();
             if (!dialog || !dialog->isVisible())
                 return;
             count += dialog != seen ? 1 : 0;
@@ -51,6 +54,7 @@ public:
         poll.start(10);
     }
     QString fileName;
+    QString text; // for an input dialog
     int count = 0; // file dialogs
     QStringList texts; // message boxes
     QPointer<QFileDialog> seen;
@@ -237,7 +241,9 @@ private slots:
         MainWindow w;
         // Nothing scanned, nothing to save, and the window says why.
         QVERIFY(!w.findChild<QAction*>("actionSave_scan")->isEnabled());
-        QCOMPARE(textsShown(w.statusBar()), QStringLiteral("No AxeFx found"));
+        QCOMPARE(textsShown(w.statusBar()),
+            QStringLiteral("No AxeFx found on the ports whose names contain \"AXE\" (MIDI port… "
+                           "chooses others)"));
 
         // The next window opens where and as large as this one closed.
         w.setGeometry(40, 60, 700, 500);
@@ -340,6 +346,39 @@ private slots:
         QVERIFY(!QSettings().contains("geometry"));
         QVERIFY(w.close());
         QVERIFY(QSettings().contains("geometry"));
+    }
+
+    // Ports not named "AXE" chosen with MIDI port… and kept for the next start; of two
+    // matching units, the one taken is said.
+    void portChoice()
+    {
+        const auto forget = qScopeGuard([] { QSettings().remove("MidiPort"); });
+        AxeFxSim sim, second;
+        sim.setPortNames({ "UM-ONE", "UM-ONE MIDI 1 In", "UM-ONE MIDI 1 Out" });
+        second.setPortNames({ "UM-ONE second", "UM-ONE second In", "UM-ONE second Out" });
+        QVERIFY(sim.start());
+        MainWindow w;
+        QCOMPARE(sim.requestCount(), 0);
+        Answers answer;
+        answer.text = "um-one";
+        // Each scan is stopped as soon as the unit has answered the search.
+        const auto stopped = [&](const std::function<void()>& scan) {
+            OnOverlay stop([&](ScanOverlay* o) { QTest::keyClick(o->window(), Qt::Key_Escape); });
+            scan();
+            return textsShown(w.statusBar());
+        };
+        QVERIFY(second.start());
+        QVERIFY(stopped([&] { trigger(w, "actionMIDI_port"); })
+                    .contains(QRegularExpression(
+                        "^Stopped: 0 of 384 presets read; 2 output ports match \"um-one\": using "
+                        "\"[^\"]*UM-ONE MIDI 1 In[^\"]*\", not \"[^\"]*second In[^\"]*\"; 2 "
+                        "input ports match")));
+        QCOMPARE(QSettings().value("MidiPort").toString(), "um-one");
+        sim.clearRequests();
+        std::unique_ptr<MainWindow> again;
+        stopped([&] { again = std::make_unique<MainWindow>(); });
+        QVERIFY(sim.requestCount() > 0);
+        QCOMPARE(second.requestCount(), 0);
     }
 
     void stopInNamesKeepsTheResult()
@@ -539,6 +578,7 @@ private slots:
         QTest::newRow("Export as PDF, unused") << "actionExport_as_PDF" << unused << "unused.pdf";
         // The print dialog's own work is Qt's; what the window prints goes through printReport().
         QTest::newRow("Print, cabs") << "printReport" << cabs << "printed.pdf";
+        QTest::newRow("Save MIDI trace") << "actionSave_MIDI_trace" << presets << "scan.txt";
         QTest::newRow("Export as CSV, to a folder since removed")
             << "actionExport_as_CSV" << cabs << "gone/cabs.csv";
     }
@@ -575,6 +615,19 @@ private slots:
         }
         QCOMPARE(answer.texts, QStringList());
 
+        if (fileName.endsWith(".txt")) {
+            // The scan from its first request, the search's model query, with a reply to every
+            // name at least.
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QStringList lines = QString(file.readAll()).split('\n');
+            QCOMPARE(lines.at(0), "# Tollmark MIDI trace");
+            QVERIFY(lines.contains("# model byte: 03 (hex)"));
+            QVERIFY2(lines.at(7).contains(QRegularExpression("^\\d+\\.\\d{3} out F0 00 01 74 7F 00 7A F7$")),
+                qPrintable(lines.at(7)));
+            QVERIFY(lines.filter(" in ").size() > bank.presetCount() + bank.cabCount());
+            return;
+        }
         const auto v = CrossReference::View(view);
         const QStringList keys
             = v == CrossReference::UnusedCabs ? bankUnused(bank) : texts(bankRows(bank, v), true);
