@@ -50,8 +50,7 @@ QString choiceNote(const char* kind, const QString& text, const QStringList& fou
 {
     return QStringLiteral("%1 %2 ports match \"%3\": using \"%4\", not \"%5\"")
         .arg(found.size())
-        .arg(QLatin1String(kind), text, found.first(),
-            found.mid(1).join(QStringLiteral("\", \"")));
+        .arg(QLatin1String(kind), text, found.first(), found.mid(1).join(QStringLiteral("\", \"")));
 }
 
 } // namespace

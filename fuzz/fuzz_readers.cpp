@@ -14,7 +14,6 @@
 #include <simbankjson.h>
 #include <simdevice.h>
 #include <simframe.h>
-#include <simreplay.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -196,32 +195,18 @@ void scanFile(FuzzInput& in)
 }
 
 // A MIDI trace: a refused one names its line; a read one writes out as a trace that reads
-// back with the same messages, and the simulator replays it without answering more than it
-// holds.
+// back with the same messages.
 void trace(FuzzInput& in)
 {
     QList<QRtMidiTraceEntry> entries, again;
     QString error;
-    if (!qrtmiditrace::parse(in.rest(), &entries, &error)) {
-        FUZZ_CHECK(error.startsWith(QLatin1String("line ")));
-        return;
-    }
+    if (!qrtmiditrace::parse(in.rest(), &entries, &error))
+        return FUZZ_CHECK(error.startsWith(QLatin1String("line ")));
     const QByteArray text = qrtmiditrace::toText({ QStringLiteral("fuzz") }, entries);
     FUZZ_CHECK(qrtmiditrace::parse(text, &again, &error) && again.size() == entries.size());
-    int received = 0;
-    for (int i = 0; i < entries.size(); ++i) {
-        FUZZ_CHECK(again.at(i).sent == entries.at(i).sent && again.at(i).bytes == entries.at(i).bytes);
-        received += entries.at(i).sent ? 0 : 1;
-    }
-    SimReplay replay(entries, true);
-    int answered = 0;
-    for (const QRtMidiTraceEntry& entry : entries) {
-        for (const SimReplay::Message& message : replay.answer(entry.bytes)) {
-            FUZZ_CHECK(message.delayMs >= 0);
-            ++answered;
-        }
-    }
-    FUZZ_CHECK(answered <= received);
+    for (int i = 0; i < entries.size(); ++i)
+        FUZZ_CHECK(
+            again.at(i).sent == entries.at(i).sent && again.at(i).bytes == entries.at(i).bytes);
 }
 
 // The parameter readers all run on each input; the selector only picks the header to find.

@@ -20,8 +20,7 @@ SimReplay::SimReplay(const QList<QRtMidiTraceEntry>& entries, bool keepTiming)
     }
 }
 
-std::unique_ptr<SimReplay> SimReplay::load(
-    const QString& fileName, bool keepTiming, QString* error)
+std::unique_ptr<SimReplay> SimReplay::load(const QString& fileName, bool keepTiming, QString* error)
 {
     QFile file(fileName);
     QList<QRtMidiTraceEntry> entries;

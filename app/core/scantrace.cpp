@@ -43,8 +43,9 @@ QString ScanTrace::releases()
 
 QByteArray ScanTrace::text() const
 {
-    const QString model = link.model ? QStringLiteral("%1 (hex)").arg(link.model, 2, 16, QLatin1Char('0'))
-                                     : QStringLiteral("none, the unit was not found");
+    const QString model = link.model
+        ? QStringLiteral("%1 (hex)").arg(link.model, 2, 16, QLatin1Char('0'))
+        : QStringLiteral("none, the unit was not found");
     const QStringList header { QStringLiteral("Tollmark MIDI trace"), releases(),
         QStringLiteral("MIDI service: %1").arg(link.midiOut.getServiceName()),
         QStringLiteral("output port: %1").arg(link.midiOut.getPortName()),

@@ -37,7 +37,8 @@ void MainWindow::chooseMidiPort()
         return;
     // The names without their "in" and "out", so that one text finds both directions.
     QStringList names(axeFx.portSearchText);
-    for (QRtMidi* port : { static_cast<QRtMidi*>(&axeFx.midiOut), static_cast<QRtMidi*>(&axeFx.midiIn) }) {
+    for (QRtMidi* port :
+        { static_cast<QRtMidi*>(&axeFx.midiOut), static_cast<QRtMidi*>(&axeFx.midiIn) }) {
         if (port->update()) {
             for (const QString& name : port->getPortNames())
                 names << QRtMidi::filterPortName(name);
@@ -46,8 +47,8 @@ void MainWindow::chooseMidiPort()
     names.removeDuplicates();
     bool chosen = false;
     const QString text = QInputDialog::getItem(this, tr("MIDI port"),
-        tr("Scan through the MIDI ports whose names contain (in any letter case):"), names, 0,
-        true, &chosen)
+        tr("Scan through the MIDI ports whose names contain (in any letter case):"), names, 0, true,
+        &chosen)
                              .trimmed();
     if (chosen && !text.isEmpty())
         usePorts(text);
@@ -71,8 +72,8 @@ void MainWindow::saveTrace()
         QMessageBox::information(this, command, tr("No scan has sent anything yet."));
         return;
     }
-    const QString fileName = QFileDialog::getSaveFileName(this, command,
-        settings.value(kLastFolderKey).toString(), tr("MIDI traces (*.txt)"));
+    const QString fileName = QFileDialog::getSaveFileName(
+        this, command, settings.value(kLastFolderKey).toString(), tr("MIDI traces (*.txt)"));
     if (fileName.isEmpty())
         return;
     QString reason;

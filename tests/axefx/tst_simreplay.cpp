@@ -14,77 +14,53 @@ private slots:
     void replay();
 };
 
-// trace: the file, "|" between its lines; requests: each answered with "delay:bytes ...";
-// error: the end of the reason a damaged trace is refused with.
+// trace: the file, "|" between its lines. heard: each request in turn, ">", and what it got as
+// "delay:bytes", "-" for a request the trace does not hold; or the reason a damaged trace is
+// refused for.
 void TestSimReplay::replay_data()
 {
     QTest::addColumn<QString>("trace");
     QTest::addColumn<bool>("timing");
-    QTest::addColumn<QStringList>("requests");
-    QTest::addColumn<QStringList>("answers");
-    QTest::addColumn<QStringList>("unmatched");
-    QTest::addColumn<QString>("error");
-    const QString orders = "# Tollmark MIDI trace|0.000 out 01|1.000 in 0A|2.000 out 02||"
-                           "3.000 in 0B 0C|4.000 out 01|5.000 in 0D";
+    QTest::addColumn<QString>("heard");
     QTest::newRow("same request, recorded order")
-        << orders << false << QStringList { "01", "02", "01", "03", "01" }
-        << QStringList { "0:0A", "0:0B0C", "0:0D", "", "" } << QStringList { "03", "01" } << "";
+        << "# Tollmark MIDI trace|0.000 out 01|1.000 in 0A|2.000 out 02||3.000 in 0B 0C|"
+           "4.000 out 01|5.000 in 0D"
+        << false << "01>0:0A 02>0:0B0C 01>0:0D 03>- 01>-";
     // The reply to 01 came after 02 was sent: the program heard it there.
     const QString late = "0.000 in FE|10.000 out 01|1010.000 out 02|1300.000 in 0A|1300.500 in 0B";
-    QTest::newRow("unasked and late, no timing")
-        << late << false << QStringList { "01", "02" } << QStringList { "0:FE", "0:0A 0:0B" }
-        << QStringList() << "";
-    QTest::newRow("unasked and late, timing kept")
-        << late << true << QStringList { "01", "02" } << QStringList { "0:FE", "290:0A 291:0B" }
-        << QStringList() << "";
-    QTest::newRow("garbage") << "0.000 out 01|garbage in the trace" << false << QStringList()
-                             << QStringList() << QStringList()
+    QTest::newRow("unasked and late") << late << false << "01>0:FE 02>0:0A,0:0B";
+    QTest::newRow("unasked and late, timing kept") << late << true << "01>0:FE 02>290:0A,291:0B";
+    QTest::newRow("garbage") << "0.000 out 01|garbage in the trace" << false
                              << "line 2: \"garbage\" is not a time in ms";
-    QTest::newRow("negative time") << "-1 out 01" << false << QStringList() << QStringList()
-                                   << QStringList() << "line 1: \"-1\" is not a time in ms";
-    QTest::newRow("no direction") << "#|1.5 sideways 01" << false << QStringList()
-                                  << QStringList() << QStringList()
-                                  << "line 2: \"sideways\" is neither \"out\" nor \"in\"";
-    QTest::newRow("not a byte") << "1.5 in F0 1FF F7" << false << QStringList() << QStringList()
-                                << QStringList() << "line 1: \"1FF\" is not a byte in hex";
-    QTest::newRow("no bytes") << "1.5 in" << false << QStringList() << QStringList()
-                              << QStringList()
-                              << "line 1: expected a time in ms, \"out\" or \"in\", and the "
-                                 "bytes in hex";
+    QTest::newRow("not a byte") << "1.5 in F0 1FF F7" << false
+                                << "line 1: \"1FF\" is not a byte in hex";
 }
 
 void TestSimReplay::replay()
 {
     QFETCH(QString, trace);
     QFETCH(bool, timing);
-    QFETCH(QStringList, requests);
-    QFETCH(QStringList, answers);
-    QFETCH(QStringList, unmatched);
-    QFETCH(QString, error);
-    QTemporaryDir dir;
-    QFile file(dir.filePath("unit.trace"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(trace.replace('|', '\n').toUtf8());
-    file.close();
+    QFETCH(QString, heard);
+    QTemporaryFile file;
+    QVERIFY(file.open() && file.write(trace.replace('|', '\n').toUtf8()) > 0 && file.flush());
     QString reason;
     const std::unique_ptr<SimReplay> replay = SimReplay::load(file.fileName(), timing, &reason);
     QCOMPARE(reason,
-        error.isEmpty() ? QString()
-                        : "cannot replay " + file.fileName() + ": not a MIDI trace, " + error);
+        replay ? QString() : "cannot replay " + file.fileName() + ": not a MIDI trace, " + heard);
     if (!replay)
         return;
-    QStringList heard;
-    for (const QString& request : requests) {
+    QStringList got, unmatched;
+    for (const QString& request : heard.split(' ')) {
         QStringList messages;
-        for (const SimReplay::Message& m : replay->answer(QByteArray::fromHex(request.toLatin1())))
+        for (const SimReplay::Message& m :
+            replay->answer(QByteArray::fromHex(request.section('>', 0, 0).toLatin1())))
             messages << QString("%1:%2").arg(m.delayMs).arg(QString(m.bytes.toHex().toUpper()));
-        heard << messages.join(' ');
+        got << request.section('>', 0, 0) + '>' + (messages.isEmpty() ? "-" : messages.join(','));
     }
-    QCOMPARE(heard, answers);
-    QStringList missing;
+    QCOMPARE(got.join(' '), heard);
     for (const QByteArray& request : replay->unmatched())
-        missing << request.toHex().toUpper();
-    QCOMPARE(missing, unmatched);
+        unmatched << request.toHex().toUpper() + ">-";
+    QCOMPARE(unmatched, got.filter(">-"));
 }
 
 QTEST_GUILESS_MAIN(TestSimReplay)

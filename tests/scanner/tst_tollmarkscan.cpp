@@ -56,15 +56,6 @@ SimBank testBank(quint8 model)
 
 // A unit reached through an interface whose ports are not named "AXE".
 const SimPortNames kInterface { "UM-ONE", "UM-ONE MIDI 1 In", "UM-ONE MIDI 1 Out" };
-// A second unit, whose names contain "AXE" too.
-const SimPortNames kSecond { "AXE-FX II second", "AXE-FX II second In", "AXE-FX II second Out" };
-
-// Names the unit's ports as the row's tag asks.
-void namePorts(AxeFxSim& sim)
-{
-    if (QByteArray(QTest::currentDataTag()).contains("UM-ONE"))
-        sim.setPortNames(kInterface);
-}
 
 // What a scan's output shows: a CrossReference::View, or one of these.
 enum Shows { kOlder = -1, kBoth = 2, kUnused, kJson };
@@ -118,8 +109,6 @@ private slots:
     void gaps();
     void compare_data();
     void compare();
-    void replay_data();
-    void replay();
 };
 
 // "@" in the arguments and the text stands for an empty folder of the row's own.
@@ -163,7 +152,6 @@ void TestTollmarkScan::endsBeforeScan_data()
     QTest::newRow("UM-ONE unit, no --port")
         << QStringList { "-o", "@/rig.csv" } << true << 1
         << "^tollmark-scan: no AxeFx found on the MIDI ports whose names contain \"AXE\"";
-    QTest::newRow("empty --port") << QStringList { "--port=" } << false << 64 << "must not be empty";
     // Known before the scan: the unit hears nothing.
     QTest::newRow("missing folder")
         << QStringList { "-o", "@/no/rig.csv" } << true << 3 << "rig\\.csv";
@@ -177,7 +165,8 @@ void TestTollmarkScan::endsBeforeScan()
     QFETCH(int, status);
     QFETCH(QString, says);
     AxeFxSim sim;
-    namePorts(sim);
+    if (QByteArray(QTest::currentDataTag()).contains("UM-ONE"))
+        sim.setPortNames(kInterface);
     QVERIFY(!unit || sim.start());
     QTemporaryDir dir;
     // No JACK server of that name, and an ALSA configuration without a sequencer.
@@ -232,11 +221,13 @@ void TestTollmarkScan::scan()
     const QByteArray tag = QTest::currentDataTag();
     const SimBank bank = testBank(tag.contains("large") ? 6 : 3);
     AxeFxSim sim(bank), other;
-    namePorts(sim);
+    if (tag.contains("UM-ONE"))
+        sim.setPortNames(kInterface);
     // --port names the unit that starts second; without it the first is taken.
     const bool picked = arguments.contains("--port");
     if (tag.contains("two units"))
-        (picked ? sim : other).setPortNames(kSecond);
+        (picked ? sim : other)
+            .setPortNames({ "AXE-FX II second", "AXE-FX II second In", "AXE-FX II second Out" });
     QVERIFY(!tag.contains("two units") || !picked || other.start());
     QVERIFY(sim.start());
     QVERIFY(!tag.contains("two units") || picked || other.start());
@@ -255,9 +246,10 @@ void TestTollmarkScan::scan()
     QCOMPARE(run.finish(), interrupt ? 2 : 0);
     QCOMPARE(other.requestCount(), 0);
     // Both directions' choice is said when more than one port matched.
-    QCOMPARE(QString(run.err).contains(QRegularExpression("tollmark-scan: 2 output ports match \"AXE\": "
-                                                 "using \"[^\"]*AXE-FX II MIDI In[^\"]*\", not "
-                                                 "\"[^\"]*second In[^\"]*\"; 2 input ports match")),
+    QCOMPARE(QString(run.err).contains(
+                 QRegularExpression("tollmark-scan: 2 output ports match \"AXE\": "
+                                    "using \"[^\"]*AXE-FX II MIDI In[^\"]*\", not "
+                                    "\"[^\"]*second In[^\"]*\"; 2 input ports match")),
         tag == "two units");
     const int reached = interrupt ? sim.bank().currentPreset + 1 : -1;
     QCOMPARE(run.lastErrorLine().startsWith("tollmark-scan: scan interrupted"), interrupt);
@@ -292,7 +284,7 @@ enum Gap {
     SilentAfterOffset, // display offset queries unanswered, then nothing after the search
     SilentInNames, // nothing is answered from preset index 10's name on
     OffsetUnanswered, // the display offset query is never answered
-    StallNames, // everything held 1.3 s at preset index 194's name query
+    StallNames, // everything held 1.3 s at preset index 194's name query; replies lost and echoed
     StallUsage, // the same at preset index 3's block grid query (4 has another cab block)
     StallAskAgain, // preset 20 held 1.3 s, then 7 (muted once) held when asked again
     StopInSearch, // Ctrl-C while the unit leaves the model query unanswered
@@ -312,15 +304,16 @@ void TestTollmarkScan::gaps_data()
         "@/rig.csv" } << int(MutedAlways) << 4 << "the cabs of 1 preset could not be read";
     QTest::newRow("csv, a preset never answers")
         << csv << int(MutedAlways) << 4 << "1 entry could not be read";
-    QTest::newRow("json, a preset never answers")
-        << QStringList { "--format=json" } << int(MutedAlways) << 4 << "1 entry could not be read";
+    // Rows with --trace replay the unit from the trace and scan it again.
+    const QStringList trace { "--trace", "@/rig.trace" };
+    QTest::newRow("json, a preset never answers, replayed") << QStringList("--format=json")
+            + trace << int(MutedAlways) << 4 << "1 entry could not be read";
     QTest::newRow("pdf, a preset never answers") << QStringList { "--format=pdf", "-o",
         "@/rig.csv" } << int(MutedAlways) << 4 << "1 entry could not be read";
     QTest::newRow("unused, a reply lost once")
         << QStringList { "--unused", "-o", "@/rig.csv" } << int(MutedOnce) << 0 << "";
-    QTest::newRow("goes silent, --keep-partial")
-        << csv + QStringList("--keep-partial") << int(Silent) << 5
-        << "stopped answering at preset 41";
+    QTest::newRow("goes silent, --keep-partial, replayed") << csv + QStringList("--keep-partial")
+            + trace << int(Silent) << 5 << "stopped answering at preset 41";
     // The search's two unanswered offset queries count for nothing in the scan.
     QTest::newRow("goes silent after an unanswered offset, --keep-partial")
         << QStringList { "--format=json", "--keep-partial" } << int(SilentAfterOffset) << 5
@@ -330,7 +323,8 @@ void TestTollmarkScan::gaps_data()
         << "stopped answering while reading the preset names";
     QTest::newRow("display offset never answered")
         << csv << int(OffsetUnanswered) << 4 << "the display offset could not be read";
-    QTest::newRow("a stall during the names") << csv << int(StallNames) << 0 << "";
+    QTest::newRow("a stall during the names, replayed")
+        << csv + trace << int(StallNames) << 0 << "";
     QTest::newRow("a stall during the usage") << csv << int(StallUsage) << 0 << "";
     QTest::newRow("a stall when asked again")
         << csv << int(StallAskAgain) << 4 << "1 entry could not be read";
@@ -369,6 +363,8 @@ void TestTollmarkScan::gaps()
     // The search's model and offset queries, the scan's offset query, every cab name, then
     // the preset names in order.
     faults.stallAtRequest = gap == StallNames ? 3 + bank.cabCount() + stalledName + 1 : 0;
+    faults.dropEvery = gap == StallNames ? 300 : 0;
+    faults.echoRequests = gap == StallNames;
     faults.stallPreset = gap == StallUsage ? stalledGrid : gap == StallAskAgain ? stalledFirst : -1;
     sim.setFaults(faults);
     // Asked again, preset 7 comes before preset 20; its grid is held now. The unit's thread
@@ -411,6 +407,30 @@ void TestTollmarkScan::gaps()
         : QByteArray();
     const QByteArray bytes = arguments.contains("-o") ? file.readAll() : run.out;
     QVERIFY(!written || bytes.startsWith(mark));
+    if (arguments.contains("--trace")) {
+        QFile traced(dir.filePath("rig.trace"));
+        QVERIFY(traced.open(QIODevice::ReadOnly));
+        const QString header = "^# Tollmark MIDI trace\n# Tollmark " TOLLMARK_VERSION ", Qt "
+            + QString(qVersion())
+            + ", RtMidi \\S+\n# MIDI service: \\S+\n# output port: .*AXE-FX II "
+              "MIDI In.*\n# input port: .*AXE-FX II MIDI Out.*\n# model byte: 03 \\(hex\\)\n";
+        QVERIFY(QString(traced.readAll()).contains(QRegularExpression(header)));
+        sim.stop();
+        QString reason;
+        const std::unique_ptr<SimReplay> replay
+            = SimReplay::load(traced.fileName(), false, &reason);
+        QVERIFY2(replay, qPrintable(reason));
+        AxeFxSim replayed;
+        replayed.setReplay(replay.get());
+        QVERIFY(replayed.start());
+        Run again(arguments.mid(0, arguments.indexOf("--trace")));
+        QCOMPARE(again.finish(), status);
+        file.close();
+        QVERIFY(!arguments.contains("-o") || file.open(QIODevice::ReadOnly));
+        const QRegularExpression date("\"scanned\": \"[^\"]*\"");
+        QCOMPARE(QString(arguments.contains("-o") ? file.readAll() : again.out).remove(date),
+            QString(bytes).remove(date));
+    }
     const QString out = QString::fromUtf8(bytes.mid(mark.size()));
 
     if (gap == SilentAfterOffset || gap == SilentInNames) {
@@ -541,98 +561,6 @@ void TestTollmarkScan::compare()
     } else if (arguments.contains("--format=csv"))
         shown.replace(bankexport::csvSeparator(), ',');
     QCOMPARE(shown, out);
-}
-
-// A scan traced while the unit loses replies, holds one past the wait and echoes every request,
-// then the unit replayed from the trace, whole or cut after `keep` lines: the same output and
-// exit status, or, cut, the scan's end where the trace ends.
-void TestTollmarkScan::replay_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("keep"); // -1: the whole trace
-    QTest::newRow("csv") << QStringList { "-o", "@/rig.csv" } << -1;
-    QTest::newRow("json") << QStringList { "--format=json" } << -1;
-    QTest::newRow("ends early") << QStringList { "--format=json", "--keep-partial" } << 2000;
-}
-
-void TestTollmarkScan::replay()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(int, keep);
-    const SimBank bank = testBank(3);
-    AxeFxSim sim(bank);
-    SimFaults faults;
-    faults.dropEvery = 300;
-    faults.echoRequests = true;
-    faults.stallMs = 1300;
-    faults.stallAtRequest = 3 + bank.cabCount() + 100;
-    sim.setFaults(faults);
-    QVERIFY(sim.start());
-    QTemporaryDir dir;
-    arguments.replaceInStrings("@", dir.path());
-    Run traced(arguments + QStringList { "--trace", dir.filePath("rig.trace") });
-    QCOMPARE(traced.finish(), 0);
-    sim.stop();
-    const auto output = [&](const Run& run) {
-        QFile file(dir.filePath("rig.csv"));
-        if (!file.open(QIODevice::ReadOnly))
-            return run.out;
-        const QByteArray bytes = file.readAll();
-        file.remove();
-        return bytes;
-    };
-    const QByteArray first = output(traced);
-    if (arguments.contains("-o"))
-        QCOMPARE(first, "\xEF\xBB\xBF" + bankCsv(bank, CrossReference::PresetCabs, -1).toUtf8());
-    else
-        checkJson(QJsonDocument::fromJson(first).object(), bank, false);
-
-    QFile file(dir.filePath("rig.trace"));
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
-    QCOMPARE(lines.at(0), "# Tollmark MIDI trace");
-    QVERIFY(lines.at(1).startsWith(QString("# Tollmark " TOLLMARK_VERSION ", Qt ") + qVersion()
-        + ", RtMidi "));
-    QVERIFY(lines.contains("# model byte: 03 (hex)"));
-    QVERIFY(lines.filter("AXE-FX II MIDI In").first().startsWith("# output port: "));
-    QVERIFY(lines.filter("AXE-FX II MIDI Out").first().startsWith("# input port: "));
-    if (keep >= 0) {
-        file.resize(0);
-        file.write(lines.mid(0, keep).join('\n').toUtf8());
-    }
-    file.close();
-    QString reason;
-    const std::unique_ptr<SimReplay> replay = SimReplay::load(file.fileName(), false, &reason);
-    QVERIFY2(replay, qPrintable(reason));
-    AxeFxSim replayed;
-    replayed.setReplay(replay.get());
-    QVERIFY(replayed.start());
-    Run again(arguments);
-    QCOMPARE(again.finish(), keep < 0 ? 0 : 5);
-    if (keep >= 0) {
-        // What the trace holds is read as the traced scan read it; then the unit is silent.
-        QVERIFY2(again.lastErrorLine().contains("stopped answering"), again.err.constData());
-        QVERIFY(!replay->unmatched().isEmpty());
-        const QJsonArray partial = QJsonDocument::fromJson(output(again))["presets"].toArray();
-        const QJsonArray whole = QJsonDocument::fromJson(first)["presets"].toArray();
-        int read = 0;
-        for (int p = 0; p < partial.size() && partial[p]["cabsState"] == "read"; ++p, ++read)
-            QCOMPARE(partial[p], whole[p]);
-        QVERIFY(read > 2);
-        return;
-    }
-    QCOMPARE(replay->unmatched(), QList<QByteArray>());
-    const auto unscanned = [](QByteArray json) {
-        QJsonObject object = QJsonDocument::fromJson(json).object();
-        QJsonObject unit = object.take("unit").toObject();
-        unit.remove("scanned");
-        object.insert("unit", unit);
-        return object;
-    };
-    if (arguments.contains("-o"))
-        QCOMPARE(output(again), first);
-    else
-        QCOMPARE(unscanned(output(again)), unscanned(first));
 }
 
 QTEST_GUILESS_MAIN(TestTollmarkScan)
