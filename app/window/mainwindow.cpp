@@ -182,12 +182,12 @@ void MainWindow::refresh()
 // until the next scan or opened file replaces it.
 void MainWindow::reportOutcome(ScanJob::Outcome outcome)
 {
-    QString text = job.outcomeText(outcome);
+    QString text = job.outcomeText(outcome) + searchNote(outcome);
     if (outcome == ScanJob::Complete && !text.isEmpty())
         text += tr("; Refresh asks for them again");
     else if (!job.showsLastRun() && !job.result().isEmpty())
         text += tr("; the previous scan is shown");
-    outcomeLabel->setText(text + portNote(outcome));
+    outcomeLabel->setText(withPortChoice(text));
 }
 
 void MainWindow::showScan()

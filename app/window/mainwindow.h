@@ -72,7 +72,8 @@ private:
     void showProgress(ScanJob::Phase phase, int percent);
     void showUnanswered(int inARow);
     void reportOutcome(ScanJob::Outcome outcome);
-    QString portNote(ScanJob::Outcome outcome) const;
+    QString searchNote(ScanJob::Outcome outcome) const;
+    QString withPortChoice(const QString& text) const;
 
     void configureTable(CrossReference::View view);
     void applyFilter();

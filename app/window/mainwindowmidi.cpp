@@ -22,13 +22,21 @@ void MainWindow::restorePortChoice()
         axeFx.portSearchText = text;
 }
 
-// Which ports were searched when none answered, or which of several matching ones was taken.
-QString MainWindow::portNote(ScanJob::Outcome outcome) const
+// Which ports were searched when none answered.
+QString MainWindow::searchNote(ScanJob::Outcome outcome) const
 {
-    if (outcome == ScanJob::NoDevice)
-        return tr(" on the ports whose names contain \"%1\" (MIDI port… chooses others)")
-            .arg(axeFx.portSearchText);
-    return axeFx.portChoice.isEmpty() ? QString() : QStringLiteral("; ") + axeFx.portChoice;
+    return outcome != ScanJob::NoDevice
+        ? QString()
+        : tr(" on the ports whose names contain \"%1\" (MIDI port… chooses others)")
+              .arg(axeFx.portSearchText);
+}
+
+// Which of several matching ports the search took, after the outcome.
+QString MainWindow::withPortChoice(const QString& text) const
+{
+    if (axeFx.portChoice.isEmpty())
+        return text;
+    return text.isEmpty() ? axeFx.portChoice : text + QStringLiteral("; ") + axeFx.portChoice;
 }
 
 void MainWindow::chooseMidiPort()

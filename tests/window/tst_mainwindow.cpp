@@ -508,7 +508,8 @@ private slots:
         sim.stop();
         w.refresh();
         QCOMPARE(textsShown(w.statusBar()),
-            QStringLiteral("No AxeFx found; the previous scan is shown"));
+            QStringLiteral("No AxeFx found on the ports whose names contain \"AXE\" (MIDI port… "
+                           "chooses others); the previous scan is shown"));
         showView(w, CrossReference::CabPresets);
         QCOMPARE(shown(w), texts(bankRows(sim.bank(), CrossReference::CabPresets, 4)));
 
