@@ -12,6 +12,8 @@ list(JOIN _tollmark_domain_parts "." _tollmark_reverse_domain)
 set(TOLLMARK_APP_ID "${_tollmark_reverse_domain}.Tollmark")
 if(TARGET tollmark)
   set_target_properties(tollmark PROPERTIES MACOSX_BUNDLE_GUI_IDENTIFIER ${TOLLMARK_APP_ID})
+  # The window names its desktop entry, by which a Wayland desktop matches it to the entry.
+  target_compile_definitions(tollmark PRIVATE TOLLMARK_APP_ID="${TOLLMARK_APP_ID}")
 endif()
 
 set(_tollmark_data ${PROJECT_SOURCE_DIR}/data)

@@ -48,12 +48,6 @@ void QRtMidiTrigger::setRegExp(const QString& text)
     queue.clear();
 }
 
-QRegExp QRtMidiTrigger::regExp() const
-{
-    QMutexLocker lock(&queueMutex);
-    return pattern;
-}
-
 bool QRtMidiTrigger::offer(const QRtMidiData& message)
 {
     QMutexLocker lock(&queueMutex);

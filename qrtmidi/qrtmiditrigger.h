@@ -55,9 +55,6 @@ public:
     /// is attached to an open port.
     void setRegExp(const QString& pattern);
 
-    /// The current pattern, as the port reads it for matching.
-    QRegExp regExp() const;
-
     /// Matches the message and, on a match, serves it as handler() does, with the pattern
     /// and the queue under one lock so that a message matched by a replaced pattern is never
     /// queued after setRegExp() has emptied the queue. Returns whether it matched. This is

@@ -61,7 +61,7 @@ bool CsvExport::write(QIODevice& device, const QList<Table>& tables, QChar separ
     out.flush();
     QByteArray bytes = start == ByteOrderMark ? QByteArrayLiteral("\xEF\xBB\xBF") : QByteArray();
     bytes += text.toUtf8();
-    return device.write(bytes) == bytes.size();
+    return writeAll(device, bytes);
 }
 
 bool CsvExport::save(

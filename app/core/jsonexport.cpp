@@ -134,5 +134,5 @@ bool JsonExport::save(const QString& fileName, QString* reason) const
 {
     const QByteArray text = document().toJson();
     return saveWholeFile(
-        fileName, [&text](QIODevice& file) { return file.write(text) == text.size(); }, reason);
+        fileName, [&text](QIODevice& file) { return writeAll(file, text); }, reason);
 }

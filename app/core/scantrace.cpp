@@ -2,11 +2,10 @@
 #include "scantrace.h"
 
 #include "axefx.h"
+#include "builddescription.h"
 #include "wholefile.h"
 
 #include <qrtmiditrace.h>
-
-#include <RtMidi.h>
 
 #include <QIODevice>
 
@@ -34,19 +33,14 @@ bool ScanTrace::isEmpty() const
     return recorder->entries().isEmpty();
 }
 
-QString ScanTrace::releases()
-{
-    return QStringLiteral("Tollmark %1, Qt %2, RtMidi %3")
-        .arg(QLatin1String(TOLLMARK_VERSION), QLatin1String(qVersion()),
-            QString::fromStdString(RtMidi::getVersion()));
-}
-
 QByteArray ScanTrace::text() const
 {
     const QString model = link.model
         ? QStringLiteral("%1 (hex)").arg(link.model, 2, 16, QLatin1Char('0'))
         : QStringLiteral("none, the unit was not found");
-    const QStringList header { QStringLiteral("Tollmark MIDI trace"), releases(),
+    const QString build = QStringLiteral("Tollmark ") + tollmarkBuildDescription();
+    const QStringList header { QStringLiteral("Tollmark MIDI trace"),
+        QString(build).replace(QLatin1Char('\n'), QStringLiteral(", ")),
         QStringLiteral("MIDI service: %1").arg(link.midiOut.getServiceName()),
         QStringLiteral("output port: %1").arg(link.midiOut.getPortName()),
         QStringLiteral("input port: %1").arg(link.midiIn.getPortName()),

@@ -28,9 +28,6 @@ public:
     // Written whole or not at all; otherwise false with the reason, if asked for.
     bool save(const QString& fileName, QString* reason = nullptr) const;
 
-    // "Tollmark 0.1.0, Qt 6.4.2, RtMidi 5.0.0".
-    static QString releases();
-
 private:
     AxeFX& link;
     std::unique_ptr<QRtMidiRecorder> recorder;

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QByteArray;
 class QIODevice;
 class QString;
 
@@ -12,3 +13,7 @@ class QString;
 // reason (if given) receives the system's account of why.
 bool saveWholeFile(const QString& fileName, const std::function<bool(QIODevice&)>& write,
     QString* reason = nullptr);
+
+// Writes every byte to the device; false when it took fewer, with the device's error set
+// where the system gave a reason.
+bool writeAll(QIODevice& device, const QByteArray& bytes);

@@ -7,6 +7,7 @@
 #include "wholefile.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPageLayout>
@@ -127,15 +128,19 @@ void PdfExport::fillTable(QTextDocument& document) const
     }
 }
 
-void PdfExport::write(QIODevice& device) const
+bool PdfExport::write(QIODevice& device) const
 {
-    QPdfWriter writer(&device);
+    // Painted whole first: a device that takes only part of it, or a painter that cannot
+    // start, must not pass for a report written.
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&pdf);
     writer.setResolution(kResolutionDpi);
     writer.setCreator(QStringLiteral("Tollmark"));
     writer.setTitle(title());
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
         QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter));
-    paint(writer);
+    return paint(writer) && writeAll(device, pdf.data());
 }
 
 bool PdfExport::paint(QPagedPaintDevice& pages) const
@@ -162,10 +167,15 @@ bool PdfExport::paint(QPagedPaintDevice& pages) const
     painter.setFont(font);
     painter.setPen(kInk);
     const int count = document.pageCount();
+    const QHash<int, Continued> continued = continuedRows(document, QFontMetricsF(font, &pages));
     for (int i = 0; i < count; ++i) {
         if (i > 0)
             pages.newPage();
         paintPage(painter, document, i);
+        if (continued.contains(i)) {
+            const Continued& row = continued.value(i);
+            painter.drawText(row.place, Qt::AlignLeft | Qt::AlignTop, row.text);
+        }
         painter.drawText(QRectF(QPointF(0, 0), page), Qt::AlignRight | Qt::AlignBottom,
             tr("%1 / %2").arg(i + 1).arg(count));
     }
@@ -185,13 +195,40 @@ void PdfExport::paintPage(QPainter& painter, QTextDocument& document, int index)
     painter.restore();
 }
 
+QHash<int, PdfExport::Continued> PdfExport::continuedRows(
+    const QTextDocument& document, const QFontMetricsF& metrics) const
+{
+    QHash<int, Continued> continued;
+    const QList<QTextFrame*> frames = document.rootFrame()->childFrames();
+    auto* table = qobject_cast<QTextTable*>(frames.value(0));
+    if (!table || table->columns() < 2)
+        return continued;
+    QAbstractTextDocumentLayout* layout = document.documentLayout();
+    const qreal pageHeight = document.pageSize().height();
+    for (int r = 1; r < table->rows(); ++r) {
+        const QRectF key
+            = layout->blockBoundingRect(table->cellAt(r, 0).firstCursorPosition().block());
+        const QTextBlock entries = table->cellAt(r, 1).firstCursorPosition().block();
+        const QRectF entriesRect = layout->blockBoundingRect(entries);
+        const QTextLayout* lines = entries.layout();
+        int page = int(key.top() / pageHeight);
+        for (int l = 0; l < lines->lineCount(); ++l) {
+            const QTextLine line = lines->lineAt(l);
+            const qreal top = entriesRect.top() + line.y();
+            if (int(top / pageHeight) <= page)
+                continue;
+            page = int(top / pageHeight);
+            const QString text = tr("%1 (continued)").arg(rows.at(r - 1).key);
+            continued.insert(page,
+                { QRectF(key.left(), top - page * pageHeight, key.width(), line.height()),
+                    metrics.elidedText(text, Qt::ElideMiddle, key.width()) });
+        }
+    }
+    return continued;
+}
+
 bool PdfExport::save(const QString& fileName, QString* reason) const
 {
     return saveWholeFile(
-        fileName,
-        [this](QIODevice& file) {
-            write(file);
-            return true;
-        },
-        reason);
+        fileName, [this](QIODevice& file) { return write(file); }, reason);
 }

@@ -150,6 +150,7 @@ bool ScanOptions::parse(const QStringList& arguments, ScanOptions& options, QStr
     QCommandLineParser parser;
     parser.setApplicationDescription(QLatin1String(kDescription));
     const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions(
         { view, format, unused, output, keepPartial, compare, with, port, trace, listPorts });
 
@@ -200,6 +201,7 @@ bool ScanOptions::parse(const QStringList& arguments, ScanOptions& options, QStr
     options.keepPartial = parser.isSet(keepPartial);
     options.listPorts = parser.isSet(listPorts);
     options.showHelp = parser.isSet(help);
+    options.showVersion = parser.isSet(version);
     options.helpText = parser.helpText() + QLatin1String(kEpilogue);
     error = conflictOf(options, parser.isSet(view));
     return error.isEmpty();

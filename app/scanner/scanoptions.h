@@ -23,6 +23,7 @@ struct ScanOptions {
     QString trace; // a file for the MIDI trace of the search and the scan
     bool listPorts = false;
     bool showHelp = false;
+    bool showVersion = false;
     QString helpText;
 
     // Reads the arguments, program name first; false with a one-line reason in error.

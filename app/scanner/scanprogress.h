@@ -15,11 +15,11 @@ public:
     // Ends the bar's line, so what follows starts on a line of its own.
     void finish();
 
+private:
     // The text shown for a phase at a percentage, without the line's ending.
     static QString barText(ScanJob::Phase phase, int percent);
     static QString lineText(ScanJob::Phase phase, int percent);
 
-private:
     std::FILE* stream;
     bool terminal;
     bool drawn = false;

@@ -4,6 +4,7 @@
 // or what changed since a saved scan.
 #include "axefx.h"
 #include "axefxlabel.h"
+#include "builddescription.h"
 #include "csvexport.h"
 #include "headlessgui.h"
 #include "jsonexport.h"
@@ -113,10 +114,14 @@ bool checkWritable(const QString& path, QString& reason)
 // succeeded.
 using Output = std::function<bool(QIODevice&)>;
 
+Output bytesOutput(const QByteArray& bytes)
+{
+    return [bytes](QIODevice& device) { return writeAll(device, bytes); };
+}
+
 Output textOutput(const QString& text)
 {
-    const QByteArray bytes = text.toUtf8();
-    return [bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); };
+    return bytesOutput(text.toUtf8());
 }
 
 // A file starts with the byte order mark that spreadsheets need to read it as UTF-8;
@@ -140,16 +145,12 @@ Output csvOutput(
 
 Output pdfOutput(const PdfExport& pdf)
 {
-    return [pdf](QIODevice& device) {
-        pdf.write(device);
-        return true;
-    };
+    return [pdf](QIODevice& device) { return pdf.write(device); };
 }
 
 Output jsonOutput(const QJsonDocument& document)
 {
-    const QByteArray text = document.toJson();
-    return [text](QIODevice& device) { return device.write(text) == text.size(); };
+    return bytesOutput(document.toJson());
 }
 
 // One label a line, as the views show them.
@@ -305,8 +306,11 @@ int main(int argc, char* argv[])
         __lsan_enable();
 #endif
     }
-    if (options.showHelp) {
-        std::fputs(options.helpText.toUtf8().constData(), stdout);
+    if (options.showHelp || options.showVersion) {
+        const QString text = options.showHelp
+            ? options.helpText
+            : QStringLiteral("tollmark-scan %1\n").arg(tollmarkBuildDescription());
+        std::fputs(text.toUtf8().constData(), stdout);
         return std::fflush(stdout) == 0 ? kComplete : kNotWritable;
     }
     if (options.listPorts)
@@ -361,12 +365,9 @@ int main(int argc, char* argv[])
     if (outcome != ScanJob::Complete && (!options.keepPartial || result.isEmpty()))
         return fail(unfinished, ending + QStringLiteral("; nothing written"));
     listNotRead(result);
-    // A preset whose cabinets are unknown may use any slot: no slot is called unused then.
-    if (options.unused && !result.presets(ReadState::NotRead).isEmpty())
-        return fail(kNotRead,
-            QStringLiteral("the cabs of %1 could not be read, so no slot is known to be unused; "
-                           "nothing written")
-                .arg(ScanResult::presetsText(result.presets(ReadState::NotRead).size())));
+    const QString unusedUnknown = options.unused ? unusedUnknownReason(result) : QString();
+    if (!unusedUnknown.isEmpty())
+        return fail(kNotRead, unusedUnknown + QStringLiteral("; nothing written"));
 
     std::optional<ScanComparison> comparison;
     if (!options.compare.isEmpty())

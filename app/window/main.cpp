@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "builddescription.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -16,12 +17,15 @@ int main(int argc, char* argv[])
     QCoreApplication::setOrganizationName(QLatin1String(kOrganization));
     QCoreApplication::setOrganizationDomain(QLatin1String(kOrganization));
     QCoreApplication::setApplicationName(QLatin1String(kApplicationName));
+    QCoreApplication::setApplicationVersion(tollmarkBuildDescription());
+    QGuiApplication::setDesktopFileName(QStringLiteral(TOLLMARK_APP_ID));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Shows which cabs each preset of an AxeFx uses, from the unit or from a "
                        "saved scan."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"),
         QStringLiteral("A saved scan to open instead of searching for the unit."),
         QStringLiteral("[file]"));

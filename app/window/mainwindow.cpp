@@ -8,11 +8,13 @@
 #include "scanoverlay.h"
 #include "unusedcabs.h"
 #include "wholetextdelegate.h"
+#include "windowlook.h"
 
 #include <QApplication>
 #include <QBrush>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -22,7 +24,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QStyleFactory>
+#include <QShortcut>
 
 namespace {
 const char kGeometryKey[] = "geometry";
@@ -34,52 +36,6 @@ const char kTableEntrySeparator[] = ", ";
 const int kRowHeaderMinimumWidth = 90;
 const int kRowHeaderMinimumHeight = 15;
 
-const QColor kDarkGrey(53, 53, 53);
-const QColor kBlue(42, 130, 218);
-const QColor kDimmedText(150, 150, 150);
-
-// Kept as written, blank runs included, so the sheets stay exactly what they always were.
-const char kApplicationStyleSheet[]
-    = "QToolTip { color: #ffffff; background-color: rgb(42,130,218); margin: 2px; border:0px; "
-      "opacity: 200;} "
-      "QComboBox[enabled=\"false\"] {background-color: black; color:black;}"
-      "                         "
-      "QCheckBox::indicator:hover {width: 18px; height: 18px;} "
-      "QCheckBox::indicator {width: 20px; height: 20px;} "
-      "QCheckBox::indicator:checked{image: url(:/check.png); background-color:rgb(42,130,218)}"
-      "                        "
-      "QCheckBox::indicator:unchecked{background-color:#505050; } "
-      "QCheckBox::indicator:checked:disabled{image: url(:/check.png); "
-      "background-color:#505050;} "
-      "QToolBar::separator{width:2px; margin:7px; background: rgb(42,130,218)} "
-      "QMenu::item:disabled{ color: #000000;}";
-
-const char kMenuStyleSheet[] = "background-color: #4d4d4d; selection-background-color: #2A82DA;";
-
-const char kTableStyleSheet[] = "QTabWidget::tab-bar {alignment: center;} "
-                                "QTabBar::tab:!selected { border-color: #9B9B9B;padding : 10;} "
-                                "QTabBar::tab:first:selected{padding : 10;}"
-                                "                                     "
-                                "QTabBar::tab:selected {color:#FFFF50; padding : 10; }";
-
-QPalette darkPalette()
-{
-    QPalette palette;
-    palette.setBrush(QPalette::Window, kDarkGrey);
-    palette.setBrush(QPalette::WindowText, Qt::white);
-    palette.setBrush(QPalette::Base, kDarkGrey);
-    palette.setBrush(QPalette::AlternateBase, kDarkGrey);
-    palette.setBrush(QPalette::ToolTipBase, Qt::white);
-    palette.setBrush(QPalette::ToolTipText, Qt::white);
-    palette.setBrush(QPalette::Text, Qt::white);
-    palette.setBrush(QPalette::Button, kDarkGrey);
-    palette.setBrush(QPalette::ButtonText, Qt::white);
-    palette.setBrush(QPalette::BrightText, Qt::red);
-    palette.setBrush(QPalette::Link, kBlue);
-    palette.setBrush(QPalette::Highlight, kBlue);
-    palette.setBrush(QPalette::HighlightedText, Qt::white);
-    return palette;
-}
 } // namespace
 
 MainWindow::MainWindow(const QString& scanFile, QWidget* parent)
@@ -89,8 +45,9 @@ MainWindow::MainWindow(const QString& scanFile, QWidget* parent)
     ui.setupUi(this);
     baseTitle = windowTitle();
     ui.tableWidget->setItemDelegate(new WholeTextDelegate(ui.tableWidget));
-    applyLook();
+    applyWindowLook(*ui.menuBar, *ui.menuTollbook, *ui.tableWidget);
     connectCommands();
+    setUpKeyboard();
     addOutcomeLabel();
     restoreSettings();
     showRecordName();
@@ -104,17 +61,6 @@ MainWindow::MainWindow(const QString& scanFile, QWidget* parent)
 }
 
 MainWindow::~MainWindow() = default;
-
-void MainWindow::applyLook()
-{
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-
-    QApplication::setPalette(darkPalette());
-
-    qApp->setStyleSheet(QLatin1String(kApplicationStyleSheet));
-    ui.menuTollbook->setStyleSheet(QLatin1String(kMenuStyleSheet));
-    ui.tableWidget->setStyleSheet(QLatin1String(kTableStyleSheet));
-}
 
 void MainWindow::connectCommands()
 {
@@ -143,6 +89,23 @@ void MainWindow::connectCommands()
     connect(&axeFx, &AxeFX::requestUnanswered, this, &MainWindow::showUnanswered);
 }
 
+// Tab and Shift+Tab go round the view switches, the filter and the table, whose arrows move
+// from cell to cell; Alt+T or F10 opens the menu, Ctrl+F goes to the filter.
+void MainWindow::setUpKeyboard()
+{
+    ui.tableWidget->setTabKeyNavigation(false);
+    setTabOrder(ui.radioButton_PresetVersCab, ui.radioButton_CabVersPreset);
+    setTabOrder(ui.radioButton_CabVersPreset, ui.radioButton_UnusedCabs);
+    setTabOrder(ui.radioButton_UnusedCabs, ui.radioButton_Changes);
+    setTabOrder(ui.radioButton_Changes, ui.lineEdit_Filter);
+    setTabOrder(ui.lineEdit_Filter, ui.tableWidget);
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this,
+        [this] { ui.menuBar->setActiveAction(ui.menuTollbook->menuAction()); });
+    auto* filterKey = new QShortcut(QKeySequence::Find, this);
+    connect(filterKey, &QShortcut::activated, this, [this] { ui.lineEdit_Filter->setFocus(); });
+}
+
 void MainWindow::addOutcomeLabel()
 {
     // A permanent widget: the status tips of menus replace temporary messages, not this.
@@ -165,7 +128,10 @@ void MainWindow::refresh()
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     trace.restart();
+    QElapsedTimer took;
+    took.start();
     const ScanJob::Outcome outcome = job.run();
+    scanSeconds = qRound(took.elapsed() / 1000.0);
     overlay.reset();
     QApplication::restoreOverrideCursor();
     if (job.showsLastRun())
@@ -185,9 +151,24 @@ void MainWindow::reportOutcome(ScanJob::Outcome outcome)
     QString text = job.outcomeText(outcome) + searchNote(outcome);
     if (outcome == ScanJob::Complete && !text.isEmpty())
         text += tr("; Refresh asks for them again");
+    else if (outcome == ScanJob::Complete)
+        text = tr("Scan complete: %1 presets and %2 cabs read in %3 s")
+                   .arg(job.result().presetCount())
+                   .arg(job.result().cabCount())
+                   .arg(scanSeconds);
     else if (!job.showsLastRun() && !job.result().isEmpty())
         text += tr("; the previous scan is shown");
-    outcomeLabel->setText(withPortChoice(text));
+    showOutcome(withPortChoice(text));
+}
+
+// The comparison is redone with every record shown, and says its count again.
+void MainWindow::showOutcome(const QString& text)
+{
+    if (comparedFile.isEmpty())
+        return outcomeLabel->setText(text);
+    const QString compared = tr("Compared with %1: %2")
+                                 .arg(QFileInfo(comparedFile).fileName(), comparison().summary());
+    outcomeLabel->setText(text.isEmpty() ? compared : text + QStringLiteral(" \u2014 ") + compared);
 }
 
 void MainWindow::showScan()
@@ -216,9 +197,13 @@ void MainWindow::startPhase(ScanJob::Phase phase)
     }
 }
 
-void MainWindow::showProgress(ScanJob::Phase, int percent)
+void MainWindow::showProgress(ScanJob::Phase phase, int percent)
 {
-    overlay->setProgress(percent);
+    // One bar for the whole scan, each phase its share of it by the requests it takes about;
+    // asking again comes after the bar is full.
+    const int start[] = { 0, 20, 45, 100 };
+    const int end[] = { 20, 45, 100, 100 };
+    overlay->setProgress(start[phase] + (end[phase] - start[phase]) * percent / 100);
     // Progress comes after each entry: one the unit answered ends the silence.
     if (axeFx.unansweredInARow() == 0)
         overlay->setNote(QString());
@@ -242,6 +227,10 @@ void MainWindow::setupTable()
     table->setColumnCount(headers.size());
     table->setHorizontalHeaderLabels(headers);
     configureTable(view);
+    // Another view starts at its top; the same one, rebuilt, stays where it was.
+    if (view != tableView)
+        table->scrollToTop();
+    tableView = view;
 
     const QString unknown = view == CrossReference::UnusedCabs ? unusedUnknownReason(job.result())
         : view == CrossReference::Changes ? comparison().notes().join(QLatin1Char('\n'))
@@ -260,7 +249,7 @@ void MainWindow::setupTable()
             auto* item = new QTableWidgetItem(cells.at(column));
             // What was not read is dimmed and slanted, beside its "(not read)" mark.
             if (row.marked) {
-                item->setForeground(QBrush(kDimmedText));
+                item->setForeground(QBrush(QColor(kDimmedTextColour)));
                 QFont font = item->font();
                 font.setItalic(true);
                 item->setFont(font);
@@ -282,7 +271,9 @@ void MainWindow::applyFilter()
 void MainWindow::showRecordName()
 {
     const ScanResult& record = job.result();
-    ui.actionSave_scan->setEnabled(!record.isEmpty());
+    for (QAction* action :
+        { ui.actionSave_scan, ui.actionExport_as_CSV, ui.actionExport_as_PDF, ui.actionPrint })
+        action->setEnabled(!record.isEmpty());
     if (record.isEmpty()) {
         setWindowTitle(baseTitle);
         return;
@@ -304,9 +295,11 @@ void MainWindow::configureTable(CrossReference::View view)
 
     QHeaderView* rowHeader = table->verticalHeader();
     rowHeader->setDefaultAlignment(Qt::AlignCenter);
-    // The slot list has one short line a row: stretched, a few slots would fill the table.
+    // The slot list and the changes have one short line a row: stretched, a few of them would
+    // fill the table.
+    const bool fewLines = view == CrossReference::UnusedCabs || view == CrossReference::Changes;
     rowHeader->setSectionResizeMode(
-        view == CrossReference::UnusedCabs ? QHeaderView::ResizeToContents : QHeaderView::Stretch);
+        fewLines ? QHeaderView::ResizeToContents : QHeaderView::Stretch);
     rowHeader->setMinimumSize(kRowHeaderMinimumWidth, kRowHeaderMinimumHeight);
     rowHeader->setCascadingSectionResizes(true);
 }
@@ -352,12 +345,14 @@ PdfExport MainWindow::report() const
 
 void MainWindow::ExportCSV()
 {
-    if (refusesUnknownUnused(tr("Export as CSV")))
-        return;
-    const QString fileName = askForDestination(tr("CSV Files (*.csv)"));
-    if (fileName.isEmpty())
+    if (job.result().isEmpty() || refusesUnknownUnused(tr("Export as CSV")))
         return;
     const CrossReference::View view = currentView();
+    const QString fileName
+        = askForDestination(tr("Export \"%1\" as CSV").arg(CrossReference::title(view)),
+            tr("CSV Files (*.csv)"), QStringLiteral("csv"));
+    if (fileName.isEmpty())
+        return;
     const QChar separator = CsvExport::separatorFor(QLocale::system());
     QString reason;
     if (!CsvExport::save(fileName, view, exportRows(view), separator, &reason))
@@ -367,9 +362,11 @@ void MainWindow::ExportCSV()
 
 void MainWindow::ExportPDF()
 {
-    if (refusesUnknownUnused(tr("Export as PDF")))
+    if (job.result().isEmpty() || refusesUnknownUnused(tr("Export as PDF")))
         return;
-    const QString fileName = askForDestination(tr("PDF Files (*.pdf)"));
+    const QString fileName
+        = askForDestination(tr("Export \"%1\" as PDF").arg(CrossReference::title(currentView())),
+            tr("PDF Files (*.pdf)"), QStringLiteral("pdf"));
     if (fileName.isEmpty())
         return;
     const PdfExport pdf = report();
@@ -382,7 +379,7 @@ void MainWindow::ExportPDF()
 
 void MainWindow::print()
 {
-    if (refusesUnknownUnused(tr("Print")))
+    if (job.result().isEmpty() || refusesUnknownUnused(tr("Print")))
         return;
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
@@ -425,8 +422,8 @@ void MainWindow::saveScan()
 {
     if (job.result().isEmpty())
         return;
-    const QString fileName = QFileDialog::getSaveFileName(this, tr("Save scan"),
-        settings.value(kLastFolderKey).toString(), tr("Tollmark scans (*.json)"));
+    const QString fileName = askForDestination(
+        tr("Save the whole scan as JSON"), tr("Tollmark scans (*.json)"), QStringLiteral("json"));
     if (fileName.isEmpty())
         return;
     QString reason;
@@ -475,8 +472,7 @@ bool MainWindow::openScan(const QString& fileName)
     recordFile = fileName;
     showRecordName();
     setupTable();
-    outcomeLabel->setText(
-        tr("Opened %1: %2").arg(QFileInfo(fileName).fileName(), opened.presetsReadText()));
+    showOutcome(tr("Opened %1: %2").arg(QFileInfo(fileName).fileName(), opened.presetsReadText()));
     return true;
 }
 
@@ -493,18 +489,24 @@ bool MainWindow::compareWithScan(const QString& fileName)
     if (!loadScan(tr("Compare with scan"), fileName, opened))
         return false;
     comparedScan = opened;
+    comparedFile = fileName;
     ui.radioButton_Changes->setVisible(true);
     ui.radioButton_Changes->setChecked(true);
     setupTable();
-    outcomeLabel->setText(
-        tr("Compared with %1: %2").arg(QFileInfo(fileName).fileName(), comparison().summary()));
+    showOutcome(QString());
     return true;
 }
 
-QString MainWindow::askForDestination(const QString& filter)
+// The caption says what is written; a name typed without an extension gets the filter's.
+QString MainWindow::askForDestination(
+    const QString& caption, const QString& filter, const QString& extension)
 {
-    return QFileDialog::getSaveFileName(this, tr("Please select the destination file"),
-        settings.value(kLastFolderKey).toString(), filter);
+    QFileDialog dialog(this, caption, settings.value(kLastFolderKey).toString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(extension);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
 }
 
 void MainWindow::rememberFolder(const QString& fileName)

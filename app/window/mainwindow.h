@@ -44,6 +44,8 @@ public slots:
     void setupTable();
     void ExportCSV();
     void ExportPDF();
+
+private slots:
     void print();
     void saveScan();
     void openScan();
@@ -61,8 +63,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void applyLook();
     void connectCommands();
+    void setUpKeyboard();
     void addOutcomeLabel();
     void restoreSettings();
     void restorePortChoice();
@@ -74,6 +76,7 @@ private:
     void reportOutcome(ScanJob::Outcome outcome);
     QString searchNote(ScanJob::Outcome outcome) const;
     QString withPortChoice(const QString& text) const;
+    void showOutcome(const QString& text);
 
     void configureTable(CrossReference::View view);
     void applyFilter();
@@ -83,7 +86,8 @@ private:
     bool comparedIsNewer() const;
     ScanComparison comparison() const;
     PdfExport report() const;
-    QString askForDestination(const QString& filter);
+    QString askForDestination(
+        const QString& caption, const QString& filter, const QString& extension);
     QString askForScan(const QString& command);
     bool loadScan(const QString& command, const QString& fileName, ScanResult& record);
     bool refusesUnknownUnused(const QString& command);
@@ -103,8 +107,13 @@ private:
     QString recordFile;
     // The form's title, which the name of the record shown follows.
     QString baseTitle;
-    // The scan the record shown is compared with in the view "Changes".
+    // The scan the record shown is compared with in the view "Changes", and its file.
     ScanResult comparedScan;
+    QString comparedFile;
+    // How long the last scan took, in whole seconds.
+    int scanSeconds = 0;
+    // The view the table shows, whose scroll position a rebuild keeps.
+    CrossReference::View tableView = CrossReference::PresetCabs;
     // The rows of the table, which the filter shows or hides.
     QVector<CrossReference::Row> tableRows;
     QSettings settings;

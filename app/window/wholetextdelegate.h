@@ -11,9 +11,10 @@ class WholeTextDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    // Whether the cell's text, as the style lays it out in the cell, is cut.
-    bool isCut(const QStyleOptionViewItem& option, const QModelIndex& index) const;
-
     bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
         const QModelIndex& index) override;
+
+private:
+    // Whether the cell's text, as the style lays it out in the cell, is cut.
+    bool isCut(const QStyleOptionViewItem& option, const QModelIndex& index) const;
 };

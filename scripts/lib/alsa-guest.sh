@@ -8,21 +8,28 @@
 # "Midi Through" port gives the library's default choice of service a port to find.
 TOLLMARK_ALSA_GUEST_MODULES=(virtio_pci 9pnet_virtio 9p snd-hrtimer snd-seq snd-seq-dummy)
 
+# Emulated (QEMU's TCG), the guest runs tests about four times slower than the host, up to six
+# on a busy one: their time limits grow by this factor (tests/scaletimeouts.cmake).
+TOLLMARK_ALSA_EMULATED_SCALE=6
+
 alsa_guest_cache() {
   echo "${TOLLMARK_ALSA_GUEST_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tollmark/alsa-guest}"
 }
 
-# The versioned kernel package that Debian's linux-image-amd64 stands for.
+# The versioned kernel package that Debian's linux-image-amd64 stands for, as apt's lists
+# know it; they are brought up to date once when they know none.
 alsa_guest_kernel_package() {
   local pkg
-  pkg="$(apt-cache depends linux-image-amd64 2>/dev/null \
-    | sed -n 's/^ *Depends: \(linux-image-[0-9].*\)$/\1/p' | head -n 1)"
+  pkg="$(alsa_guest_kernel_depends)"
   if [ -z "$pkg" ]; then
     apt-get update -qq >/dev/null 2>&1 || true
-    pkg="$(apt-cache depends linux-image-amd64 2>/dev/null \
-      | sed -n 's/^ *Depends: \(linux-image-[0-9].*\)$/\1/p' | head -n 1)"
+    pkg="$(alsa_guest_kernel_depends)"
   fi
   echo "$pkg"
+}
+alsa_guest_kernel_depends() {
+  apt-cache depends linux-image-amd64 2>/dev/null \
+    | sed -n 's/^ *Depends: \(linux-image-[0-9].*\)$/\1/p' | head -n 1
 }
 
 # alsa_guest_module_order DIR NAME...: the .ko paths under DIR for NAME and everything it
@@ -65,7 +72,7 @@ alsa_guest_prepare() {
     return 1
   fi
   # A change of the guest's first process or of its modules makes a new image.
-  dest="$cache/$pkg-$( (cat "$TOLLMARK_ROOT/scripts/lib/alsa-guest-init"
+  dest="$cache/$pkg-$( (cat "$TOLLMARK_ROOT/scripts/libexec/alsa-guest-init"
     echo "${TOLLMARK_ALSA_GUEST_MODULES[*]}") | sha1sum | cut -c1-10)"
   ALSA_GUEST_KERNEL="$dest/vmlinuz"
   ALSA_GUEST_INITRD="$dest/initrd.gz"
@@ -101,7 +108,7 @@ alsa_guest_build() {
     cp "$file" "$root/modules/"
     basename "$file" >>"$root/modules/order"
   done <<<"$mods"
-  cp "$TOLLMARK_ROOT/scripts/lib/alsa-guest-init" "$root/init"
+  cp "$TOLLMARK_ROOT/scripts/libexec/alsa-guest-init" "$root/init"
   chmod 755 "$root/init" "$root/bin/busybox"
   mkdir -p "$dest.new"
   cp "$work"/pkg/boot/vmlinuz-* "$dest.new/vmlinuz"

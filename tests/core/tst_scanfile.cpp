@@ -165,7 +165,6 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<qint64>("size");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("saved") << "scan.json" << qint64(-1) << QString();
         // The system's own words, which differ between systems.
         QTest::newRow("missing") << "gone.json" << qint64(0) << QString(kSystemReason);
         // Sparse: refused before any of it is read.
@@ -179,21 +178,19 @@ private slots:
 #endif
     }
 
-    // A file saved whole opens; a file that cannot be opened or is too large is refused.
+    // A file that cannot be opened or is too large is refused; one that opens, the window's
+    // and the scanner's tests open.
     void files()
     {
         QFETCH(QString, name);
         QFETCH(qint64, size);
         QFETCH(QString, reason);
-        const ScanResult saved = scanWithGaps();
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
         if (size == -2) {
 #ifdef Q_OS_UNIX
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
 #endif
-        } else if (size < 0) {
-            QVERIFY(JsonExport(saved).save(path));
         } else if (size > 0) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(size));
@@ -205,9 +202,9 @@ private slots:
         }
         ScanResult opened;
         QString why;
-        QCOMPARE(JsonImport::load(path, opened, why), reason.isEmpty());
+        QVERIFY(!JsonImport::load(path, opened, why));
         QCOMPARE(why, reason);
-        QVERIFY(opened == (reason.isEmpty() ? saved : ScanResult()));
+        QVERIFY(opened == ScanResult());
     }
 };
 

@@ -11,6 +11,8 @@
 #include "jsonexport.h"
 #include "simreplay.h"
 
+#include <RtMidi.h>
+
 #include <QtTest>
 
 #include <csignal>
@@ -20,11 +22,15 @@ namespace {
 // tollmark-scan run to its end, keeping what it wrote.
 class Run : public QProcess {
 public:
+    // Through the shell, whose commands in limits (ulimit, trap) set up the program's process.
     explicit Run(const QStringList& arguments,
-        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+        const QString& limits = QString())
     {
         setProcessEnvironment(environment);
-        start(TOLLMARK_SCAN_PROGRAM, arguments);
+        start("sh",
+            QStringList { "-c", limits + "\nexec \"$0\" \"$@\"", TOLLMARK_SCAN_PROGRAM }
+                + arguments);
     }
     // The exit status, or -1 when the program crashed or did not end in time.
     int finish()
@@ -119,6 +125,13 @@ void TestTollmarkScan::endsBeforeScan_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("says");
     QTest::newRow("help") << QStringList { "--help" } << false << 0 << "--keep-partial";
+    // The build's own releases, the ones loaded at run time and the JACK handling CMake chose.
+    const QString version
+        = QString("tollmark-scan %1\nQt %2, RtMidi %3, JACK handling %4\n")
+              .arg(TOLLMARK_RELEASE, qVersion(), QString::fromStdString(RtMidi::getVersion()),
+                  TOLLMARK_JACK_HANDLING ? "built in" : "not built in");
+    QTest::newRow("version") << QStringList { "--version" } << false << 0
+                             << "^" + QRegularExpression::escape(version) + "$";
     QTest::newRow("unknown view") << QStringList { "--view", "tables" } << true << 64 << "tables";
     QTest::newRow("empty file name") << QStringList { "--output=" } << false << 64 << "empty";
     QTest::newRow("stray argument") << QStringList { "rig.csv" } << false << 64 << "rig.csv";
@@ -288,7 +301,7 @@ enum Gap {
     StallUsage, // the same at preset index 3's block grid query (4 has another cab block)
     StallAskAgain, // preset 20 held 1.3 s, then 7 (muted once) held when asked again
     StopInSearch, // Ctrl-C while the unit leaves the model query unanswered
-    FolderGone, // the output's folder removed once the search began
+    FileTooLarge, // the system takes no more than 512 bytes of a file from the program
 };
 
 // A unit that leaves entries unanswered, goes silent, or holds its replies for a while; "@"
@@ -300,8 +313,11 @@ void TestTollmarkScan::gaps_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("says");
     const QStringList csv { "-o", "@/rig.csv" };
-    QTest::newRow("unused, a preset never answers") << QStringList { "--unused", "-o",
-        "@/rig.csv" } << int(MutedAlways) << 4 << "the cabs of 1 preset could not be read";
+    // Worded as the window words it.
+    QTest::newRow("unused, a preset never answers")
+        << QStringList { "--unused", "-o", "@/rig.csv" } << int(MutedAlways) << 4
+        << "tollmark-scan: No slot is known to be unused: the cabs of 1 preset could not be read; "
+           "nothing written";
     QTest::newRow("csv, a preset never answers")
         << csv << int(MutedAlways) << 4 << "1 entry could not be read";
     // Rows with --trace replay the unit from the trace and scan it again.
@@ -330,9 +346,9 @@ void TestTollmarkScan::gaps_data()
         << csv << int(StallAskAgain) << 4 << "1 entry could not be read";
     QTest::newRow("stopped during the search, --keep-partial")
         << csv + QStringList("--keep-partial") << int(StopInSearch) << 2 << "nothing written";
-    // Found writable before the scan, not after it.
-    QTest::newRow("the output's folder removed during the scan") << QStringList { "-o",
-        "@/gone/rig.csv" } << int(FolderGone) << 3 << "/gone/rig.csv: No such file or directory";
+    // Found writable before the scan, refused after it: the system's reason is said.
+    QTest::newRow("the write refused over an older file")
+        << csv << int(FileTooLarge) << 3 << "/rig.csv: File too large";
 }
 
 void TestTollmarkScan::gaps()
@@ -382,22 +398,26 @@ void TestTollmarkScan::gaps()
         Qt::DirectConnection);
     QVERIFY(sim.start());
     QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("gone"));
-    Run run(arguments.replaceInStrings("@", dir.path()));
-    if (gap == StopInSearch || gap == FolderGone) {
+    const bool ends = gap == StopInSearch || gap == FileTooLarge;
+    const QByteArray older = "an older table\n";
+    QFile file(dir.filePath("rig.csv"));
+    QVERIFY(!ends || (file.open(QIODevice::WriteOnly) && file.write(older) > 0));
+    file.close();
+    // The signal of a file grown past the limit is ignored, so that the write fails instead.
+    Run run(arguments.replaceInStrings("@", dir.path()), QProcessEnvironment::systemEnvironment(),
+        gap == FileTooLarge ? "ulimit -f 1; trap '' XFSZ" : "");
+    if (gap == StopInSearch) {
         QVERIFY(sim.waitForRequests(1));
-        if (gap == StopInSearch)
-            ::kill(pid_t(run.processId()), SIGINT);
-        else
-            QVERIFY(QDir(dir.filePath("gone")).removeRecursively());
+        ::kill(pid_t(run.processId()), SIGINT);
     }
     QCOMPARE(run.finish(), status);
     QVERIFY2(run.lastErrorLine().contains(says), run.err.constData());
-    QFile file(dir.filePath("rig.csv"));
     const bool written = file.open(QIODevice::ReadOnly);
-    if (gap == StopInSearch || gap == FolderGone) {
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-            gap == StopInSearch ? QStringList("gone") : QStringList());
+    if (ends) {
+        // The older file is left whole, and no temporary file beside it.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList("rig.csv"));
+        QCOMPARE(file.readAll(), older);
         return;
     }
     // A CSV file starts with the byte order mark; standard output and the label list do not.
@@ -410,9 +430,10 @@ void TestTollmarkScan::gaps()
     if (arguments.contains("--trace")) {
         QFile traced(dir.filePath("rig.trace"));
         QVERIFY(traced.open(QIODevice::ReadOnly));
-        const QString header = "^# Tollmark MIDI trace\n# Tollmark " TOLLMARK_VERSION ", Qt "
+        const QString header = "^# Tollmark MIDI trace\n# Tollmark " TOLLMARK_RELEASE ", Qt "
             + QString(qVersion())
-            + ", RtMidi \\S+\n# MIDI service: \\S+\n# output port: .*AXE-FX II "
+            + ", RtMidi \\S+, JACK handling [a-z ]+\n# MIDI service: \\S+\n# output port: .*AXE-FX "
+              "II "
               "MIDI In.*\n# input port: .*AXE-FX II MIDI Out.*\n# model byte: 03 \\(hex\\)\n";
         QVERIFY(QString(traced.readAll()).contains(QRegularExpression(header)));
         sim.stop();

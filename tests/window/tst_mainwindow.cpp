@@ -8,9 +8,13 @@
 #include "jsonexport.h"
 #include "mainwindow.h"
 #include "scanoverlay.h"
+#include "scanrecords.h"
 #include "simrequest.h"
 
 #include <QPrinter>
+
+#include <csignal>
+#include <sys/resource.h>
 
 #include <QtTest>
 #include <QtWidgets>
@@ -41,14 +45,16 @@ public:
                 return input->setTextValue(text), input->accept();
             if (!dialog || !dialog->isVisible())
                 return;
-            count += dialog != seen ? 1 : 0;
+            if (dialog != seen)
+                ++count, captions << dialog->windowTitle();
             seen = dialog;
             if (this->fileName.isEmpty())
                 return dialog->reject();
             if (QWidget* focused = dialog->focusWidget())
                 focused->clearFocus();
             dialog->selectFile(this->fileName);
-            if (dialog->selectedFiles().value(0) == this->fileName)
+            // A name typed without its extension is given one.
+            if (dialog->selectedFiles().value(0).startsWith(this->fileName))
                 static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
         });
         poll.start(10);
@@ -56,6 +62,7 @@ public:
     QString fileName;
     QString text; // for an input dialog
     int count = 0; // file dialogs
+    QStringList captions; // of the file dialogs
     QStringList texts; // message boxes
     QPointer<QFileDialog> seen;
     QTimer poll;
@@ -220,14 +227,17 @@ QString overlayText(MainWindow& w)
     return textsShown(w.findChild<ScanOverlay*>());
 }
 
-// The values of the progress bars in view.
-QList<int> progressShown(MainWindow& w)
+// The contrast ratio of two colours as the accessibility guidelines define it, 1 to 21.
+double contrast(const QColor& a, const QColor& b)
 {
-    QList<int> values;
-    for (QProgressBar* bar : w.findChildren<QProgressBar*>())
-        if (bar->isVisible())
-            values << bar->value();
-    return values;
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 } // namespace
@@ -239,11 +249,31 @@ private slots:
     void formWithoutDevice()
     {
         MainWindow w;
-        // Nothing scanned, nothing to save, and the window says why.
-        QVERIFY(!w.findChild<QAction*>("actionSave_scan")->isEnabled());
+        // Nothing scanned, nothing to save, export or print, and the window says why.
+        for (const char* name :
+            { "actionSave_scan", "actionExport_as_CSV", "actionExport_as_PDF", "actionPrint" })
+            QVERIFY2(!w.findChild<QAction*>(name)->isEnabled(), name);
         QCOMPARE(textsShown(w.statusBar()),
             QStringLiteral("No AxeFx found on the ports whose names contain \"AXE\" (MIDI port… "
                            "chooses others)"));
+        // The colours the window sets reach 4.5:1 on their background, as drawn: the filter's
+        // placeholder, and a disabled command, whose ink is the colour furthest from the
+        // commonest, its paper.
+        const QPalette filter = w.findChild<QLineEdit*>("lineEdit_Filter")->palette();
+        QVERIFY(
+            contrast(filter.color(QPalette::PlaceholderText), filter.color(QPalette::Base)) >= 4.5);
+        auto* menu = w.findChild<QMenu*>("menuTollbook");
+        menu->resize(menu->sizeHint());
+        const QImage item
+            = menu->grab(menu->actionGeometry(w.findChild<QAction*>("actionSave_scan"))).toImage();
+        QHash<QRgb, int> counts;
+        for (int i = 0; i < item.width() * item.height(); ++i)
+            ++counts[item.pixel(i % item.width(), i / item.width())];
+        const QColor paper = std::max_element(counts.begin(), counts.end()).key();
+        double most = 1;
+        for (QRgb ink : counts.keys())
+            most = std::max(most, contrast(ink, paper));
+        QVERIFY2(most >= 4.5, qPrintable(QString::number(most)));
 
         // The next window opens where and as large as this one closed.
         w.setGeometry(40, 60, 700, 500);
@@ -296,12 +326,15 @@ private slots:
             QStringList({ "Asking for\nCab names...\nHit Esc to abort",
                 "Asking for\nPreset names...\nHit Esc to abort",
                 "Polling your AxeFx\nWait for completion\nHit Esc to abort" }));
-        // Each phase climbs to 100; the next starts again from 0.
+        // One bar for the whole scan: it never goes back, and ends full.
         for (int i = 1; i < values.size(); ++i)
-            QVERIFY(
-                values.at(i) > values.at(i - 1) || (values.at(i - 1) == 100 && values.at(i) == 0));
-        QCOMPARE(values.count(0), 2);
+            QVERIFY2(values.at(i) >= values.at(i - 1), qPrintable(QString::number(i)));
         QCOMPARE(values.value(values.size() - 1), 100);
+        const QString outcome = textsShown(w.statusBar());
+        QVERIFY2(QRegularExpression("^Scan complete: 384 presets and 232 cabs read in \\d+ s$")
+                     .match(outcome)
+                     .hasMatch(),
+            qPrintable(outcome));
 
         QCOMPARE(answer.count, 1);
         QCOMPARE(QSettings().value("LastFolder").toString(), dir.path());
@@ -337,7 +370,7 @@ private slots:
         w.refresh();
         QCOMPARE(answer.count, 0);
         QVERIFY(trail(sim.requests()).endsWith(QStringLiteral("usage")));
-        QCOMPARE(progressShown(w), QList<int>());
+        QVERIFY(overlayText(w).isEmpty());
         // The preset in progress is finished; those after it show no cabinets.
         QCOMPARE(shown(w), texts(bankRows(sim.bank(), CrossReference::PresetCabs, stopAt + 1)));
 
@@ -471,14 +504,19 @@ private slots:
         const auto* table = w.findChild<QTableWidget*>(QStringLiteral("tableWidget"));
         const int marked = silent ? silentFrom : muted;
         QVERIFY(table->item(marked, 1)->font().italic() && !table->item(0, 1)->font().italic());
+        QVERIFY(contrast(table->item(marked, 1)->foreground().color(),
+                    table->palette().color(QPalette::Base))
+            >= 4.5);
         // No slot is called unused while a preset's cabinets are unknown, the window says why, and
         // refuses to export an empty list that would look like "no slot free".
         showView(w, CrossReference::UnusedCabs);
         const auto* note = w.findChild<QLabel*>(QStringLiteral("label_UnusedNote"));
         QCOMPARE(note->isVisible() ? note->text() : QString(), unusedNote);
         QCOMPARE(shown(w), QStringList());
-        trigger(w, "actionExport_as_CSV");
-        QCOMPARE(answer.texts, QStringList(unusedNote + "; nothing written."));
+        for (const char* command : { "actionExport_as_CSV", "actionExport_as_PDF", "actionPrint" })
+            trigger(w, command);
+        const QString refused = unusedNote + "; nothing written.";
+        QCOMPARE(answer.texts, QStringList({ refused, refused, refused }));
     }
 
     void closeDuringStartUpSearch()
@@ -564,23 +602,113 @@ private slots:
         QToolTip::hideText();
     }
 
+    void keyboard_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("to"); // the part with the focus after them, or the menu shown
+        QTest::newRow("Tab from the table")
+            << "tableWidget" << QKeySequence(Qt::Key_Tab) << "radioButton_PresetVersCab";
+        QTest::newRow("Shift+Tab from the table")
+            << "tableWidget" << QKeySequence(Qt::SHIFT | Qt::Key_Backtab) << "lineEdit_Filter";
+        QTest::newRow("Alt+T in the filter")
+            << "lineEdit_Filter" << QKeySequence(Qt::ALT | Qt::Key_T) << "menuTollbook";
+        QTest::newRow("Down in the table")
+            << "tableWidget" << QKeySequence(Qt::Key_Down) << "tableWidget";
+        QTest::newRow("Alt+A in the table")
+            << "tableWidget" << QKeySequence(Qt::ALT | Qt::Key_A) << "radioButton_CabVersPreset";
+        QTest::newRow("F10 in a view switch")
+            << "radioButton_CabVersPreset" << QKeySequence(Qt::Key_F10) << "menuTollbook";
+        QTest::newRow("Ctrl+F in the table")
+            << "tableWidget" << QKeySequence(QKeySequence::Find) << "lineEdit_Filter";
+    }
+
+    // Tab leaves the table, arrows move in it, and the menu opens from the keyboard wherever the
+    // focus is, without typing into the filter.
+    void keyboard()
+    {
+        QFETCH(QString, from);
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, to);
+        MainWindow& w = scanned();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* table = w.findChild<QTableWidget*>(QStringLiteral("tableWidget"));
+        // Another view starts at its top.
+        table->scrollToBottom();
+        showView(w, CrossReference::CabPresets);
+        QCOMPARE(table->verticalScrollBar()->value(), 0);
+        showView(w, CrossReference::PresetCabs);
+        table->setCurrentCell(0, 0);
+        auto* start = w.findChild<QWidget*>(from);
+        start->setFocus();
+        QTest::keySequence(start, keys);
+        QWidget* popup = QApplication::activePopupWidget();
+        const QString now = (popup ? popup : QApplication::focusWidget())->objectName();
+        if (popup)
+            popup->close();
+        QCOMPARE(now, to);
+        QCOMPARE(table->currentRow(), keys == QKeySequence(Qt::Key_Down) ? 1 : 0);
+        QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("lineEdit_Filter"))->text(), QString());
+    }
+
+    // A row longer than a page goes on over the page break with its key again, and every page
+    // says its number; a report not painted whole is no report written.
+    void reportPages()
+    {
+        ScanResult record = bankResult(SimBank::builtIn(6));
+        for (QList<int>& cabs : record.presetCabs)
+            cabs.removeAll(0), cabs.prepend(0);
+        record.cabPresets = bankexport::usersOf(record);
+        QBuffer closed;
+        QVERIFY(!PdfExport(record, CrossReference::CabPresets).write(closed));
+        const QString saved = dir.filePath("everywhere.json");
+        QVERIFY(JsonExport(record).save(saved));
+        MainWindow w(saved);
+        showView(w, CrossReference::CabPresets);
+        Answers answer(dir.filePath("everywhere.pdf"));
+        trigger(w, "actionExport_as_PDF");
+        QProcess tool;
+        tool.start("pdftotext", { answer.fileName, "-" });
+        const QString text = tool.waitForFinished() ? tool.readAllStandardOutput() : QString();
+        const QStringList pages = text.split('\f', Qt::SkipEmptyParts);
+        QVERIFY2(pages.size() > 2, qPrintable(text));
+        const QString first = bankexport::rows(record, CrossReference::CabPresets).first().key;
+        QVERIFY2(pages.at(1).contains(first + " (continued)"), qPrintable(pages.at(1)));
+        for (int i = 0; i < pages.size(); ++i)
+            QVERIFY2(pages.at(i).contains(QString("\n%1 / %2\n").arg(i + 1).arg(pages.size())),
+                qPrintable(pages.at(i)));
+    }
+
     void commands_data()
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("view");
-        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("fileName"); // as typed; the dialog adds a missing extension
+        // The dialog's caption, then any message, one a line; "@" is the file's path.
+        QTest::addColumn<QString>("says");
         const int presets = CrossReference::PresetCabs, cabs = CrossReference::CabPresets,
                   unused = CrossReference::UnusedCabs;
-        QTest::newRow("Export as CSV, cabs") << "actionExport_as_CSV" << cabs << "cabs.csv";
-        QTest::newRow("Export as CSV, unused") << "actionExport_as_CSV" << unused << "unused.csv";
-        QTest::newRow("Export as PDF, presets")
-            << "actionExport_as_PDF" << presets << "presets.pdf";
-        QTest::newRow("Export as PDF, unused") << "actionExport_as_PDF" << unused << "unused.pdf";
+        QTest::newRow("Export as CSV, cabs") << "actionExport_as_CSV" << cabs << "cabs"
+                                             << "Export \"Cab -> Presets\" as CSV";
+        QTest::newRow("Export as CSV, unused") << "actionExport_as_CSV" << unused << "unused.csv"
+                                               << "Export \"Unused user cabs\" as CSV";
+        QTest::newRow("Export as PDF, presets") << "actionExport_as_PDF" << presets << "presets"
+                                                << "Export \"Preset -> Cabs\" as PDF";
+        QTest::newRow("Export as PDF, unused") << "actionExport_as_PDF" << unused << "unused.pdf"
+                                               << "Export \"Unused user cabs\" as PDF";
         // The print dialog's own work is Qt's; what the window prints goes through printReport().
-        QTest::newRow("Print, cabs") << "printReport" << cabs << "printed.pdf";
-        QTest::newRow("Save MIDI trace") << "actionSave_MIDI_trace" << presets << "scan.txt";
+        QTest::newRow("Print, cabs") << "printReport" << cabs << "printed.pdf"
+                                     << "";
+        QTest::newRow("Save MIDI trace") << "actionSave_MIDI_trace" << presets << "scan.txt"
+                                         << "Save MIDI trace";
         QTest::newRow("Export as CSV, to a folder since removed")
-            << "actionExport_as_CSV" << cabs << "gone/cabs.csv";
+            << "actionExport_as_CSV" << cabs << "gone/cabs.csv"
+            << "Export \"Cab -> Presets\" as CSV\n@ was not written: No such file or directory.";
+        QTest::newRow("Export as PDF over an older file, the disk full")
+            << "actionExport_as_PDF" << cabs << "older.pdf"
+            << "Export \"Cab -> Presets\" as PDF\n@ was not written: File too large. The file of "
+               "that name is an older one, left as it was.";
     }
 
     // Each writes the whole view shown, whatever the filter hides; a saved scan opens as the
@@ -590,14 +718,26 @@ private slots:
         QFETCH(QString, command);
         QFETCH(int, view);
         QFETCH(QString, fileName);
+        QFETCH(QString, says);
         MainWindow& w = scanned();
         showView(w, CrossReference::View(view));
         // The filter hides every row, not the rows written.
         auto* filter = w.findChild<QLineEdit*>(QStringLiteral("lineEdit_Filter"));
         filter->setText("no such cab");
         QCOMPARE(shown(w, false), QStringList());
-        const QString path = dir.filePath(fileName);
+        QString path = dir.filePath(fileName);
         Answers answer(path);
+        // The disk takes no more bytes: the older file must survive whole.
+        const bool full = fileName.startsWith("older");
+        rlimit unlimited {}, limit { 0, RLIM_INFINITY };
+        QFile older(path);
+        QVERIFY(!full || (older.open(QIODevice::WriteOnly) && older.write("older") == 5));
+        older.close();
+        if (full) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            getrlimit(RLIMIT_FSIZE, &unlimited);
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         if (command == "printReport") {
             QPrinter printer(QPrinter::HighResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
@@ -606,15 +746,20 @@ private slots:
         } else {
             trigger(w, qPrintable(command));
         }
+        if (full)
+            setrlimit(RLIMIT_FSIZE, &unlimited);
         filter->clear();
-        if (fileName.startsWith("gone/")) {
-            QCOMPARE(answer.texts,
-                QStringList(QDir::toNativeSeparators(path)
-                    + " was not written: No such file or directory."));
-            return;
+        QCOMPARE((answer.captions + answer.texts).join('\n'),
+            says.replace("@", QDir::toNativeSeparators(path)));
+        if (full) {
+            QCOMPARE(fileBytes(path), QByteArray("older"));
+            QCOMPARE(QDir(dir.path()).entryList({ "older*" }), QStringList("older.pdf"));
         }
-        QCOMPARE(answer.texts, QStringList());
+        if (!answer.texts.isEmpty())
+            return;
 
+        if (QFileInfo(path).suffix().isEmpty())
+            path += command.contains("PDF") ? ".pdf" : ".csv";
         if (fileName.endsWith(".txt")) {
             // The scan from its first request, the search's model query.
             QVERIFY(QString(fileBytes(path))
@@ -626,7 +771,7 @@ private slots:
         const auto v = CrossReference::View(view);
         const QStringList keys
             = v == CrossReference::UnusedCabs ? bankUnused(bank) : texts(bankRows(bank, v), true);
-        if (fileName.endsWith(".pdf"))
+        if (path.endsWith(".pdf"))
             return checkReport(path, v, keys);
         QString csv = bankCsv(bank, v);
         if (v == CrossReference::UnusedCabs) {
@@ -659,8 +804,10 @@ private slots:
         showView(w, CrossReference::PresetCabs);
         const QString saved = dir.filePath(QStringLiteral("scan.json"));
         if (!QFile::exists(saved)) {
-            Answers answer(saved);
+            // Typed without its extension, which Open scan's filter needs.
+            Answers answer(dir.filePath(QStringLiteral("scan")));
             trigger(w, "actionSave_scan");
+            QCOMPARE(answer.captions, QStringList("Save the whole scan as JSON"));
             QCOMPARE(w.windowTitle(), QStringLiteral("Tollmark 1.2 — scan.json"));
         }
         const QByteArray json = fileBytes(saved);
@@ -691,7 +838,6 @@ private slots:
         QCOMPARE(opened.windowTitle(), "Tollmark 1.2 — " + QFileInfo(path).fileName());
         QCOMPARE(textsShown(opened.statusBar()),
             "Opened " + QFileInfo(path).fileName() + ": 384 of 384 presets read");
-        QCOMPARE(progressShown(opened), QList<int>());
         answer.fileName = dir.filePath(QStringLiteral("again.csv"));
         trigger(opened, "actionExport_as_CSV");
         QCOMPARE(csvText(answer.fileName), scanCsv);
@@ -718,6 +864,13 @@ private slots:
         QCOMPARE(answer.texts, QStringList());
         QCOMPARE(textsShown(w.statusBar()), "Compared with before.json: 8 entries differ");
         QCOMPARE(shown(w), rows);
+        const auto* table = w.findChild<QTableWidget*>(QStringLiteral("tableWidget"));
+        QVERIFY(table->rowHeight(0) < 2 * table->fontMetrics().height());
+        // A Refresh, which finds no unit here, keeps the record and says the comparison again.
+        w.refresh();
+        QCOMPARE(textsShown(w.statusBar()),
+            "No AxeFx found on the ports whose names contain \"AXE\" (MIDI port… chooses others); "
+            "the previous scan is shown — Compared with before.json: 8 entries differ");
         answer.fileName = dir.filePath("changes.pdf");
         trigger(w, "actionExport_as_PDF");
         checkReport(answer.fileName, CrossReference::Changes,
