@@ -18,13 +18,23 @@ const unsigned char* bytesOf(const QByteArray& bytes)
     return reinterpret_cast<const unsigned char*>(bytes.constData());
 }
 
-int findDevicePort(const QStringList& names, unsigned int portCount)
+// The names that contain the text in any letter case, in the port layer's order.
+QStringList devicePorts(const QStringList& names, unsigned int portCount, const QString& text)
 {
+    QStringList found;
     for (int i = 0; i < names.size() && unsigned(i) < portCount; ++i) {
-        if (names.at(i).toUpper().contains(kPortSearchText))
-            return i;
+        if (names.at(i).contains(text, Qt::CaseInsensitive))
+            found << names.at(i);
     }
-    return -1;
+    return found;
+}
+
+// Which of several matching ports was taken, for the owner of two units or interfaces.
+QString choiceNote(const char* kind, const QString& text, const QStringList& found)
+{
+    return QStringLiteral("%1 %2 ports match \"%3\": using \"%4\", not \"%5\"")
+        .arg(found.size())
+        .arg(QLatin1String(kind), text, found.first(), found.mid(1).join(QStringLiteral("\", \"")));
 }
 
 } // namespace
@@ -35,6 +45,7 @@ int axefx::percentDone(int done, int count)
 }
 
 AxeFX::AxeFX()
+    : portSearchText(kPortSearchText)
 {
     connect(&midiIn, &QRtMidiIn::dataIn, this, &AxeFX::wakeWait);
 }
@@ -54,13 +65,19 @@ bool AxeFX::findAxeFx()
         return false;
     const QStringList outNames = midiOut.getPortNames();
     const QStringList inNames = midiIn.getPortNames();
-    const int outIndex = findDevicePort(outNames, midiOut.getPortCount());
-    const int inIndex = findDevicePort(inNames, midiIn.getPortCount());
-    if (outIndex < 0 || inIndex < 0)
+    const QStringList outs = devicePorts(outNames, midiOut.getPortCount(), portSearchText);
+    const QStringList ins = devicePorts(inNames, midiIn.getPortCount(), portSearchText);
+    QStringList notes;
+    if (outs.size() > 1)
+        notes << choiceNote("output", portSearchText, outs);
+    if (ins.size() > 1)
+        notes << choiceNote("input", portSearchText, ins);
+    portChoice = notes.join(QStringLiteral("; "));
+    if (outs.isEmpty() || ins.isEmpty())
         return false;
-    if (!midiOut.open(outNames.at(outIndex), kOpenOption))
+    if (!midiOut.open(outs.first(), kOpenOption))
         return false;
-    if (!midiIn.open(inNames.at(inIndex), kOpenOption))
+    if (!midiIn.open(ins.first(), kOpenOption))
         return false;
     // The ports are the unit's; a lost reply is not yet a unit that is not there.
     searched = Search::Unanswered;

@@ -41,6 +41,7 @@ public:
     // What the last findAxeFx() came to: no port of the unit, ports whose unit did not answer
     // the model query (asked twice), or a unit found.
     enum class Search { NoPorts, Unanswered, Found };
+    // Opens the first output and the first input port whose names contain portSearchText.
     bool findAxeFx();
     Search lastSearch() const { return searched; }
     // True when the unit answered, which also shows that the link still stands;
@@ -102,6 +103,10 @@ public:
 
     QRtMidiOut midiOut;
     QRtMidiIn midiIn;
+    // What findAxeFx() looks for in the port names, in any letter case: "AXE" unless set.
+    QString portSearchText;
+    // Set by findAxeFx() when more than one port matched: which it took and which it left.
+    QString portChoice;
     quint8 model = 0;
     QVector<QString> cabNames;
     QVector<QString> presetNames;

@@ -9,6 +9,7 @@
 #include <jsonexport.h>
 #include <jsonimport.h>
 #include <qrtmididevident.h>
+#include <qrtmiditrace.h>
 #include <scanrecords.h>
 #include <simbankjson.h>
 #include <simdevice.h>
@@ -193,6 +194,21 @@ void scanFile(FuzzInput& in)
     FUZZ_CHECK(JsonExport(again).document().toJson() == out);
 }
 
+// A MIDI trace: a refused one names its line; a read one writes out as a trace that reads
+// back with the same messages.
+void trace(FuzzInput& in)
+{
+    QList<QRtMidiTraceEntry> entries, again;
+    QString error;
+    if (!qrtmiditrace::parse(in.rest(), &entries, &error))
+        return FUZZ_CHECK(error.startsWith(QLatin1String("line ")));
+    const QByteArray text = qrtmiditrace::toText({ QStringLiteral("fuzz") }, entries);
+    FUZZ_CHECK(qrtmiditrace::parse(text, &again, &error) && again.size() == entries.size());
+    for (int i = 0; i < entries.size(); ++i)
+        FUZZ_CHECK(
+            again.at(i).sent == entries.at(i).sent && again.at(i).bytes == entries.at(i).bytes);
+}
+
 // The parameter readers all run on each input; the selector only picks the header to find.
 template <unsigned char function> void parameters(FuzzInput& in)
 {
@@ -216,7 +232,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     static void (*const readers[])(FuzzInput&)
         = { hexText, pattern, identity, matchers, matchers, names, parameters<kFunctionParamValue>,
               parameters<kFunctionParamInfo>, parameters<kFunctionParamStrings>,
-              parameters<kFunctionBlockGrid>, simRequests, simBank, scanFile };
+              parameters<kFunctionBlockGrid>, simRequests, simBank, scanFile, trace };
     FuzzInput in(bytes, size);
     const std::uint8_t selector = in.byte();
     if (selector >= std::size(readers))

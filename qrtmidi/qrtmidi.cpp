@@ -207,3 +207,14 @@ QString QRtMidi::getLastErrorString() const
 void QRtMidi::stopIo() { }
 
 void QRtMidi::setupAfterOpen(unsigned int) { }
+
+QString QRtMidi::getServiceName() const
+{
+    RtMidi* device = getRtMidi();
+    RtMidi::Api api = RtMidi::UNSPECIFIED;
+    if (auto* in = dynamic_cast<RtMidiIn*>(device))
+        api = in->getCurrentApi();
+    else if (auto* out = dynamic_cast<RtMidiOut*>(device))
+        api = out->getCurrentApi();
+    return device ? QString::fromStdString(RtMidi::getApiDisplayName(api)) : QString();
+}

@@ -8,8 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <string>
 
+class QRtMidiRecorder;
 class RtMidi;
 
 class QRtMidi : public QObject {
@@ -62,6 +64,14 @@ public:
     /// The text of the last failures; empty when there were none.
     QString getLastErrorString() const;
 
+    /// The name of the port opened last, as open() was given it; empty before the first.
+    QString getPortName() const { return portName; }
+    /// The MIDI service of the client, as the library names it; empty without a client.
+    QString getServiceName() const;
+    /// Hands every message sent or received from now on to `recorder`, or to none when it is
+    /// null. The port does not own it; once this returns, the port no longer uses the old one.
+    virtual void setRecorder(QRtMidiRecorder* recorder) { tracer.store(recorder); }
+
 protected:
     /// Called just before the port is closed.
     virtual void stopIo();
@@ -74,6 +84,9 @@ protected:
     virtual bool createRtMidiDev() = 0;
     /// Closes the client's port and deletes the client, if one exists.
     virtual void destoryRtMidiDev() = 0;
+
+    // Set and read on the port's own thread, and for arrivals on the library's thread.
+    std::atomic<QRtMidiRecorder*> tracer { nullptr };
 
 private:
     int currentPortNumber();

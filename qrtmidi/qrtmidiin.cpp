@@ -3,6 +3,7 @@
 
 #include "qrtmidiapi.h"
 #include "qrtmidijack.h"
+#include "qrtmiditrace.h"
 #include "qrtmiditrigger.h"
 
 #include <RtMidi.h>
@@ -80,6 +81,8 @@ void QRtMidiIn::store(const QRtMidiData& message)
     bool startedDropping = false;
     {
         QMutexLocker locker(&dataLock);
+        if (QRtMidiRecorder* recorder = tracer.load())
+            recorder->record(false, message);
         lastData = message;
         if (int(inbox.size()) >= kInboxCapacity) {
             inbox.pop_front();
@@ -93,6 +96,14 @@ void QRtMidiIn::store(const QRtMidiData& message)
     if (startedDropping)
         qDebug().nospace() << "QRtMidiIn inbox overflow: more than " << kInboxCapacity
                            << " messages not taken, dropping the oldest";
+}
+
+// Under the lock that every arrival is recorded under: once this returns, the old recorder is
+// no longer used and may go.
+void QRtMidiIn::setRecorder(QRtMidiRecorder* recorder)
+{
+    QMutexLocker locker(&dataLock);
+    tracer.store(recorder);
 }
 
 bool QRtMidiIn::takeMessage(QRtMidiData& out)

@@ -30,6 +30,8 @@ class QRtMidiIn : public QRtMidi {
     Q_OBJECT
 
 public:
+    void setRecorder(QRtMidiRecorder* recorder) override;
+
     /// The number of untaken messages the inbox keeps; beyond it the oldest are dropped.
     static constexpr int kInboxCapacity = 4096;
 

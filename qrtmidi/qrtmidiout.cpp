@@ -3,6 +3,7 @@
 
 #include "qrtmidiapi.h"
 #include "qrtmidijack.h"
+#include "qrtmiditrace.h"
 
 #include <RtMidi.h>
 
@@ -55,6 +56,9 @@ void QRtMidiOut::dataOut(const QRtMidiData& data)
         // Some services (ALSA among them) report a failed send only as a warning, which
         // reaches the error callback and is otherwise printed; a send it reports counts as
         // not sent. With the callback set the library does not throw.
+        // Before it goes out, so that no reply can come before its request in the trace.
+        if (QRtMidiRecorder* recorder = tracer.load())
+            recorder->record(true, data);
         std::string complaint;
         rtMidiOut->setErrorCallback(&noteComplaint, &complaint);
         rtMidiOut->sendMessage(bytes.data(), bytes.size());

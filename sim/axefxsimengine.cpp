@@ -203,6 +203,11 @@ void AxeFxSimEngine::handleArrivals(std::unique_lock<std::mutex>& lock)
 
 void AxeFxSimEngine::answer(const QByteArray& request, Clock::time_point now)
 {
+    if (replay) {
+        for (const SimReplay::Message& message : replay->answer(request))
+            schedule(message.bytes, now + std::chrono::milliseconds(message.delayMs));
+        return;
+    }
     if (currentFaults.echoRequests)
         schedule(request, now);
     const SimAnswer result = device.answer(SimRequest::parse(request), currentFaults);
@@ -341,6 +346,12 @@ void AxeFxSimEngine::setRecording(bool on)
 {
     std::lock_guard<std::mutex> lock(mutex);
     recording = on;
+}
+
+void AxeFxSimEngine::setReplay(SimReplay* newReplay)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    replay = newReplay;
 }
 
 QList<QByteArray> AxeFxSimEngine::requests() const

@@ -6,6 +6,7 @@
 
 #include "qrtmidiapi.h"
 #include "simdevice.h"
+#include "simreplay.h"
 
 #include <QByteArray>
 #include <QList>
@@ -60,6 +61,7 @@ public:
     /// Whether requests() keeps the messages (on by default; a long-running unit turns it off,
     /// the count goes on).
     void setRecording(bool on);
+    void setReplay(SimReplay* replay);
 
     /// Every message received, in order of arrival; each is in the record only once the unit
     /// has acted on it, so its reply is on its way and the state shows its effect.
@@ -105,6 +107,7 @@ private:
     bool closeWhenSent = false;
 
     SimDevice device;
+    SimReplay* replay = nullptr;
     SimFaults currentFaults;
     quint32 dropState = 1;
     int repliesCounted = 0;

@@ -3,6 +3,7 @@
 #include "axefxsim.h"
 #include "qrtmididata.h"
 #include "simoptions.h"
+#include "simreplay.h"
 #include "simrequest.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <pthread.h>
 
 namespace {
@@ -84,6 +86,15 @@ int main(int argc, char* argv[])
         return 0;
     }
 
+    std::unique_ptr<SimReplay> replay;
+    if (!options.replayFile.isEmpty()) {
+        replay = SimReplay::load(options.replayFile, options.replayTiming, &error);
+        if (!replay) {
+            printLine(stderr, QStringLiteral("axefx-sim: %1").arg(error));
+            return 1;
+        }
+    }
+
     const sigset_t stopSignals = terminationSignals();
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
@@ -91,6 +102,7 @@ int main(int argc, char* argv[])
     sim.setPortNames(options.ports);
     sim.setFaults(options.faults);
     sim.setRecording(false);
+    sim.setReplay(replay.get());
     QElapsedTimer clock;
     clock.start();
     if (options.verbose)
@@ -99,12 +111,24 @@ int main(int argc, char* argv[])
         printLine(stderr, QStringLiteral("axefx-sim: cannot open the MIDI ports: %1").arg(error));
         return 1;
     }
-    printLine(stderr, summary(bank, options.ports));
+    if (replay)
+        printLine(stderr,
+            QStringLiteral("axefx-sim: replaying the %1 requests of %2")
+                .arg(replay->requestCount())
+                .arg(options.replayFile));
+    else
+        printLine(stderr, summary(bank, options.ports));
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
     sim.stop();
     printLine(
         stderr, QStringLiteral("axefx-sim: stopped after %1 requests").arg(sim.requestCount()));
+    if (replay) {
+        for (const QByteArray& request : replay->unmatched())
+            printLine(stderr,
+                QStringLiteral("axefx-sim: not in the trace, not answered: %1")
+                    .arg(QRtMidiData(request).toString(' ')));
+    }
     return 0;
 }

@@ -24,6 +24,9 @@ const Knob kKnobs[] = {
     { "client", "name", "MIDI client name (default \"AXE-FX II\")." },
     { "in-port", "name", "Input port name, empty for none (default \"AXE-FX II MIDI In\")." },
     { "out-port", "name", "Output port name, empty for none (default \"AXE-FX II MIDI Out\")." },
+    { "replay", "file",
+        "Answer as the unit traced in the file (tollmark-scan --trace) did, instead of from "
+        "the bank; list on exit the requests the trace does not hold." },
     { "unanswered", "functions",
         "Leave requests of these functions unanswered (hex, comma-separated, e.g. 12,15)." },
     { "drop-every", "n", "Drop every n-th reply." },
@@ -134,6 +137,8 @@ void describe(QCommandLineParser& parser)
         QStringLiteral("Send every message received straight back, as a MIDI loop does.") });
     parser.addOption({ QStringLiteral("names-unended"),
         QStringLiteral("End name replies at the checksum, without their 00.") });
+    parser.addOption({ QStringLiteral("replay-timing"),
+        QStringLiteral("With --replay: send each message as late as it came in the trace.") });
     parser.addOption({ QStringLiteral("dump-bank"),
         QStringLiteral("Write the bank as JSON to standard output and exit.") });
     for (const Knob& knob : kKnobs) {
@@ -158,6 +163,7 @@ bool SimOptions::parse(const QStringList& arguments, SimOptions* options, QStrin
     o.showHelp = parser.isSet(QStringLiteral("help"));
     o.verbose = parser.isSet(QStringLiteral("verbose"));
     o.dumpBank = parser.isSet(QStringLiteral("dump-bank"));
+    o.replayTiming = parser.isSet(QStringLiteral("replay-timing"));
     o.faults.echoRequests = parser.isSet(QStringLiteral("echo"));
     o.faults.namesUnended = parser.isSet(QStringLiteral("names-unended"));
     if (!parser.positionalArguments().isEmpty()) {
@@ -169,6 +175,7 @@ bool SimOptions::parse(const QStringList& arguments, SimOptions* options, QStrin
     Reader read(parser, error);
     int seed = 1;
     read.text("bank", o.bankFile);
+    read.text("replay", o.replayFile);
     read.text("client", o.ports.client);
     read.text("in-port", o.ports.input);
     read.text("out-port", o.ports.output);

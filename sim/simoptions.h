@@ -14,6 +14,8 @@ struct SimOptions {
     int displayOffset = -1; // -1: the bank's own
     SimPortNames ports;
     SimFaults faults;
+    QString replayFile; // a MIDI trace to answer from instead of the bank
+    bool replayTiming = false;
     bool verbose = false;
     bool dumpBank = false;
     bool showHelp = false;

@@ -6,7 +6,7 @@
 namespace {
 
 const char kDescription[]
-    = "Scans the AxeFx on the MIDI ports (the ports whose names contain \"AXE\") and\n"
+    = "Scans the AxeFx on the MIDI ports (those whose names contain \"AXE\", or --port) and\n"
       "writes which cabinets each preset uses: as CSV (the same as the window's export),\n"
       "as JSON for other programs, or as a PDF report to print. With --compare it writes\n"
       "what changed since a saved scan instead.";
@@ -26,6 +26,15 @@ const char kEpilogue[]
       "renamed, cabs added to or removed from a preset. --with NEW.json compares two\n"
       "saved scans without a unit. What either scan did not read is listed as\n"
       "\"not compared\".\n"
+      "\n"
+      "--port picks the input and output ports whose names contain TEXT, in any letter\n"
+      "case, for an interface not named \"AXE\" or one unit of two; --list-ports shows the\n"
+      "names, and when more than one matches, the ports used are said on standard error.\n"
+      "\n"
+      "--trace FILE writes every MIDI message of the search and the scan, one a line (time\n"
+      "in ms, out or in, the bytes in hex), after a header naming the releases, the MIDI\n"
+      "service, the ports and the unit's model byte. It holds the unit's preset and cab\n"
+      "names and nothing else of this computer: send it with a report of a problem.\n"
       "\n"
       "Exit status: 0 complete (with --compare: and no difference), 1 no device found,\n"
       "2 interrupted, 3 output not writable, 4 entries not read (with --compare: or not\n"
@@ -74,6 +83,8 @@ QString conflictOf(const ScanOptions& options, bool viewGiven)
     const bool comparing = !options.compare.isEmpty();
     if (!comparing && !options.compareWith.isEmpty())
         return QStringLiteral("--with names the newer scan of --compare");
+    if (!options.trace.isEmpty() && !options.compareWith.isEmpty())
+        return QStringLiteral("--with compares two files: no scan for --trace");
     if (!comparing && options.format == ScanOptions::Text)
         return QStringLiteral("--format text goes with --compare");
     if (comparing && (options.unused || viewGiven))
@@ -125,6 +136,14 @@ bool ScanOptions::parse(const QStringList& arguments, ScanOptions& options, QStr
         QStringLiteral("With --compare: compare with the newer scan saved in <file> instead of "
                        "scanning the unit."),
         QStringLiteral("file"));
+    const QCommandLineOption port(QStringLiteral("port"),
+        QStringLiteral("Use the MIDI ports whose names contain <text>, in any letter case "
+                       "(default \"AXE\")."),
+        QStringLiteral("text"));
+    const QCommandLineOption trace(QStringLiteral("trace"),
+        QStringLiteral("Write the MIDI trace of the search and the scan to <file>, for a report "
+                       "of a problem."),
+        QStringLiteral("file"));
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
         QStringLiteral("Show the MIDI input and output ports, and exit."));
 
@@ -132,7 +151,8 @@ bool ScanOptions::parse(const QStringList& arguments, ScanOptions& options, QStr
     parser.setApplicationDescription(QLatin1String(kDescription));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    parser.addOptions({ view, format, unused, output, keepPartial, compare, with, listPorts });
+    parser.addOptions(
+        { view, format, unused, output, keepPartial, compare, with, port, trace, listPorts });
 
     options = ScanOptions();
     if (!parser.parse(arguments)) {
@@ -169,6 +189,13 @@ bool ScanOptions::parse(const QStringList& arguments, ScanOptions& options, QStr
             error = QStringLiteral("the output file name is empty");
             return false;
         }
+    }
+    options.port = lastValue(parser, port);
+    options.trace = lastValue(parser, trace);
+    if ((parser.isSet(port) && options.port.isEmpty())
+        || (parser.isSet(trace) && options.trace.isEmpty())) {
+        error = QStringLiteral("the text of --port and the file of --trace must not be empty");
+        return false;
     }
     options.unused = parser.isSet(unused);
     options.keepPartial = parser.isSet(keepPartial);

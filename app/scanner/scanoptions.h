@@ -19,6 +19,8 @@ struct ScanOptions {
     QString compare; // a saved scan to compare the scan with: the older one
     QString compareWith; // a saved scan to compare instead of the unit's: the newer one
     bool keepPartial = false;
+    QString port; // the text the port names contain; empty: the link's own, "AXE"
+    QString trace; // a file for the MIDI trace of the search and the scan
     bool listPorts = false;
     bool showHelp = false;
     bool showVersion = false;

@@ -15,6 +15,7 @@
 #include "scanjob.h"
 #include "scanoptions.h"
 #include "scanprogress.h"
+#include "scantrace.h"
 #include "terminal.h"
 #include "unusedcabs.h"
 #include "wholefile.h"
@@ -314,8 +315,10 @@ int main(int argc, char* argv[])
     }
     if (options.listPorts)
         return listPorts();
-    if (!options.output.isEmpty() && !checkWritable(options.output, reason))
-        return fail(kNotWritable, reason);
+    for (const QString& path : { options.output, options.trace }) {
+        if (!path.isEmpty() && !checkWritable(path, reason))
+            return fail(kNotWritable, reason);
+    }
     ScanResult older, saved;
     if (!options.compare.isEmpty() && !loadScan(options.compare, older, reason))
         return fail(kUnreadable, reason);
@@ -330,6 +333,11 @@ int main(int argc, char* argv[])
 
     ScanInterrupt interrupt;
     AxeFX axeFx;
+    if (!options.port.isEmpty())
+        axeFx.portSearchText = options.port;
+    std::optional<ScanTrace> trace;
+    if (!options.trace.isEmpty())
+        trace.emplace(axeFx);
     ScanJob job(axeFx);
     QObject::connect(&interrupt, &ScanInterrupt::interrupted, &job, &ScanJob::stop);
     ScanProgress progress(stderr, isTerminal(stderr));
@@ -338,13 +346,20 @@ int main(int argc, char* argv[])
 
     const ScanJob::Outcome outcome = job.run();
     progress.finish();
+    if (!axeFx.portChoice.isEmpty())
+        printLine(stderr, QStringLiteral("tollmark-scan: ") + axeFx.portChoice);
+    // Whatever the outcome: the trace of a scan that went wrong is the one most wanted.
+    if (trace && !trace->save(options.trace, &reason))
+        return fail(kNotWritable, QStringLiteral("cannot write %1: %2").arg(options.trace, reason));
     const ScanResult& result = job.result();
     if (outcome == ScanJob::NoDevice && axeFx.lastSearch() == AxeFX::Search::Unanswered)
         return fail(kNoDevice,
             QStringLiteral("AxeFx ports found, but the unit did not answer when asked twice"));
     if (outcome == ScanJob::NoDevice)
-        return fail(
-            kNoDevice, QStringLiteral("no AxeFx found on the MIDI ports (see --list-ports)"));
+        return fail(kNoDevice,
+            QStringLiteral("no AxeFx found on the MIDI ports whose names contain \"%1\" (see "
+                           "--list-ports)")
+                .arg(axeFx.portSearchText));
     const int unfinished = outcome == ScanJob::Lost ? kLost : kInterrupted;
     const QString ending = outcome == ScanJob::Lost
         ? job.outcomeText(outcome)

@@ -75,6 +75,8 @@ void MainWindow::connectCommands()
     connect(ui.radioButton_UnusedCabs, SIGNAL(clicked(bool)), this, SLOT(setupTable()));
     connect(ui.radioButton_Changes, SIGNAL(clicked(bool)), this, SLOT(setupTable()));
     connect(ui.actionCompare_with_scan, SIGNAL(triggered(bool)), this, SLOT(compareWithScan()));
+    connect(ui.actionMIDI_port, &QAction::triggered, this, &MainWindow::chooseMidiPort);
+    connect(ui.actionSave_MIDI_trace, &QAction::triggered, this, &MainWindow::saveTrace);
     connect(ui.lineEdit_Filter, &QLineEdit::textChanged, this, &MainWindow::applyFilter);
     ui.actionPrint->setShortcut(QKeySequence::Print);
     ui.actionSave_scan->setShortcut(QKeySequence::Save);
@@ -115,6 +117,7 @@ void MainWindow::restoreSettings()
 {
     restoreGeometry(settings.value(kGeometryKey).toByteArray());
     restoreState(settings.value(kWindowStateKey).toByteArray(), kStateVersion);
+    restorePortChoice();
 }
 
 void MainWindow::refresh()
@@ -124,6 +127,7 @@ void MainWindow::refresh()
     if (job.isRunning())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    trace.restart();
     QElapsedTimer took;
     took.start();
     const ScanJob::Outcome outcome = job.run();
@@ -144,7 +148,7 @@ void MainWindow::refresh()
 // until the next scan or opened file replaces it.
 void MainWindow::reportOutcome(ScanJob::Outcome outcome)
 {
-    QString text = job.outcomeText(outcome);
+    QString text = job.outcomeText(outcome) + searchNote(outcome);
     if (outcome == ScanJob::Complete && !text.isEmpty())
         text += tr("; Refresh asks for them again");
     else if (outcome == ScanJob::Complete)
@@ -154,7 +158,7 @@ void MainWindow::reportOutcome(ScanJob::Outcome outcome)
                    .arg(scanSeconds);
     else if (!job.showsLastRun() && !job.result().isEmpty())
         text += tr("; the previous scan is shown");
-    showOutcome(text);
+    showOutcome(withPortChoice(text));
 }
 
 // The comparison is redone with every record shown, and says its count again.

@@ -9,6 +9,7 @@
 #include "pdfexport.h"
 #include "scancomparison.h"
 #include "scanjob.h"
+#include "scantrace.h"
 #include "ui_mainwindow.h"
 
 #include <QMainWindow>
@@ -49,6 +50,12 @@ private slots:
     void saveScan();
     void openScan();
     void compareWithScan();
+    // The MIDI ports to scan through: a menu of the ports found, or any text their names hold.
+    void chooseMidiPort();
+    // Remembers the text the ports' names must hold, and scans through them.
+    void usePorts(const QString& text);
+    // Every MIDI message of the last scan, for a report of a problem with the unit.
+    void saveTrace();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -60,12 +67,15 @@ private:
     void setUpKeyboard();
     void addOutcomeLabel();
     void restoreSettings();
+    void restorePortChoice();
 
     void showScan();
     void startPhase(ScanJob::Phase phase);
     void showProgress(ScanJob::Phase phase, int percent);
     void showUnanswered(int inARow);
     void reportOutcome(ScanJob::Outcome outcome);
+    QString searchNote(ScanJob::Outcome outcome) const;
+    QString withPortChoice(const QString& text) const;
     void showOutcome(const QString& text);
 
     void configureTable(CrossReference::View view);
@@ -86,6 +96,8 @@ private:
 
     Ui::MainWindow ui;
     AxeFX axeFx;
+    // The trace of the last scan; it follows the link's ports and so is made after it.
+    ScanTrace trace { axeFx };
     // How the last scan ended or which file is shown: kept in view until the next replaces it.
     QLabel* outcomeLabel = nullptr;
     bool polling = false;

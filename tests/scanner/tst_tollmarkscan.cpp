@@ -9,6 +9,7 @@
 #include "axefxsim.h"
 #include "bankexport.h"
 #include "jsonexport.h"
+#include "simreplay.h"
 
 #include <RtMidi.h>
 
@@ -58,6 +59,9 @@ SimBank testBank(quint8 model)
     bank.cabNames.last() = QStringLiteral("Spare IR");
     return bank;
 }
+
+// A unit reached through an interface whose ports are not named "AXE".
+const SimPortNames kInterface { "UM-ONE", "UM-ONE MIDI 1 In", "UM-ONE MIDI 1 Out" };
 
 // What a scan's output shows: a CrossReference::View, or one of these.
 enum Shows { kOlder = -1, kBoth = 2, kUnused, kJson };
@@ -166,8 +170,9 @@ void TestTollmarkScan::endsBeforeScan_data()
                                   "Output ports:\n(  .*\n)*  .*AXE-FX II MIDI In( \\d+:\\d+)?\n";
     QTest::newRow("port list, no MIDI service")
         << QStringList { "--list-ports" } << true << 1 << "the MIDI service cannot be reached";
-    QTest::newRow("no unit") << QStringList { "-o", "@/rig.csv" } << false << 1
-                             << "^tollmark-scan: no AxeFx found";
+    QTest::newRow("UM-ONE unit, no --port")
+        << QStringList { "-o", "@/rig.csv" } << true << 1
+        << "^tollmark-scan: no AxeFx found on the MIDI ports whose names contain \"AXE\"";
     // Known before the scan: the unit hears nothing.
     QTest::newRow("missing folder")
         << QStringList { "-o", "@/no/rig.csv" } << true << 3 << "rig\\.csv";
@@ -181,6 +186,8 @@ void TestTollmarkScan::endsBeforeScan()
     QFETCH(int, status);
     QFETCH(QString, says);
     AxeFxSim sim;
+    if (QByteArray(QTest::currentDataTag()).contains("UM-ONE"))
+        sim.setPortNames(kInterface);
     QVERIFY(!unit || sim.start());
     QTemporaryDir dir;
     // No JACK server of that name, and an ALSA configuration without a sequencer.
@@ -216,6 +223,13 @@ void TestTollmarkScan::scan_data()
     QTest::newRow("unused") << QStringList { "--unused", "-o", "@/rig.csv" } << false
                             << int(kUnused);
     QTest::newRow("json") << QStringList { "--format", "json" } << false << int(kJson);
+    QTest::newRow("UM-ONE unit, --port") << QStringList { "--port", "um-one", "-o", "@/rig.csv" }
+                                         << false << int(CrossReference::PresetCabs);
+    // The unit scanned is the first of two matching ones, or the one --port names.
+    QTest::newRow("two units") << QStringList { "-o", "@/rig.csv" } << false
+                               << int(CrossReference::PresetCabs);
+    QTest::newRow("two units, --port") << QStringList { "--port", "SECOND", "-o", "@/rig.csv" }
+                                       << false << int(CrossReference::PresetCabs);
     QTest::newRow("json, unused, large")
         << QStringList { "--format=json", "--unused" } << false << int(kJson);
 }
@@ -225,9 +239,19 @@ void TestTollmarkScan::scan()
     QFETCH(QStringList, arguments);
     QFETCH(bool, interrupt);
     QFETCH(int, shows);
-    const SimBank bank = testBank(QByteArray(QTest::currentDataTag()).contains("large") ? 6 : 3);
-    AxeFxSim sim(bank);
+    const QByteArray tag = QTest::currentDataTag();
+    const SimBank bank = testBank(tag.contains("large") ? 6 : 3);
+    AxeFxSim sim(bank), other;
+    if (tag.contains("UM-ONE"))
+        sim.setPortNames(kInterface);
+    // --port names the unit that starts second; without it the first is taken.
+    const bool picked = arguments.contains("--port");
+    if (tag.contains("two units"))
+        (picked ? sim : other)
+            .setPortNames({ "AXE-FX II second", "AXE-FX II second In", "AXE-FX II second Out" });
+    QVERIFY(!tag.contains("two units") || !picked || other.start());
     QVERIFY(sim.start());
+    QVERIFY(!tag.contains("two units") || picked || other.start());
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("rig.csv")));
     const QByteArray older = "an older table, longer than nothing\n";
@@ -241,6 +265,13 @@ void TestTollmarkScan::scan()
         ::kill(pid_t(run.processId()), SIGINT);
     }
     QCOMPARE(run.finish(), interrupt ? 2 : 0);
+    QCOMPARE(other.requestCount(), 0);
+    // Both directions' choice is said when more than one port matched.
+    QCOMPARE(QString(run.err).contains(
+                 QRegularExpression("tollmark-scan: 2 output ports match \"AXE\": "
+                                    "using \"[^\"]*AXE-FX II MIDI In[^\"]*\", not "
+                                    "\"[^\"]*second In[^\"]*\"; 2 input ports match")),
+        tag == "two units");
     const int reached = interrupt ? sim.bank().currentPreset + 1 : -1;
     QCOMPARE(run.lastErrorLine().startsWith("tollmark-scan: scan interrupted"), interrupt);
     // Not on a terminal, progress comes as lines.
@@ -274,7 +305,8 @@ enum Gap {
     SilentAfterOffset, // display offset queries unanswered, then nothing after the search
     SilentInNames, // nothing is answered from preset index 10's name on
     OffsetUnanswered, // the display offset query is never answered
-    StallNames, // everything held 1.3 s at the 195th request of the preset names
+    StallNames, // everything held 1.3 s at the 195th request of the preset names; replies lost
+                // and echoed
     StallUsage, // the same at preset index 3's block grid query (4 has another cab block)
     StallAskAgain, // preset 20 held 1.3 s, then 7 (muted once) held when asked again
     StopInSearch, // Ctrl-C while the unit leaves the model query unanswered
@@ -303,15 +335,16 @@ void TestTollmarkScan::gaps_data()
            "nothing written";
     QTest::newRow("csv, a preset never answers")
         << csv << int(MutedAlways) << 4 << "1 entry could not be read";
-    QTest::newRow("json, a preset never answers")
-        << QStringList { "--format=json" } << int(MutedAlways) << 4 << "1 entry could not be read";
+    // Rows with --trace replay the unit from the trace and scan it again.
+    const QStringList trace { "--trace", "@/rig.trace" };
+    QTest::newRow("json, a preset never answers, replayed") << QStringList("--format=json")
+            + trace << int(MutedAlways) << 4 << "1 entry could not be read";
     QTest::newRow("pdf, a preset never answers") << QStringList { "--format=pdf", "-o",
         "@/rig.csv" } << int(MutedAlways) << 4 << "1 entry could not be read";
     QTest::newRow("unused, a reply lost once")
         << QStringList { "--unused", "-o", "@/rig.csv" } << int(MutedOnce) << 0 << "";
-    QTest::newRow("goes silent, --keep-partial")
-        << csv + QStringList("--keep-partial") << int(Silent) << 5
-        << "stopped answering at preset 41";
+    QTest::newRow("goes silent, --keep-partial, replayed") << csv + QStringList("--keep-partial")
+            + trace << int(Silent) << 5 << "stopped answering at preset 41";
     // The search's two unanswered offset queries count for nothing in the scan.
     QTest::newRow("goes silent after an unanswered offset, --keep-partial")
         << QStringList { "--format=json", "--keep-partial" } << int(SilentAfterOffset) << 5
@@ -321,7 +354,8 @@ void TestTollmarkScan::gaps_data()
         << "stopped answering while reading the preset names";
     QTest::newRow("display offset never answered")
         << csv << int(OffsetUnanswered) << 4 << "the display offset could not be read";
-    QTest::newRow("a stall during the names") << csv << int(StallNames) << 0 << "";
+    QTest::newRow("a stall during the names, replayed")
+        << csv + trace << int(StallNames) << 0 << "";
     QTest::newRow("a stall during the usage") << csv << int(StallUsage) << 0 << "";
     QTest::newRow("a stall when asked again")
         << csv << int(StallAskAgain) << 4 << "1 entry could not be read";
@@ -377,6 +411,8 @@ void TestTollmarkScan::gaps()
     // The search's model and offset queries, the scan's offset query, every cab name, then
     // the preset names in order.
     faults.stallAtRequest = gap == StallNames ? 3 + bank.cabCount() + stalledName + 1 : 0;
+    faults.dropEvery = gap == StallNames ? 300 : 0;
+    faults.echoRequests = gap == StallNames;
     faults.stallPreset = gap == StallUsage ? stalledGrid : gap == StallAskAgain ? stalledFirst : -1;
     sim.setFaults(faults);
     // Asked again, preset 7 comes before preset 20; its grid is held now. The unit's thread
@@ -446,6 +482,31 @@ void TestTollmarkScan::gaps()
         : QByteArray();
     const QByteArray bytes = arguments.contains("-o") ? file.readAll() : run.out;
     QVERIFY(!written || bytes.startsWith(mark));
+    if (arguments.contains("--trace")) {
+        QFile traced(dir.filePath("rig.trace"));
+        QVERIFY(traced.open(QIODevice::ReadOnly));
+        const QString header = "^# Tollmark MIDI trace\n# Tollmark " TOLLMARK_RELEASE ", Qt "
+            + QString(qVersion())
+            + ", RtMidi \\S+, JACK handling [a-z ]+\n# MIDI service: \\S+\n# output port: .*AXE-FX "
+              "II "
+              "MIDI In.*\n# input port: .*AXE-FX II MIDI Out.*\n# model byte: 03 \\(hex\\)\n";
+        QVERIFY(QString(traced.readAll()).contains(QRegularExpression(header)));
+        sim.stop();
+        QString reason;
+        const std::unique_ptr<SimReplay> replay
+            = SimReplay::load(traced.fileName(), false, &reason);
+        QVERIFY2(replay, qPrintable(reason));
+        AxeFxSim replayed;
+        replayed.setReplay(replay.get());
+        QVERIFY(replayed.start());
+        Run again(arguments.mid(0, arguments.indexOf("--trace")));
+        QCOMPARE(again.finish(), status);
+        file.close();
+        QVERIFY(!arguments.contains("-o") || file.open(QIODevice::ReadOnly));
+        const QRegularExpression date("\"scanned\": \"[^\"]*\"");
+        QCOMPARE(QString(arguments.contains("-o") ? file.readAll() : again.out).remove(date),
+            QString(bytes).remove(date));
+    }
     const QString out = QString::fromUtf8(bytes.mid(mark.size()));
 
     if (gap == SilentAfterOffset || gap == SilentInNames) {

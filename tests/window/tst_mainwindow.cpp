@@ -38,8 +38,11 @@ public:
             QWidget* modal = QApplication::activeModalWidget();
             auto* box = qobject_cast<QMessageBox*>(modal);
             auto* dialog = qobject_cast<QFileDialog*>(modal);
+            auto* input = qobject_cast<QInputDialog*>(modal);
             if (box && box->isVisible())
                 return texts << box->text(), box->reject();
+            if (input && input->isVisible())
+                return input->setTextValue(text), input->accept();
             if (!dialog || !dialog->isVisible())
                 return;
             if (dialog != seen)
@@ -57,6 +60,7 @@ public:
         poll.start(10);
     }
     QString fileName;
+    QString text; // for an input dialog
     int count = 0; // file dialogs
     QStringList captions; // of the file dialogs
     QStringList texts; // message boxes
@@ -249,7 +253,9 @@ private slots:
         for (const char* name :
             { "actionSave_scan", "actionExport_as_CSV", "actionExport_as_PDF", "actionPrint" })
             QVERIFY2(!w.findChild<QAction*>(name)->isEnabled(), name);
-        QCOMPARE(textsShown(w.statusBar()), QStringLiteral("No AxeFx found"));
+        QCOMPARE(textsShown(w.statusBar()),
+            QStringLiteral("No AxeFx found on the ports whose names contain \"AXE\" (MIDI port… "
+                           "chooses others)"));
         // The colours the window sets reach 4.5:1 on their background, as drawn: the filter's
         // placeholder, and a disabled command, whose ink is the colour furthest from the
         // commonest, its paper.
@@ -373,6 +379,38 @@ private slots:
         QVERIFY(!QSettings().contains("geometry"));
         QVERIFY(w.close());
         QVERIFY(QSettings().contains("geometry"));
+    }
+
+    // Ports not named "AXE" chosen with MIDI port… and kept for the next start; of two
+    // matching units, the one taken is said.
+    void portChoice()
+    {
+        const auto forget = qScopeGuard([] { QSettings().remove("MidiPort"); });
+        AxeFxSim sim, second;
+        sim.setPortNames({ "UM-ONE", "UM-ONE MIDI 1 In", "UM-ONE MIDI 1 Out" });
+        second.setPortNames({ "UM-ONE second", "UM-ONE second In", "UM-ONE second Out" });
+        QVERIFY(sim.start());
+        MainWindow w;
+        Answers answer;
+        answer.text = "um-one";
+        // Each scan is stopped as soon as the unit has answered the search.
+        const auto stopped = [&](const std::function<void()>& scan) {
+            OnOverlay stop([&](ScanOverlay* o) { QTest::keyClick(o->window(), Qt::Key_Escape); });
+            scan();
+            return textsShown(w.statusBar());
+        };
+        QVERIFY(second.start());
+        QVERIFY(stopped([&] { trigger(w, "actionMIDI_port"); })
+                    .contains(QRegularExpression(
+                        "^Stopped: 0 of 384 presets read; 2 output ports match \"um-one\": using "
+                        "\"[^\"]*UM-ONE MIDI 1 In[^\"]*\", not \"[^\"]*second In[^\"]*\"; 2 "
+                        "input ports match")));
+        QCOMPARE(QSettings().value("MidiPort").toString(), "um-one");
+        sim.clearRequests();
+        std::unique_ptr<MainWindow> again;
+        stopped([&] { again = std::make_unique<MainWindow>(); });
+        QVERIFY(sim.requestCount() > 0);
+        QCOMPARE(second.requestCount(), 0);
     }
 
     void stopInNamesKeepsTheResult()
@@ -509,7 +547,8 @@ private slots:
         sim.stop();
         w.refresh();
         QCOMPARE(textsShown(w.statusBar()),
-            QStringLiteral("No AxeFx found; the previous scan is shown"));
+            QStringLiteral("No AxeFx found on the ports whose names contain \"AXE\" (MIDI port… "
+                           "chooses others); the previous scan is shown"));
         showView(w, CrossReference::CabPresets);
         QCOMPARE(shown(w), texts(bankRows(sim.bank(), CrossReference::CabPresets, 4)));
 
@@ -662,6 +701,8 @@ private slots:
         // The print dialog's own work is Qt's; what the window prints goes through printReport().
         QTest::newRow("Print, cabs") << "printReport" << cabs << "printed.pdf"
                                      << "";
+        QTest::newRow("Save MIDI trace") << "actionSave_MIDI_trace" << presets << "scan.txt"
+                                         << "Save MIDI trace";
         QTest::newRow("Export as CSV, to a folder since removed")
             << "actionExport_as_CSV" << cabs << "gone/cabs.csv"
             << "Export \"Cab -> Presets\" as CSV\n@ was not written: No such file or directory.";
@@ -720,6 +761,14 @@ private slots:
 
         if (QFileInfo(path).suffix().isEmpty())
             path += command.contains("PDF") ? ".pdf" : ".csv";
+        if (fileName.endsWith(".txt")) {
+            // The scan from its first request, the search's model query.
+            QVERIFY(QString(fileBytes(path))
+                        .contains(QRegularExpression(
+                            "^# Tollmark MIDI trace\n(# .*\n)*# model byte: 03 \\(hex\\)\n(# "
+                            ".*\n)*\\d+\\.\\d{3} out F0 00 01 74 7F 00 7A F7\n")));
+            return;
+        }
         const auto v = CrossReference::View(view);
         const QStringList keys
             = v == CrossReference::UnusedCabs ? bankUnused(bank) : texts(bankRows(bank, v), true);
@@ -820,8 +869,8 @@ private slots:
         // A Refresh, which finds no unit here, keeps the record and says the comparison again.
         w.refresh();
         QCOMPARE(textsShown(w.statusBar()),
-            "No AxeFx found; the previous scan is shown — Compared with after.json: 8 entries "
-            "differ");
+            "No AxeFx found on the ports whose names contain \"AXE\" (MIDI port… chooses others); "
+            "the previous scan is shown — Compared with after.json: 8 entries differ");
         answer.fileName = dir.filePath("changes.pdf");
         trigger(w, "actionExport_as_PDF");
         checkReport(answer.fileName, CrossReference::Changes,
