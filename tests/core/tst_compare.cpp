@@ -5,6 +5,7 @@
 // slots with the presets following them, a moved unit of the other layout, a record saved
 // without X and Y, and what either scan did not read.
 #include "bankexport.h"
+#include "rowtexts.h"
 #include "scancomparison.h"
 #include "scanresult.h"
 
@@ -184,10 +185,7 @@ private slots:
         QFETCH(bool, differs);
         QFETCH(QStringList, notes);
         const ScanComparison comparison(older, newer);
-        QStringList shown;
-        for (const CrossReference::Row& row : comparison.rows())
-            shown << QString(row.marked ? "*" : "") + row.key + '|' + row.entries.join(", ");
-        QCOMPARE(shown, rows);
+        QCOMPARE(rowTexts(comparison.rows()), rows);
         QCOMPARE(comparison.summary(), summary);
         QCOMPARE(comparison.differs(), differs);
         QCOMPARE(comparison.notes(), notes);

@@ -6,6 +6,7 @@
 // are checked in their own tests).
 #include "crossreference.h"
 #include "csvexport.h"
+#include "rowtexts.h"
 #include "scanresult.h"
 #include "unusedcabs.h"
 
@@ -70,15 +71,6 @@ QStringList emptySlotsFromU4()
     return labels;
 }
 
-// The rows as "key|entries", a "*" before those marked.
-QStringList texts(const ScanResult& result, int view)
-{
-    QStringList texts;
-    for (const CrossReference::Row& row : CrossReference(result).rows(CrossReference::View(view)))
-        texts << QString(row.marked ? "*" : "") + row.key + '|' + row.entries.join(", ");
-    return texts;
-}
-
 const int kPresets = CrossReference::PresetCabs, kCabs = CrossReference::CabPresets,
           kUnused = CrossReference::UnusedCabs;
 
@@ -126,7 +118,7 @@ private slots:
         QFETCH(ScanResult, result);
         QFETCH(int, view);
         QFETCH(QStringList, shown);
-        QCOMPARE(texts(result, view), shown);
+        QCOMPARE(rowTexts(CrossReference(result).rows(CrossReference::View(view))), shown);
     }
 
     void unused_data()

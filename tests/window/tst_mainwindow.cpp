@@ -7,6 +7,7 @@
 #include "bankexport.h"
 #include "jsonexport.h"
 #include "mainwindow.h"
+#include "rowtexts.h"
 #include "scanoverlay.h"
 #include "scanrecords.h"
 #include "simrequest.h"
@@ -148,14 +149,6 @@ QStringList shown(MainWindow& w, bool hidden = true)
         if (hidden || !table->isRowHidden(r))
             texts << table->item(r, 0)->text() + (entries ? '|' + table->item(r, 1)->text() : "");
     }
-    return texts;
-}
-
-QStringList texts(const QVector<CrossReference::Row>& rows, bool keys = false)
-{
-    QStringList texts;
-    for (const CrossReference::Row& row : rows)
-        texts << row.key + (keys ? "" : '|' + row.entries.join(", "));
     return texts;
 }
 
@@ -340,7 +333,7 @@ private slots:
         QCOMPARE(QSettings().value("LastFolder").toString(), dir.path());
         for (auto view : { CrossReference::PresetCabs, CrossReference::CabPresets }) {
             showView(w, view);
-            QCOMPARE(shown(w), texts(bankRows(bank, view)));
+            QCOMPARE(shown(w), rowTexts(bankRows(bank, view)));
         }
     }
 
@@ -372,7 +365,7 @@ private slots:
         QVERIFY(trail(sim.requests()).endsWith(QStringLiteral("usage")));
         QVERIFY(overlayText(w).isEmpty());
         // The preset in progress is finished; those after it show no cabinets.
-        QCOMPARE(shown(w), texts(bankRows(sim.bank(), CrossReference::PresetCabs, stopAt + 1)));
+        QCOMPARE(shown(w), rowTexts(bankRows(sim.bank(), CrossReference::PresetCabs, stopAt + 1)));
 
         // A close during the scan only stops it; the next one saves the geometry and closes.
         QCOMPARE(closed, !byClose);
@@ -429,7 +422,7 @@ private slots:
         OnOverlay esc([&](ScanOverlay*) { QTest::keyClick(&w, Qt::Key_Escape); });
         w.refresh();
         // The whole previous scan stays, names and cabinets, and the status bar says so.
-        QCOMPARE(shown(w), texts(bankRows(sim.bank(), CrossReference::PresetCabs)));
+        QCOMPARE(shown(w), rowTexts(bankRows(sim.bank(), CrossReference::PresetCabs)));
         QCOMPARE(trail(sim.requests()), QStringList({ "offset" }));
         QCOMPARE(answer.count, 1);
         QCOMPARE(textsShown(w.statusBar()),
@@ -488,7 +481,7 @@ private slots:
         // The unit went silent at preset 40: that one and four more were asked for in vain.
         for (int p = silentFrom; p >= 0 && p < silentFrom + 5; ++p)
             expected.setUsage(p, {}, ReadState::NotRead);
-        QCOMPARE(shown(w), texts(bankexport::rows(expected, CrossReference::PresetCabs)));
+        QCOMPARE(shown(w), rowTexts(bankexport::rows(expected, CrossReference::PresetCabs)));
         // A complete scan offers its CSV.
         QCOMPARE(answer.count, silent ? 0 : 1);
         // The search, the names, the presets asked for (a program change and the usage each, or,
@@ -550,7 +543,7 @@ private slots:
             QStringLiteral("No AxeFx found on the ports whose names contain \"AXE\" (MIDI port… "
                            "chooses others); the previous scan is shown"));
         showView(w, CrossReference::CabPresets);
-        QCOMPARE(shown(w), texts(bankRows(sim.bank(), CrossReference::CabPresets, 4)));
+        QCOMPARE(shown(w), rowTexts(bankRows(sim.bank(), CrossReference::CabPresets, 4)));
 
         // Back on its ports: a Refresh finds it again and scans.
         sim.clearRequests();
@@ -770,8 +763,9 @@ private slots:
             return;
         }
         const auto v = CrossReference::View(view);
-        const QStringList keys
-            = v == CrossReference::UnusedCabs ? bankUnused(bank) : texts(bankRows(bank, v), true);
+        const QStringList keys = v == CrossReference::UnusedCabs
+            ? bankUnused(bank)
+            : rowTexts(bankRows(bank, v), true);
         if (path.endsWith(".pdf"))
             return checkReport(path, v, keys);
         QString csv = bankCsv(bank, v);
