@@ -105,8 +105,6 @@ const CabRow kCabRows[] = {
         "", 1 },
     { "value replies cut", { 108 }, block(5, 6), none, faults(0, 0, {}, {}, false, 0, { 0x02 }),
         true, {}, "11:X 02:0", 1 },
-    { "value replies damaged", { 108 }, block(5, 6), none, faults(0, 0, {}, { 0x02 }), true, {},
-        "11:X 02:0", 1 },
     // A 16-byte reply of the value 0 is the very bytes of its query.
     { "value replies of 16 bytes", { 108 }, block(0, 6, 2, 0), none,
         with([](SimFaults& f) { f.valueReplyLength = 16; }), true, { 0, 6 },

@@ -312,7 +312,6 @@ enum Gap {
     StopInSearch, // Ctrl-C while the unit leaves the model query unanswered
     FileTooLarge, // the system takes no more than 512 bytes of a file from the program
     ReplyForms, // names end at the checksum, 16-byte values, any number in preset name replies
-    Twice, // grid and value replies sent twice for one preset in five
     Unasked, // an amp parameter or the preset number, unasked, every 40 ms
     IgnoredChange, // the first program change to preset index 6 ignored
     Damaged, // every cab name reply damaged
@@ -333,8 +332,6 @@ void TestTollmarkScan::gaps_data()
         << QStringList { "--unused", "-o", "@/rig.csv" } << int(MutedAlways) << 4
         << "tollmark-scan: No slot is known to be unused: the cabs of 1 preset could not be read; "
            "nothing written";
-    QTest::newRow("csv, a preset never answers")
-        << csv << int(MutedAlways) << 4 << "1 entry could not be read";
     // Rows with --trace replay the unit from the trace and scan it again.
     const QStringList trace { "--trace", "@/rig.trace" };
     QTest::newRow("json, a preset never answers, replayed") << QStringList("--format=json")
@@ -365,7 +362,6 @@ void TestTollmarkScan::gaps_data()
     QTest::newRow("the write refused over an older file")
         << csv << int(FileTooLarge) << 3 << "/rig.csv: File too large";
     QTest::newRow("every reply form") << csv << int(ReplyForms) << 0 << "";
-    QTest::newRow("replies twice") << csv << int(Twice) << 0 << "";
     QTest::newRow("unasked messages") << csv << int(Unasked) << 0 << "";
     QTest::newRow("a program change ignored") << csv << int(IgnoredChange) << 0 << "";
     QTest::newRow("model query unanswered")
@@ -401,8 +397,6 @@ void TestTollmarkScan::gaps()
     faults.namesUnended = gap == ReplyForms;
     faults.valueReplyLength = gap == ReplyForms ? 16 : 0;
     faults.presetNameNumber = gap == ReplyForms ? 0x2A55 : -1;
-    faults.twice = gap == Twice ? QSet<quint8> { 0x20, 0x02 } : QSet<quint8>();
-    faults.twiceEvery = 5;
     faults.unaskedMs = gap == Unasked ? 40 : 0;
     faults.ignoreProgramChange = gap == IgnoredChange ? 6 : -1;
     if (gap == Damaged)
