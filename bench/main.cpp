@@ -10,6 +10,8 @@
 #include "simchild.h"
 #include "tablebench.h"
 
+#include <scantrace.h>
+
 #include <axefxsim.h>
 
 #include <QCommandLineParser>
@@ -39,6 +41,7 @@ struct Options {
     QList<int> sizes { 6, 24, 96, 384, 768 };
     QList<int> latencies { 0, 1, 5 };
     int runs = 3;
+    bool trace = false;
 };
 
 void print(const QString& line)
@@ -77,13 +80,15 @@ bool parse(const QStringList& args, Options& options, QString& error)
     const QCommandLineOption latencies(QStringLiteral("latencies"),
         QStringLiteral("Device latencies of the scaling table in ms (default 0,1,5)."),
         QStringLiteral("ms,ms,..."));
+    const QCommandLineOption trace(QStringLiteral("trace"),
+        QStringLiteral("Record the MIDI trace of every scan through AxeFX, as --trace does."));
     const QCommandLineOption runs(QStringLiteral("runs"),
         QStringLiteral("Runs per figure; the run with the median ratio is shown (default 3)."),
         QStringLiteral("n"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Run on a JACK server, e.g. TOLLMARK_JACK_PERIOD=16 scripts/with-jack tollmark-bench"));
-    parser.addOptions({ fullOnly, scalingOnly, faultsOnly, sizes, latencies, runs });
+    parser.addOptions({ fullOnly, scalingOnly, faultsOnly, sizes, latencies, runs, trace });
     if (!parser.parse(args)) {
         error = parser.errorText();
         return false;
@@ -97,6 +102,7 @@ bool parse(const QStringList& args, Options& options, QString& error)
     options.full = only == 0 || parser.isSet(fullOnly);
     options.scaling = only == 0 || parser.isSet(scalingOnly);
     options.faults = only == 0 || parser.isSet(faultsOnly);
+    options.trace = parser.isSet(trace);
     bool ok = true;
     if (parser.isSet(sizes))
         options.sizes = numberList(parser.value(sizes), &ok);
@@ -195,11 +201,14 @@ struct Pair {
 
 // One scan through AxeFX, then the raw loop with the very requests it sent. The link is
 // gone before the raw loop starts, so neither pays for the other's MIDI clients.
-Pair scanPair(int model, int presets, bool measureIdle, TableFigures* tables = nullptr)
+Pair scanPair(int model, int presets, bool measureIdle, bool trace, TableFigures* tables = nullptr)
 {
     Pair pair;
     {
         auto link = std::make_unique<AxeFX>();
+        std::unique_ptr<ScanTrace> recorder;
+        if (trace)
+            recorder = std::make_unique<ScanTrace>(*link);
         if (!link->findAxeFx() || link->model != model) {
             print(QStringLiteral("the simulated unit was not found"));
             return pair;
@@ -243,7 +252,7 @@ Pair medianRun(QList<Pair> pairs, QStringList& ratios)
 
 // Each run is a scan through AxeFX and a raw loop right after it; the run with the median
 // ratio is shown, so a burst of load on a shared machine in one run does not decide.
-bool fullScan(int model, int runs)
+bool fullScan(int model, int runs, bool trace)
 {
     SimChild sim;
     if (!sim.start(model)) {
@@ -255,7 +264,8 @@ bool fullScan(int model, int runs)
     TableFigures tables;
     QList<Pair> pairs;
     for (int r = 0; r < runs; ++r) {
-        pairs.append(scanPair(model, presets, true, model == kLargeModel ? &tables : nullptr));
+        pairs.append(
+            scanPair(model, presets, true, trace, model == kLargeModel ? &tables : nullptr));
         if (!pairs.last().ok)
             return false;
     }
@@ -368,7 +378,7 @@ bool scaling(const Options& options)
             const int presets = qMin(size, allPresets);
             QList<Pair> pairs;
             for (int r = 0; r < options.runs; ++r) {
-                pairs.append(scanPair(kLargeModel, presets, false));
+                pairs.append(scanPair(kLargeModel, presets, false, options.trace));
                 if (!pairs.last().ok)
                     return false;
             }
@@ -490,12 +500,14 @@ int main(int argc, char* argv[])
 
     const QByteArray period = qgetenv("TOLLMARK_JACK_PERIOD");
     print(QStringLiteral("tollmark-bench: JACK period %1 frames; the simulated unit runs in a "
-                         "child process")
+                         "child process%2")
               .arg(period.isEmpty() ? QStringLiteral("(server default)")
-                                    : QString::fromLatin1(period)));
+                                    : QString::fromLatin1(period),
+                  options.trace ? QStringLiteral("; every scan through AxeFX traced") : QString()));
     bool ok = true;
     if (options.full)
-        ok = fullScan(kSmallModel, options.runs) && fullScan(kLargeModel, options.runs);
+        ok = fullScan(kSmallModel, options.runs, options.trace)
+            && fullScan(kLargeModel, options.runs, options.trace);
     if (ok && options.scaling)
         ok = scaling(options);
     if (ok && options.faults)
