@@ -119,9 +119,6 @@ private slots:
             "unit: 384 presets and 232 cabs is not a layout of model 6, which has 768 and 1203");
         row("layout unknown", "unit.cabCount", 300,
             "unit: 384 presets and 300 cabs is not a layout of model 3, which has 384 and 232");
-        row("model 0", "unit.model", 0, "unit.model: " + whole + "1 to 127");
-        row("offset not a byte", "unit.displayOffset", 128,
-            "unit.displayOffset: " + whole + "0 to 127");
         row("date unreadable", "unit.scanned", "yesterday",
             "unit.scanned: expected a date and time");
         QJsonArray presets = QJsonDocument::fromJson(good)["presets"].toArray();

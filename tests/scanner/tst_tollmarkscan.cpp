@@ -141,28 +141,23 @@ void TestTollmarkScan::endsBeforeScan_data()
     QTest::newRow("version") << QStringList { "--version" } << false << 0
                              << "^" + QRegularExpression::escape(version) + "$";
     QTest::newRow("unknown view") << QStringList { "--view", "tables" } << true << 64 << "tables";
-    QTest::newRow("empty file name") << QStringList { "--output=" } << false << 64 << "empty";
-    QTest::newRow("stray argument") << QStringList { "rig.csv" } << false << 64 << "rig.csv";
-    QTest::newRow("pdf to standard output")
-        << QStringList { "--format=pdf" } << false << 64 << "-o";
-    QTest::newRow("--with alone") << QStringList { "--with", "rig.json" } << false << 64
-                                  << "--compare";
-    QTest::newRow("unused from a partial scan")
-        << QStringList { "--unused", "--keep-partial" } << false << 64 << "complete scan";
-    QTest::newRow("text without --compare")
-        << QStringList { "--format=text" } << false << 64 << "--format text goes with --compare";
-    QTest::newRow("--compare, unused") << QStringList { "--compare", "a.json", "--unused" } << false
-                                       << 64 << "not --unused or --view";
-    QTest::newRow("--with, --keep-partial") << QStringList { "--compare", "a", "--with", "b",
-        "--keep-partial" } << false << 64 << "no scan for --keep-partial";
-    QTest::newRow("pdf of both views")
-        << QStringList { "--format=pdf", "-o", "r", "--view=both" } << false << 64 << "one view";
-    QTest::newRow("pdf of the unused")
-        << QStringList { "--format=pdf", "-o", "r", "--unused" } << false << 64 << "not PDF";
-    QTest::newRow("view in json") << QStringList { "--format=json", "--view=cabs" } << false << 64
-                                  << "--view does not go with";
-    QTest::newRow("unknown format")
-        << QStringList { "--format", "xml" } << false << 64 << "unknown format \"xml\"";
+    // Refused as usage, with no unit on the ports.
+    const auto usage = [](const char* name, const QStringList& arguments, const char* says) {
+        QTest::newRow(name) << arguments << false << 64 << QString(says);
+    };
+    usage("empty file name", { "--output=" }, "empty");
+    usage("stray argument", { "rig.csv" }, "rig.csv");
+    usage("pdf to standard output", { "--format=pdf" }, "-o");
+    usage("--with alone", { "--with", "rig.json" }, "--compare");
+    usage("unused from a partial scan", { "--unused", "--keep-partial" }, "complete scan");
+    usage("text without --compare", { "--format=text" }, "--format text goes with --compare");
+    usage("--compare, unused", { "--compare", "a.json", "--unused" }, "not --unused or --view");
+    usage("--with, --keep-partial", { "--compare", "a", "--with", "b", "--keep-partial" },
+        "no scan for --keep-partial");
+    usage("pdf of both views", { "--format=pdf", "-o", "r", "--view=both" }, "one view");
+    usage("pdf of the unused", { "--format=pdf", "-o", "r", "--unused" }, "not PDF");
+    usage("view in json", { "--format=json", "--view=cabs" }, "--view does not go with");
+    usage("unknown format", { "--format", "xml" }, "unknown format \"xml\"");
     // The unit's output is where the program reads from, and the other way round. ALSA puts
     // the sequencer's client and port numbers after a name.
     QTest::newRow("port list") << QStringList { "--list-ports" } << true << 0
@@ -212,26 +207,24 @@ void TestTollmarkScan::scan_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("interrupt");
     QTest::addColumn<int>("shows"); // rows tagged "large" scan a unit of the large layout
-    QTest::newRow("both to standard output") << QStringList { "--view", "both" } << false << 2;
-    QTest::newRow("cabinets over an older file") << QStringList { "--view", "cabs", "-o",
-        "@/rig.csv" } << false << int(CrossReference::CabPresets);
-    QTest::newRow("interrupted") << QStringList { "-o", "@/rig.csv", "--view=presets" } << true
-                                 << int(kOlder);
+    const auto row = [](const char* name, const QStringList& arguments, bool interrupt, int shows) {
+        QTest::newRow(name) << arguments << interrupt << shows;
+    };
+    const QStringList csv { "-o", "@/rig.csv" };
+    const int presets = CrossReference::PresetCabs;
+    row("both to standard output", { "--view", "both" }, false, kBoth);
+    row("cabinets over an older file", csv + QStringList { "--view", "cabs" }, false,
+        CrossReference::CabPresets);
+    row("interrupted", csv + QStringList("--view=presets"), true, kOlder);
     // Every preset, those the scan reached with their cabinets and the rest without.
-    QTest::newRow("interrupted, --keep-partial") << QStringList { "-o", "@/rig.csv",
-        "--keep-partial" } << true << int(CrossReference::PresetCabs);
-    QTest::newRow("unused") << QStringList { "--unused", "-o", "@/rig.csv" } << false
-                            << int(kUnused);
-    QTest::newRow("json") << QStringList { "--format", "json" } << false << int(kJson);
-    QTest::newRow("UM-ONE unit, --port") << QStringList { "--port", "um-one", "-o", "@/rig.csv" }
-                                         << false << int(CrossReference::PresetCabs);
+    row("interrupted, --keep-partial", csv + QStringList("--keep-partial"), true, presets);
+    row("unused", csv + QStringList("--unused"), false, kUnused);
+    row("json", { "--format", "json" }, false, kJson);
+    row("UM-ONE unit, --port", csv + QStringList { "--port", "um-one" }, false, presets);
     // The unit scanned is the first of two matching ones, or the one --port names.
-    QTest::newRow("two units") << QStringList { "-o", "@/rig.csv" } << false
-                               << int(CrossReference::PresetCabs);
-    QTest::newRow("two units, --port") << QStringList { "--port", "SECOND", "-o", "@/rig.csv" }
-                                       << false << int(CrossReference::PresetCabs);
-    QTest::newRow("json, unused, large")
-        << QStringList { "--format=json", "--unused" } << false << int(kJson);
+    row("two units", csv, false, presets);
+    row("two units, --port", csv + QStringList { "--port", "SECOND" }, false, presets);
+    row("json, unused, large", { "--format=json", "--unused" }, false, kJson);
 }
 
 void TestTollmarkScan::scan()
@@ -326,48 +319,45 @@ void TestTollmarkScan::gaps_data()
     QTest::addColumn<int>("gap");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("says");
-    const QStringList csv { "-o", "@/rig.csv" };
+    const auto row = [](const char* name, const QStringList& arguments, Gap gap, int status,
+                         const char* says) {
+        QTest::newRow(name) << arguments << int(gap) << status << QString(says);
+    };
+    const QStringList csv { "-o", "@/rig.csv" }, unused { "--unused", "-o", "@/rig.csv" };
+    const QStringList json { "--format=json", "--keep-partial" };
     // Worded as the window words it.
-    QTest::newRow("unused, a preset never answers")
-        << QStringList { "--unused", "-o", "@/rig.csv" } << int(MutedAlways) << 4
-        << "tollmark-scan: No slot is known to be unused: the cabs of 1 preset could not be read; "
-           "nothing written";
+    row("unused, a preset never answers", unused, MutedAlways, 4,
+        "tollmark-scan: No slot is known to be unused: the cabs of 1 preset could not be read; "
+        "nothing written");
     // Rows with --trace replay the unit from the trace and scan it again.
     const QStringList trace { "--trace", "@/rig.trace" };
-    QTest::newRow("json, a preset never answers, replayed") << QStringList("--format=json")
-            + trace << int(MutedAlways) << 4 << "1 entry could not be read";
-    QTest::newRow("pdf, a preset never answers") << QStringList { "--format=pdf", "-o",
-        "@/rig.csv" } << int(MutedAlways) << 4 << "1 entry could not be read";
-    QTest::newRow("unused, a reply lost once")
-        << QStringList { "--unused", "-o", "@/rig.csv" } << int(MutedOnce) << 0 << "";
-    QTest::newRow("goes silent, --keep-partial, replayed") << csv + QStringList("--keep-partial")
-            + trace << int(Silent) << 5 << "stopped answering at preset 41";
+    row("json, a preset never answers, replayed", QStringList("--format=json") + trace, MutedAlways,
+        4, "1 entry could not be read");
+    row("pdf, a preset never answers", { "--format=pdf", "-o", "@/rig.csv" }, MutedAlways, 4,
+        "1 entry could not be read");
+    row("unused, a reply lost once", unused, MutedOnce, 0, "");
+    row("goes silent, --keep-partial, replayed", csv + QStringList("--keep-partial") + trace,
+        Silent, 5, "stopped answering at preset 41");
     // The search's two unanswered offset queries count for nothing in the scan.
-    QTest::newRow("goes silent after an unanswered offset, --keep-partial")
-        << QStringList { "--format=json", "--keep-partial" } << int(SilentAfterOffset) << 5
-        << "stopped answering while reading the cab names";
-    QTest::newRow("goes silent in the preset names, --keep-partial")
-        << QStringList { "--format=json", "--keep-partial" } << int(SilentInNames) << 5
-        << "stopped answering while reading the preset names";
-    QTest::newRow("display offset never answered")
-        << csv << int(OffsetUnanswered) << 4 << "the display offset could not be read";
-    QTest::newRow("a stall during the names, replayed")
-        << csv + trace << int(StallNames) << 0 << "";
-    QTest::newRow("a stall during the usage") << csv << int(StallUsage) << 0 << "";
-    QTest::newRow("a stall when asked again")
-        << csv << int(StallAskAgain) << 4 << "1 entry could not be read";
-    QTest::newRow("stopped during the search, --keep-partial")
-        << csv + QStringList("--keep-partial") << int(StopInSearch) << 2 << "nothing written";
+    row("goes silent after an unanswered offset, --keep-partial", json, SilentAfterOffset, 5,
+        "stopped answering while reading the cab names");
+    row("goes silent in the preset names, --keep-partial", json, SilentInNames, 5,
+        "stopped answering while reading the preset names");
+    row("display offset never answered", csv, OffsetUnanswered, 4,
+        "the display offset could not be read");
+    row("a stall during the names, replayed", csv + trace, StallNames, 0, "");
+    row("a stall during the usage", csv, StallUsage, 0, "");
+    row("a stall when asked again", csv, StallAskAgain, 4, "1 entry could not be read");
+    row("stopped during the search, --keep-partial", csv + QStringList("--keep-partial"),
+        StopInSearch, 2, "nothing written");
     // Found writable before the scan, refused after it: the system's reason is said.
-    QTest::newRow("the write refused over an older file")
-        << csv << int(FileTooLarge) << 3 << "/rig.csv: File too large";
-    QTest::newRow("every reply form") << csv << int(ReplyForms) << 0 << "";
-    QTest::newRow("unasked messages") << csv << int(Unasked) << 0 << "";
-    QTest::newRow("a program change ignored") << csv << int(IgnoredChange) << 0 << "";
-    QTest::newRow("model query unanswered")
-        << csv << int(ModelUnanswered) << 1 << "ports found, but the unit did not answer";
-    QTest::newRow("damaged replies")
-        << csv << int(Damaged) << 5 << "replies arrived damaged while reading the cab names";
+    row("the write refused over an older file", csv, FileTooLarge, 3, "/rig.csv: File too large");
+    row("every reply form", csv, ReplyForms, 0, "");
+    row("unasked messages", csv, Unasked, 0, "");
+    row("a program change ignored", csv, IgnoredChange, 0, "");
+    row("model query unanswered", csv, ModelUnanswered, 1,
+        "ports found, but the unit did not answer");
+    row("damaged replies", csv, Damaged, 5, "replies arrived damaged while reading the cab names");
 }
 
 void TestTollmarkScan::gaps()

@@ -341,7 +341,6 @@ private slots:
     {
         QTest::addColumn<int>("stopAt");
         QTest::addColumn<bool>("byClose");
-        QTest::newRow("Esc") << 3 << false;
         QTest::newRow("close") << 3 << true;
         // The loop looks at the stop after it, too: a stop during the last preset is no end.
         QTest::newRow("Esc at the last preset") << 383 << false;
@@ -558,23 +557,21 @@ private slots:
     // These share one scan, of a unit that is gone once it is read.
     void wholeText_data()
     {
-        QTest::addColumn<int>("view");
         QTest::addColumn<int>("column");
         QTest::addColumn<bool>("cut");
-        QTest::newRow("the longest cab list") << int(CrossReference::PresetCabs) << 1 << true;
-        QTest::newRow("the shortest preset") << int(CrossReference::PresetCabs) << 0 << false;
+        QTest::newRow("the longest cab list") << 1 << true;
+        QTest::newRow("the shortest preset") << 0 << false;
     }
 
     // In a narrow window, the longest text of a column is cut and shows whole as its tooltip; the
     // shortest is not, and has none.
     void wholeText()
     {
-        QFETCH(int, view);
         QFETCH(int, column);
         QFETCH(bool, cut);
         MainWindow& w = scanned();
         w.resize(640, 480);
-        showView(w, CrossReference::View(view));
+        showView(w, CrossReference::PresetCabs);
         auto* table = w.findChild<QTableWidget*>(QStringLiteral("tableWidget"));
         QTableWidgetItem* item = table->item(0, column);
         for (int r = 1; r < table->rowCount(); ++r) {
@@ -601,20 +598,17 @@ private slots:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<QString>("to"); // the part with the focus after them, or the menu shown
-        QTest::newRow("Tab from the table")
-            << "tableWidget" << QKeySequence(Qt::Key_Tab) << "radioButton_PresetVersCab";
-        QTest::newRow("Shift+Tab from the table")
-            << "tableWidget" << QKeySequence(Qt::SHIFT | Qt::Key_Backtab) << "lineEdit_Filter";
-        QTest::newRow("Alt+T in the filter")
-            << "lineEdit_Filter" << QKeySequence(Qt::ALT | Qt::Key_T) << "menuTollbook";
-        QTest::newRow("Down in the table")
-            << "tableWidget" << QKeySequence(Qt::Key_Down) << "tableWidget";
-        QTest::newRow("Alt+A in the table")
-            << "tableWidget" << QKeySequence(Qt::ALT | Qt::Key_A) << "radioButton_CabVersPreset";
-        QTest::newRow("F10 in a view switch")
-            << "radioButton_CabVersPreset" << QKeySequence(Qt::Key_F10) << "menuTollbook";
-        QTest::newRow("Ctrl+F in the table")
-            << "tableWidget" << QKeySequence(QKeySequence::Find) << "lineEdit_Filter";
+        const auto row = [](const char* name, const char* from, QKeySequence keys, const char* to) {
+            QTest::newRow(name) << QString(from) << keys << QString(to);
+        };
+        row("Tab from the table", "tableWidget", Qt::Key_Tab, "radioButton_PresetVersCab");
+        row("Shift+Tab from the table", "tableWidget", Qt::SHIFT | Qt::Key_Backtab,
+            "lineEdit_Filter");
+        row("Alt+T in the filter", "lineEdit_Filter", Qt::ALT | Qt::Key_T, "menuTollbook");
+        row("Down in the table", "tableWidget", Qt::Key_Down, "tableWidget");
+        row("Alt+A in the table", "tableWidget", Qt::ALT | Qt::Key_A, "radioButton_CabVersPreset");
+        row("F10 in a view switch", "radioButton_CabVersPreset", Qt::Key_F10, "menuTollbook");
+        row("Ctrl+F in the table", "tableWidget", QKeySequence::Find, "lineEdit_Filter");
     }
 
     // Tab leaves the table, arrows move in it, and the menu opens from the keyboard wherever the
@@ -683,26 +677,23 @@ private slots:
         QTest::addColumn<QString>("says");
         const int presets = CrossReference::PresetCabs, cabs = CrossReference::CabPresets,
                   unused = CrossReference::UnusedCabs;
-        QTest::newRow("Export as CSV, cabs") << "actionExport_as_CSV" << cabs << "cabs"
-                                             << "Export \"Cab -> Presets\" as CSV";
-        QTest::newRow("Export as CSV, unused") << "actionExport_as_CSV" << unused << "unused.csv"
-                                               << "Export \"Unused user cabs\" as CSV";
-        QTest::newRow("Export as PDF, presets") << "actionExport_as_PDF" << presets << "presets"
-                                                << "Export \"Preset -> Cabs\" as PDF";
-        QTest::newRow("Export as PDF, unused") << "actionExport_as_PDF" << unused << "unused.pdf"
-                                               << "Export \"Unused user cabs\" as PDF";
+        const auto row = [](const char* command, int view, const char* fileName, QString says) {
+            QTest::newRow(qPrintable(QString(command) + ' ' + fileName))
+                << QString(command) << view << QString(fileName) << says;
+        };
+        row("actionExport_as_CSV", cabs, "cabs", "Export \"Cab -> Presets\" as CSV");
+        row("actionExport_as_CSV", unused, "unused.csv", "Export \"Unused user cabs\" as CSV");
+        row("actionExport_as_PDF", presets, "presets", "Export \"Preset -> Cabs\" as PDF");
+        row("actionExport_as_PDF", unused, "unused.pdf", "Export \"Unused user cabs\" as PDF");
         // The print dialog's own work is Qt's; what the window prints goes through printReport().
-        QTest::newRow("Print, cabs") << "printReport" << cabs << "printed.pdf"
-                                     << "";
-        QTest::newRow("Save MIDI trace") << "actionSave_MIDI_trace" << presets << "scan.txt"
-                                         << "Save MIDI trace";
-        QTest::newRow("Export as CSV, to a folder since removed")
-            << "actionExport_as_CSV" << cabs << "gone/cabs.csv"
-            << "Export \"Cab -> Presets\" as CSV\n@ was not written: No such file or directory.";
-        QTest::newRow("Export as PDF over an older file, the disk full")
-            << "actionExport_as_PDF" << cabs << "older.pdf"
-            << "Export \"Cab -> Presets\" as PDF\n@ was not written: File too large. The file of "
-               "that name is an older one, left as it was.";
+        row("printReport", cabs, "printed.pdf", "");
+        row("actionSave_MIDI_trace", presets, "scan.txt", "Save MIDI trace");
+        // To a folder since removed; over an older file with the disk full.
+        row("actionExport_as_CSV", cabs, "gone/cabs.csv",
+            "Export \"Cab -> Presets\" as CSV\n@ was not written: No such file or directory.");
+        row("actionExport_as_PDF", cabs, "older.pdf",
+            "Export \"Cab -> Presets\" as PDF\n@ was not written: File too large. The file of "
+            "that name is an older one, left as it was.");
     }
 
     // Each writes the whole view shown, whatever the filter hides; a saved scan opens as the
