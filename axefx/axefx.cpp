@@ -275,12 +275,22 @@ bool AxeFX::GetParamValue(unsigned short block, unsigned short param, T& value)
 
 template bool AxeFX::GetParamValue<short>(unsigned short, unsigned short, short&);
 
-bool AxeFX::GetCabsUsed(unsigned char which, QList<int>& list)
+bool AxeFX::GetCabsUsed(unsigned char which, QList<int>& list, int* inX)
 {
     const unsigned short block = kFirstCabBlock + which;
-    short cab, mode, second;
+    if (!readCabSetting(block, false, list))
+        return false;
+    if (inX)
+        *inX = list.size();
+    // The X setting stands without the Y one.
+    readCabSetting(block, true, list);
+    return true;
+}
 
-    SetXY(block, false);
+bool AxeFX::readCabSetting(unsigned short block, bool ySetting, QList<int>& list)
+{
+    short cab, mode, second;
+    SetXY(block, ySetting);
     if (!GetParamValue(block, kParamCab, cab))
         return false;
     list << cab;
@@ -288,85 +298,42 @@ bool AxeFX::GetCabsUsed(unsigned char which, QList<int>& list)
         return false;
     if (mode >= kDualCabMode && GetParamValue(block, kParamSecondCab, second) && second != cab)
         list << second;
-
-    SetXY(block, true);
-    if (!GetParamValue(block, kParamCab, cab))
-        return true;
-    list << cab;
-    if (!GetParamValue(block, kParamCabMode, mode) || mode < kDualCabMode)
-        return true;
-    if (GetParamValue(block, kParamSecondCab, second) && second != cab)
-        list << second;
     return true;
 }
 
 bool AxeFX::GetPresetCabs(int preset, QList<int>& out)
 {
+    QList<int> x, y;
+    return GetPresetCabs(preset, out, x, y);
+}
+
+bool AxeFX::GetPresetCabs(int preset, QList<int>& out, QList<int>& x, QList<int>& y)
+{
     PC(preset);
-    bool has1, has2;
-    if (!GetCabsPresent(has1, has2))
+    bool present[2];
+    if (!GetCabsPresent(present[0], present[1]))
         return false;
     // A grid reply names no preset; where the unit announced the change it came after that.
     if (!announcesPreset)
         holdUnconfirmed(Reading::Usage, preset);
     const int count = CabCount();
-    QList<int> list;
-    if (has1 && GetCabsUsed(0, list)) {
-        for (int c : qAsConst(list)) {
-            if (c < count)
-                out << c;
-        }
-    }
-    list.clear();
-    if (has2 && GetCabsUsed(1, list)) {
-        for (int c : qAsConst(list)) {
-            if (c < count && !out.contains(c))
+    for (unsigned char which = 0; which < 2; ++which) {
+        QList<int> list;
+        int inX = 0;
+        if (!present[which] || !GetCabsUsed(which, list, &inX))
+            continue;
+        for (int i = 0; i < list.size(); ++i) {
+            const int c = list.at(i);
+            if (c >= count)
+                continue;
+            (i < inX ? x : y) << c;
+            if (which == 0 || !out.contains(c))
                 out << c;
         }
     }
     // Read, then found to be perhaps another preset's: a failed reading.
     if (withdrawnUsages.contains(preset))
         ++failures;
-    return has1 || has2;
-}
-
-bool AxeFX::GetPresetCabs(int preset, QList<int>& out, QList<int>& x, QList<int>& y)
-{
-    // One setting of a block, read as GetCabsUsed reads it: false when its cabinet or its mode
-    // went unread, which drops the block when it happens in X.
-    const auto readSetting = [this](unsigned short block, bool ySetting, QList<int>& list) {
-        short cab, mode, second;
-        SetXY(block, ySetting);
-        if (!GetParamValue(block, kParamCab, cab))
-            return false;
-        list << cab;
-        if (!GetParamValue(block, kParamCabMode, mode))
-            return false;
-        if (mode >= kDualCabMode && GetParamValue(block, kParamSecondCab, second) && second != cab)
-            list << second;
-        return true;
-    };
-    PC(preset);
-    bool present[2];
-    if (!GetCabsPresent(present[0], present[1]))
-        return false;
-    const int count = CabCount();
-    for (unsigned char which = 0; which < 2; ++which) {
-        const unsigned short block = kFirstCabBlock + which;
-        QList<int> inX, inY;
-        if (!present[which] || !readSetting(block, false, inX))
-            continue;
-        readSetting(block, true, inY);
-        for (const QList<int>* setting : { &inX, &inY }) {
-            for (int c : *setting) {
-                if (c >= count)
-                    continue;
-                (setting == &inX ? x : y) << c;
-                if (which == 0 || !out.contains(c))
-                    out << c;
-            }
-        }
-    }
     return present[0] || present[1];
 }
 

@@ -142,7 +142,10 @@ private:
         unsigned int replyLength, unsigned char function, unsigned char* out);
     bool GetCabsPresent(bool& cab1, bool& cab2);
     template <typename T> bool GetParamValue(unsigned short block, unsigned short param, T& value);
-    bool GetCabsUsed(unsigned char which, QList<int>& list);
+    // inX, if given, receives how many of the numbers appended come from the X setting.
+    bool GetCabsUsed(unsigned char which, QList<int>& list, int* inX = nullptr);
+    // One setting of a cabinet block: false when its cabinet or its mode went unread.
+    bool readCabSetting(unsigned short block, bool ySetting, QList<int>& list);
 
     enum class Heard { Reply, Damaged, Nothing };
     // A reading that names no number, held until the link is known to have been in step.
