@@ -110,7 +110,7 @@ SimAnswer SimDevice::respond(const SimRequest& request, const SimFaults& faults)
             programChangeIgnored = true;
             return result;
         }
-        return programChange(request.number);
+        return programChange(request.number, faults.presetNotices);
     case SimRequest::BlockGridQuery:
         one = blockGridReply();
         break;
@@ -226,13 +226,14 @@ QByteArray SimDevice::displayOffsetReply() const
     return reply(SimRequest::kFnDisplayOffset, payload);
 }
 
-SimAnswer SimDevice::programChange(int preset)
+SimAnswer SimDevice::programChange(int preset, bool announce)
 {
     SimAnswer result;
     if (preset < 0 || preset >= state.presets.size())
         return result;
     state.currentPreset = preset;
-    result.notices.append(presetNotice());
+    if (announce)
+        result.notices.append(presetNotice());
     return result;
 }
 

@@ -50,7 +50,7 @@ private:
 
     QByteArray modelReply() const;
     QByteArray displayOffsetReply() const;
-    SimAnswer programChange(int preset);
+    SimAnswer programChange(int preset, bool announce);
     QByteArray blockGridReply() const;
     void selectXY(quint16 block, bool y);
     QByteArray paramValueReply(const SimRequest& request, const SimFaults& faults) const;

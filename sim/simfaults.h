@@ -71,6 +71,8 @@ struct SimFaults {
     /// The first program change to this preset index is ignored: no change, no notice (-1:
     /// none).
     int ignoreProgramChange = -1;
+    /// Announce the preset after a program change (false: as units that never do).
+    bool presetNotices = true;
     /// Block grid and parameter value replies sent lateMs milliseconds late while the unit's
     /// preset index is a multiple of lateEvery (0: never).
     int lateMs = 0;

@@ -69,6 +69,18 @@ template <typename Set> SimFaults with(Set set)
     return f;
 }
 
+// The grid reply of a preset with this amp block and cabinet block 1, as the unit sends it.
+QByteArray gridReply(int amp)
+{
+    QByteArray payload;
+    for (int cell = 0; cell < SimPreset::kGridCells; ++cell) {
+        const int block = cell == 0 ? amp : cell == 5 ? 108 : 0;
+        SimFrame::append14(payload, block);
+        payload.append(char(block ? 2 : 0)).append(char(0));
+    }
+    return SimFrame::build(3, 0x20, payload);
+}
+
 const SimCabBlock none;
 const SimFaults ok;
 const CabRow kCabRows[] = {
@@ -123,6 +135,14 @@ const CabRow kCabRows[] = {
          f.lateEvery = kPreset;
      }),
         true, { 5, 6 }, "" },
+    // From a unit that never announces its preset, a grid reply may be the preset before's
+    // until a later one shows otherwise.
+    { "another grid first, from a unit that does not announce", { 108 }, block(5, 6), none,
+        with([](SimFaults& f) {
+            f.presetNotices = false;
+            f.replaceReplies[0x20] = { gridReply(100), gridReply(106) };
+        }),
+        true, { 5, 6 }, "", 1 },
     // The unit stays on the preset read before, and says so.
     { "program change ignored", { 108 }, block(5, 6), none,
         with([](SimFaults& f) { f.ignoreProgramChange = kPreset; }), false, {}, "", 1 },
@@ -263,6 +283,9 @@ private slots:
             bank.presets.replace(kPreset, p);
         });
         // A preset read before, so that the link knows how the unit confirms a change.
+        SimFaults unannounced;
+        unannounced.presetNotices = faults.presetNotices;
+        sim->setFaults(unannounced);
         QList<int> out;
         axefx->GetPresetCabs(4, out);
         sim->clearRequests();
@@ -281,15 +304,17 @@ private slots:
         // cabinet blocks and for one that went unanswered; and that preset 4, with the unit well
         // again, reads as the bank has it.
         QCOMPARE(axefx->readFailures(), failures);
-        QCOMPARE(axefx->unansweredInARow(), failures);
-        // A reading that failed leaves a reply owed: the next one first brings the link in step.
+        // A reading withdrawn was answered all the same, and the link is back in step.
+        const int unanswered = faults.presetNotices ? failures : 0;
+        QCOMPARE(axefx->unansweredInARow(), unanswered);
+        // A reply left owed: the next reading first brings the link in step.
         sim->setFaults(ok);
         sim->clearRequests();
         out.clear();
         axefx->GetPresetCabs(4, out);
         QCOMPARE(out, sim->bank().expectedCabs(4));
         QCOMPARE(axefx->readFailures(), failures);
-        QCOMPARE(requestTrail(sim->requests()).startsWith("3C 12 20"), failures > 0);
+        QCOMPARE(requestTrail(sim->requests()).startsWith("3C 12 20"), unanswered > 0);
     }
 
     // A request that never left cannot be answered; only the grid query awaited a reply.
