@@ -337,6 +337,33 @@ private slots:
         }
     }
 
+    // The window and tollmark-scan run the same scan, request for request, of a unit that
+    // leaves some requests unanswered.
+    void sameScanAsTheScanner()
+    {
+        SimFaults faults;
+        faults.dropEvery = 900;
+        QList<QByteArray> asked[2];
+        for (bool byWindow : { true, false }) {
+            AxeFxSim sim;
+            sim.setFaults(faults);
+            QVERIFY(sim.start());
+            QTemporaryDir dir;
+            if (byWindow) {
+                Answers answer;
+                MainWindow w;
+            } else {
+                QProcess scan;
+                scan.start(TOLLMARK_SCAN_PROGRAM, { "-o", dir.filePath("rig.csv") });
+                QVERIFY(scan.waitForFinished(120000));
+                QCOMPARE(scan.exitCode(), 0);
+            }
+            asked[byWindow] = sim.requests();
+        }
+        QVERIFY(asked[1].size() > 3560);
+        QCOMPARE(asked[0], asked[1]);
+    }
+
     void stopDuringUsage_data()
     {
         QTest::addColumn<int>("stopAt");
