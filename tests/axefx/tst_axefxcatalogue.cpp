@@ -143,9 +143,6 @@ const CabRow kCabRows[] = {
             f.replaceReplies[0x20] = { gridReply(100), gridReply(106) };
         }),
         true, { 5, 6 }, "", 1 },
-    // The unit stays on the preset read before, and says so.
-    { "program change ignored", { 108 }, block(5, 6), none,
-        with([](SimFaults& f) { f.ignoreProgramChange = kPreset; }), false, {}, "", 1 },
 };
 
 } // namespace
@@ -201,10 +198,6 @@ private slots:
         QTest::addColumn<SimFaults>("faults");
         QTest::addColumn<bool>("cabsRead");
         QTest::addColumn<bool>("presetsRead");
-        QTest::newRow("names that end at the checksum")
-            << with([](SimFaults& f) { f.namesUnended = true; }) << true << true;
-        QTest::newRow("preset name replies with another number")
-            << with([](SimFaults& f) { f.presetNameNumber = 0x2A55; }) << true << true;
         QTest::newRow("cab name replies sent twice")
             << with([](SimFaults& f) { f.twice = { 0x12 }; }) << true << true;
         // Stored neither where it was asked for nor where the reply says; the link, which gets
@@ -297,7 +290,7 @@ private slots:
         QCOMPARE(axefx->GetPresetCabs(kPreset, out), result);
         QVERIFY(clock.elapsed() >= faults.lateMs);
         QCOMPARE(out, QList<int> { 42 } + cabs);
-        QCOMPARE(sim->bank().currentPreset, faults.ignoreProgramChange == kPreset ? 4 : kPreset);
+        QCOMPARE(sim->bank().currentPreset, kPreset);
         if (*trail)
             QCOMPARE(requestTrail(sim->requests()), "3C 20 " + QString(trail));
         // What the scan learns beside the answer, which is the same for a preset without

@@ -117,8 +117,7 @@ private slots:
     {
         QFETCH(ScanResult, result);
         QFETCH(int, view);
-        QFETCH(QStringList, shown);
-        QCOMPARE(rowTexts(CrossReference(result).rows(CrossReference::View(view))), shown);
+        QTEST(rowTexts(CrossReference(result).rows(CrossReference::View(view))), "shown");
     }
 
     void unused_data()
@@ -130,29 +129,18 @@ private slots:
         QTest::addColumn<bool>("listed");
         QTest::newRow("every preset read") << result << QString() << true;
         // A preset whose cabinets are unknown may use any slot.
-        ScanResult notRead = result;
-        notRead.setUsage(383, {}, ReadState::NotRead);
         ScanResult notReached = result;
         notReached.setUsage(383, {}, ReadState::NotReached);
         QTest::newRow("not reached")
             << notReached << "No slot is known to be unused: the scan did not reach 1 preset"
-            << false;
-        ScanResult both = notRead;
-        for (int preset : { 380, 381, 382 })
-            both.setUsage(preset, {}, preset == 380 ? ReadState::NotRead : ReadState::NotReached);
-        QTest::newRow("both")
-            << both
-            << "No slot is known to be unused: the cabs of 2 presets could not be read and the "
-               "scan did not reach 2 presets"
             << false;
     }
 
     void unused()
     {
         QFETCH(ScanResult, result);
-        QFETCH(QString, reason);
         QTEST(!unusedUserCabs(result).isEmpty(), "listed");
-        QCOMPARE(unusedUnknownReason(result), reason);
+        QTEST(unusedUnknownReason(result), "reason");
     }
 
     void filter_data()
@@ -168,10 +156,9 @@ private slots:
     void filter()
     {
         QFETCH(QString, text);
-        QFETCH(bool, kept);
         const CrossReference::Row row { "12 Clean Lead",
             { "F2(4x12 Recto)", "U5(My IR)", "(not read)" }, true };
-        QCOMPARE(row.contains(text), kept);
+        QTEST(row.contains(text), "kept");
     }
 
     void csv_data()
@@ -184,10 +171,6 @@ private slots:
             << "de_DE" << scanned() << kPresets
             << "Preset;Cabs\n0 Plexi, Bright;\"F2(2x12; Open)\";F1(4x12)\n1 Clean;\n"
                "\"2 Say \"\"hi\"\"\nthere\";F5(IR);F5(IR);U65404()\n3 Empty;\n";
-        // One column: no separator behind the label.
-        QTest::newRow("unused, comma decimals")
-            << "de_DE" << allRead() << kUnused
-            << "Unused user cab\nU3(Spare)\nU2()\n" + emptySlotsFromU4().join('\n') + '\n';
         // Names no legacy code page holds together: an en dash, a u umlaut, Cyrillic letters.
         ScanResult foreign = scanned();
         foreign.presetNames[0] = QString::fromUtf8("Fuzz \xE2\x80\x93 Gr\xC3\xBCn, Bright");
