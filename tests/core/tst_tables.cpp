@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The views of a scan record and their CSV: the rows with either display offset, before any
-// scan, the marks of what was not read or not reached, the unused user slots and why none are
+// The views of a scan record and their CSV (the display offset the scanner's tests number by):
+// the rows, the marks of what was not read or not reached, the unused user slots and why none are
 // listed, what the filter keeps, the separator the locale asks for, fields quoted only where
 // they must be, the same UTF-8 bytes and line ends on every system (the files the programs save
 // are checked in their own tests).
@@ -16,11 +16,10 @@ namespace {
 
 // A unit of the small layout cut down to four presets and five factory cabinets. Preset 0
 // uses cabinets 1 and 0, preset 2 uses 4 twice and -1, which is no cabinet.
-ScanResult scanned(int offset = 0)
+ScanResult scanned()
 {
     ScanResult result;
     result.model = 3;
-    result.displayOffset = quint8(offset);
     result.presetNames = { "Plexi, Bright", "Clean", "Say \"hi\"\nthere", "Empty" };
     result.cabNames = { "4x12", "2x12; Open", QString(), QString(), "IR" };
     result.presetNameStates.fill(ReadState::Read, 4);
@@ -85,10 +84,6 @@ private slots:
         QTest::addColumn<ScanResult>("result");
         QTest::addColumn<int>("view");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("cabinets from 1")
-            << scanned(1) << kCabs
-            << QStringList { "F1(4x12)|1(Plexi, Bright)", "F2(2x12; Open)|1(Plexi, Bright)",
-                   "F3()|", "F4()|", "F5(IR)|3(Say \"hi\"\nthere), 3(Say \"hi\"\nthere)" };
         // Never an empty cell or a missing cabinet where the unit did not answer.
         QTest::newRow("gaps, presets")
             << withGaps() << kPresets
