@@ -101,7 +101,6 @@ const CabRow kCabRows[] = {
         1 },
     { "first read unanswered", { 108 }, block(5, 6), none, faults(0, 0, { 0x02 }), true, {},
         "11:X 02:0", 1 },
-    { "grid unanswered", { 108 }, block(5, 6), none, faults(0, 0, { 0x20 }), false, {}, "", 1 },
     { "grid damaged", { 108 }, block(5, 6), none, faults(0, 0, {}, { 0x20 }), false, {}, "", 1 },
     { "value replies cut", { 108 }, block(5, 6), none, faults(0, 0, {}, {}, { 0x02 }), true, {},
         "11:X 02:0", 1 },
