@@ -18,11 +18,6 @@ const unsigned char* u(const QByteArray& b)
     return reinterpret_cast<const unsigned char*>(b.constData());
 }
 
-unsigned char* u(QByteArray& b)
-{
-    return reinterpret_cast<unsigned char*>(b.data());
-}
-
 QByteArray hex(const char* text)
 {
     return QByteArray::fromHex(text);
@@ -92,12 +87,13 @@ private slots:
     {
         QFETCH(QStringList, row);
         QByteArray data = QByteArray::fromHex(row[1].toLatin1());
+        const auto b = reinterpret_cast<unsigned char*>(data.data());
         const QString bits = row[0];
-        QCOMPARE(bits == "14"   ? QString::number(DecodeInt14(u(data)))
-                : bits == "16"  ? QString::number(short(DecodeInt16(u(data))))
-                : bits == "32"  ? QString::number(AxeFX::DecodeInt32(u(data)))
-                : bits == "sum" ? QString::number(AxeFX::GetChecksum(u(data), uint(data.size())))
-                                : QString::number(AxeFX::DecodeFloat32(u(data))),
+        QCOMPARE(bits == "14"   ? QString::number(DecodeInt14(b))
+                : bits == "16"  ? QString::number(short(DecodeInt16(b)))
+                : bits == "32"  ? QString::number(AxeFX::DecodeInt32(b))
+                : bits == "sum" ? QString::number(AxeFX::GetChecksum(b, uint(data.size())))
+                                : QString::number(AxeFX::DecodeFloat32(b)),
             row[2]);
     }
 
