@@ -54,8 +54,7 @@ void identity(FuzzInput& in)
 {
     const QRtMidiDevIdent ident { QRtMidiData(in.rest()) };
     FUZZ_CHECK(ident.getShortId().size() == 4 && !ident.toString().isEmpty());
-    const int length = ident.manufacturerIdLength;
-    FUZZ_CHECK(ident.isEmpty() || ident.idPrefix.size() == length + 3);
+    FUZZ_CHECK(ident.isEmpty() || ident.idPrefix.size() == ident.manufacturerIdLength + 3);
 }
 
 // A match lies inside the message, so that the reply can be copied out whole; a header match

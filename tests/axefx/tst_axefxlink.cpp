@@ -5,7 +5,42 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <iterator>
 #include <optional>
+
+namespace {
+
+// The port names, the request left unanswered, whether the model reply says model 0, the unit's
+// display offset, whether a search found nothing before the unit started, and the stall before
+// the first reply; then what the search gives.
+struct DiscoveryRow {
+    const char* name;
+    const char *input, *output;
+    quint8 unanswered;
+    bool modelZero;
+    int deviceOffset;
+    bool found;
+    int model, offset;
+    bool searchedBefore = false;
+    int stallMs = 0;
+};
+
+const char kIn[] = "AXE-FX II MIDI In", kOut[] = "AXE-FX II MIDI Out";
+const DiscoveryRow kDiscoveryRows[] = {
+    { "any letter case, offset 0", "my aXe in", "Axe Out", 0xFF, false, 0, true, 3, 0 },
+    { "only the output matches", "Box In", "AXE Out", 0xFF, false, 1, false, 0, 1 },
+    { "only the input matches", "AXE In", "Box Out", 0xFF, false, 1, false, 0, 1 },
+    { "model query unanswered, asked twice", kIn, kOut, 0x00, false, 1, false, 0, 1 },
+    // The first reply comes after its second, during the wait for the second query's.
+    { "model reply late once", kIn, kOut, 0xFF, false, 0, true, 3, 0, false, 1200 },
+    { "model byte 0", kIn, kOut, 0xFF, true, 1, true, 0, 1 },
+    // The offset kept is marked as not read.
+    { "offset query unanswered", kIn, kOut, 0x35, false, 0, true, 3, 1 },
+    // The link's clients, made again by the next search, may then come before the unit's.
+    { "unit started after a search", kIn, kOut, 0xFF, false, 0, true, 3, 0, true },
+};
+
+} // namespace
 
 class TestAxeFxLink : public QObject {
     Q_OBJECT
@@ -21,37 +56,9 @@ private slots:
 
     void discovery_data()
     {
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("output");
-        QTest::addColumn<quint8>("unanswered");
-        QTest::addColumn<QByteArray>("modelReply");
-        QTest::addColumn<int>("deviceOffset");
-        QTest::addColumn<bool>("found");
-        QTest::addColumn<int>("model");
-        QTest::addColumn<int>("offset");
-        QTest::addColumn<bool>("searchedBefore");
-        QTest::addColumn<int>("stallMs");
-        QTest::addColumn<int>("modelQueries");
-        const auto row = [](const char* name, QString in, QString out, quint8 unanswered,
-                             QByteArray reply, int deviceOffset, bool found, int model, int offset,
-                             bool searchedBefore = false, int stallMs = 0) {
-            const int queries = unanswered == 0x00 || stallMs ? 2 : found ? 1 : 0;
-            QTest::newRow(name) << in << out << unanswered << reply << deviceOffset << found
-                                << model << offset << searchedBefore << stallMs << queries;
-        };
-        const QByteArray none, model0 = SimFrame::build(0x00, 0x64, QByteArray::fromHex("0A03"));
-        const QString in = "AXE-FX II MIDI In", out = "AXE-FX II MIDI Out";
-        row("any letter case, offset 0", "my aXe in", "Axe Out", 0xFF, none, 0, true, 3, 0);
-        row("only the output matches", "Box In", "AXE Out", 0xFF, none, 1, false, 0, 1);
-        row("only the input matches", "AXE In", "Box Out", 0xFF, none, 1, false, 0, 1);
-        row("model query unanswered, asked twice", in, out, 0x00, none, 1, false, 0, 1);
-        // The first reply comes after its second, during the wait for the second query's.
-        row("model reply late once", in, out, 0xFF, none, 0, true, 3, 0, false, 1200);
-        row("model byte 0", in, out, 0xFF, model0, 1, true, 0, 1);
-        // The offset kept is marked as not read.
-        row("offset query unanswered", in, out, 0x35, none, 0, true, 3, 1);
-        // The link's clients, made again by the next search, may then come before the unit's.
-        row("unit started after a search", in, out, 0xFF, none, 0, true, 3, 0, true);
+        QTest::addColumn<int>("row");
+        for (int i = 0; i < int(std::size(kDiscoveryRows)); ++i)
+            QTest::newRow(kDiscoveryRows[i].name) << i;
     }
 
     // The client's name is in every port name; a neutral one leaves the port names to decide.
@@ -59,39 +66,32 @@ private slots:
     // have found nothing before the unit started.
     void discovery()
     {
-        QFETCH(QString, input);
-        QFETCH(QString, output);
-        QFETCH(quint8, unanswered);
-        QFETCH(QByteArray, modelReply);
-        QFETCH(int, deviceOffset);
-        QFETCH(int, model);
-        sim->setPortNames({ "Rig", input, output });
-        sim->editBank([&](SimBank& bank) { bank.displayOffset = quint8(deviceOffset); });
+        QFETCH(int, row);
+        const DiscoveryRow& r = kDiscoveryRows[row];
+        sim->setPortNames({ "Rig", r.input, r.output });
+        sim->editBank([&](SimBank& bank) { bank.displayOffset = quint8(r.deviceOffset); });
         SimFaults faults;
-        faults.unanswered = { unanswered };
-        if (!modelReply.isEmpty())
-            faults.replaceReplies[0x00] = { modelReply };
-        QFETCH(int, stallMs);
-        faults.stallMs = stallMs;
+        faults.unanswered = { r.unanswered };
+        if (r.modelZero)
+            faults.replaceReplies[0x00]
+                = { SimFrame::build(0x00, 0x64, QByteArray::fromHex("0A03")) };
+        faults.stallMs = r.stallMs;
         faults.stallAtRequest = 1;
         sim->setFaults(faults);
         axefx->displayOffset = 1;
-        QFETCH(bool, searchedBefore);
-        QVERIFY(!searchedBefore || !axefx->findAxeFx());
-        QFETCH(bool, found);
-        QCOMPARE(connectToSim(*sim, *axefx), found);
-        QCOMPARE(axefx->isConnected(), model != 0);
-        QCOMPARE(int(axefx->model), model);
-        QTEST(int(axefx->displayOffset), "offset");
-        QCOMPARE(axefx->displayOffsetRead, model != 0 && unanswered != 0x35);
+        QVERIFY(!r.searchedBefore || !axefx->findAxeFx());
+        QCOMPARE(connectToSim(*sim, *axefx), r.found);
+        QCOMPARE(axefx->isConnected(), r.model != 0);
+        QCOMPARE(int(axefx->model), r.model);
+        QCOMPARE(int(axefx->displayOffset), r.offset);
+        QCOMPARE(axefx->displayOffsetRead, r.model != 0 && r.unanswered != 0x35);
         // Ports that answer nothing are told from no ports at all.
-        QFETCH(int, modelQueries);
-        QCOMPARE(requestTrail(sim->requests()).count("00"), modelQueries);
+        const bool askedTwice = r.unanswered == 0x00 || r.stallMs;
+        QCOMPARE(requestTrail(sim->requests()).count("00"), askedTwice ? 2 : r.found ? 1 : 0);
         QCOMPARE(axefx->lastSearch(),
-            QTest::currentDataTag() == QByteArray("model query unanswered, asked twice")
-                ? AxeFX::Search::Unanswered
-                : found ? AxeFX::Search::Found
-                        : AxeFX::Search::NoPorts);
+            r.unanswered == 0x00 ? AxeFX::Search::Unanswered
+                : r.found        ? AxeFX::Search::Found
+                                 : AxeFX::Search::NoPorts);
     }
 
     void limits_data()

@@ -99,9 +99,6 @@ private slots:
 
         const ScanResult exchanged = bankResult(
             builtIn([](SimBank& bank) { std::swap(block1(bank, 2).x, block1(bank, 2).y); }));
-        QTest::newRow("X and Y exchanged")
-            << base << exchanged << QStringList { "2 Lead Boost|X and Y exchanged" }
-            << "1 entry differs" << true << QStringList();
         QTest::newRow("X given a second cab")
             << base << bankResult(builtIn([](SimBank& bank) {
                    block1(bank, 2).x.mode = 2;
@@ -180,15 +177,11 @@ private slots:
     {
         QFETCH(ScanResult, older);
         QFETCH(ScanResult, newer);
-        QFETCH(QStringList, rows);
-        QFETCH(QString, summary);
-        QFETCH(bool, differs);
-        QFETCH(QStringList, notes);
         const ScanComparison comparison(older, newer);
-        QCOMPARE(rowTexts(comparison.rows()), rows);
-        QCOMPARE(comparison.summary(), summary);
-        QCOMPARE(comparison.differs(), differs);
-        QCOMPARE(comparison.notes(), notes);
+        QTEST(rowTexts(comparison.rows()), "rows");
+        QTEST(comparison.summary(), "summary");
+        QTEST(comparison.differs(), "differs");
+        QTEST(comparison.notes(), "notes");
     }
 };
 
