@@ -60,12 +60,6 @@ SimBank testBank(quint8 model)
     return bank;
 }
 
-// A unit reached through an interface whose ports are not named "AXE".
-const SimPortNames kInterface { "UM-ONE", "UM-ONE MIDI 1 In", "UM-ONE MIDI 1 Out" };
-
-// What a scan's output shows: a CrossReference::View, or one of these.
-enum Shows { kOlder = -1, kBoth = 2, kUnused, kJson };
-
 // The unit as the bank has it; every preset and every cabinet, or only the unused slots, as
 // the rows of their views ("|" between the cells).
 void checkJson(const QJsonObject& json, const SimBank& bank, bool unused)
@@ -95,7 +89,8 @@ void checkJson(const QJsonObject& json, const SimBank& bank, bool unused)
     QCOMPARE(jsonRows("unusedCabs", false), unused ? bankUnused(bank) : QStringList());
     for (bool presets : { true, false }) {
         QStringList rows;
-        for (const CrossReference::Row& row : bankRows(bank, CrossReference::View(!presets)))
+        for (const CrossReference::Row& row :
+            bankexport::rows(bankResult(bank), CrossReference::View(!presets)))
             rows << (QStringList(row.key) + row.entries).join('|');
         QCOMPARE(jsonRows(presets ? "presets" : "cabs", presets), unused ? QStringList() : rows);
     }
@@ -109,189 +104,11 @@ void checkJson(const QJsonObject& json, const SimBank& bank, bool unused)
     }
 }
 
-} // namespace
-
-class TestTollmarkScan : public QObject {
-    Q_OBJECT
-
-private slots:
-    void endsBeforeScan_data();
-    void endsBeforeScan();
-    void scan_data();
-    void scan();
-    void gaps_data();
-    void gaps();
-    void compare_data();
-    void compare();
-};
-
-// "@" in the arguments and the text stands for an empty folder of the row's own.
-void TestTollmarkScan::endsBeforeScan_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<bool>("unit");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("says");
-    QTest::newRow("help") << QStringList { "--help" } << false << 0 << "--keep-partial";
-    // The build's own releases, the ones loaded at run time and the JACK handling CMake chose.
-    const QString version
-        = QString("tollmark-scan %1\nQt %2, RtMidi %3, JACK handling %4\n")
-              .arg(TOLLMARK_RELEASE, qVersion(), QString::fromStdString(RtMidi::getVersion()),
-                  TOLLMARK_JACK_HANDLING ? "built in" : "not built in");
-    QTest::newRow("version") << QStringList { "--version" } << false << 0
-                             << "^" + QRegularExpression::escape(version) + "$";
-    QTest::newRow("unknown view") << QStringList { "--view", "tables" } << true << 64 << "tables";
-    // Refused as usage, with no unit on the ports.
-    const auto usage = [](const char* name, const QStringList& arguments, const char* says) {
-        QTest::newRow(name) << arguments << false << 64 << QString(says);
-    };
-    usage("empty file name", { "--output=" }, "empty");
-    usage("stray argument", { "rig.csv" }, "rig.csv");
-    usage("pdf to standard output", { "--format=pdf" }, "-o");
-    usage("--with alone", { "--with", "rig.json" }, "--compare");
-    usage("unused from a partial scan", { "--unused", "--keep-partial" }, "complete scan");
-    usage("text without --compare", { "--format=text" }, "--format text goes with --compare");
-    usage("--compare, unused", { "--compare", "a.json", "--unused" }, "not --unused or --view");
-    usage("--with, --keep-partial", { "--compare", "a", "--with", "b", "--keep-partial" },
-        "no scan for --keep-partial");
-    usage("pdf of both views", { "--format=pdf", "-o", "r", "--view=both" }, "one view");
-    usage("pdf of the unused", { "--format=pdf", "-o", "r", "--unused" }, "not PDF");
-    usage("view in json", { "--format=json", "--view=cabs" }, "--view does not go with");
-    usage("unknown format", { "--format", "xml" }, "unknown format \"xml\"");
-    // The unit's output is where the program reads from, and the other way round. ALSA puts
-    // the sequencer's client and port numbers after a name.
-    QTest::newRow("port list") << QStringList { "--list-ports" } << true << 0
-                               << "^Input ports:\n(  .*\n)*  .*AXE-FX II MIDI Out( \\d+:\\d+)?\n"
-                                  "Output ports:\n(  .*\n)*  .*AXE-FX II MIDI In( \\d+:\\d+)?\n";
-    QTest::newRow("port list, no MIDI service")
-        << QStringList { "--list-ports" } << true << 1 << "the MIDI service cannot be reached";
-    QTest::newRow("UM-ONE unit, no --port")
-        << QStringList { "-o", "@/rig.csv" } << true << 1
-        << "^tollmark-scan: no AxeFx found on the MIDI ports whose names contain \"AXE\"";
-    // Known before the scan: the unit hears nothing.
-    QTest::newRow("missing folder")
-        << QStringList { "-o", "@/no/rig.csv" } << true << 3 << "rig\\.csv";
-    QTest::newRow("folder") << QStringList { "--output", "@" } << true << 3 << "@";
-}
-
-void TestTollmarkScan::endsBeforeScan()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(bool, unit);
-    QFETCH(int, status);
-    QFETCH(QString, says);
-    AxeFxSim sim;
-    if (QByteArray(QTest::currentDataTag()).contains("UM-ONE"))
-        sim.setPortNames(kInterface);
-    QVERIFY(!unit || sim.start());
-    QTemporaryDir dir;
-    // No JACK server of that name, and an ALSA configuration without a sequencer.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (QByteArray(QTest::currentDataTag()).contains("no MIDI service")) {
-        environment.insert("JACK_DEFAULT_SERVER", "tollmark-none");
-        environment.insert("JACK_NO_START_SERVER", "1");
-        environment.insert("ALSA_CONFIG_PATH", "/dev/null");
-    }
-    Run run(arguments.replaceInStrings("@", dir.path()), environment);
-    QCOMPARE(run.finish(), status);
-    const QString text = status ? run.lastErrorLine() : QString::fromUtf8(run.out);
-    says.replace("@", QRegularExpression::escape(dir.path()));
-    QVERIFY2(text.contains(QRegularExpression(says)), qPrintable(run.out + run.err));
-    QCOMPARE(sim.requestCount(), 0);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-        QStringList());
-}
-
-void TestTollmarkScan::scan_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<bool>("interrupt");
-    QTest::addColumn<int>("shows"); // rows tagged "large" scan a unit of the large layout
-    const auto row = [](const char* name, const QStringList& arguments, bool interrupt, int shows) {
-        QTest::newRow(name) << arguments << interrupt << shows;
-    };
-    const QStringList csv { "-o", "@/rig.csv" };
-    const int presets = CrossReference::PresetCabs;
-    row("both to standard output", { "--view", "both" }, false, kBoth);
-    row("cabinets over an older file", csv + QStringList { "--view", "cabs" }, false,
-        CrossReference::CabPresets);
-    row("interrupted", csv + QStringList("--view=presets"), true, kOlder);
-    // Every preset, those the scan reached with their cabinets and the rest without.
-    row("interrupted, --keep-partial", csv + QStringList("--keep-partial"), true, presets);
-    row("unused", csv + QStringList("--unused"), false, kUnused);
-    row("json", { "--format", "json" }, false, kJson);
-    row("UM-ONE unit, --port", csv + QStringList { "--port", "um-one" }, false, presets);
-    // The unit scanned is the first of two matching ones, or the one --port names.
-    row("two units", csv, false, presets);
-    row("two units, --port", csv + QStringList { "--port", "SECOND" }, false, presets);
-    row("json, unused, large", { "--format=json", "--unused" }, false, kJson);
-}
-
-void TestTollmarkScan::scan()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(bool, interrupt);
-    QFETCH(int, shows);
-    const QByteArray tag = QTest::currentDataTag();
-    const SimBank bank = testBank(tag.contains("large") ? 6 : 3);
-    AxeFxSim sim(bank), other;
-    if (tag.contains("UM-ONE"))
-        sim.setPortNames(kInterface);
-    // --port names the unit that starts second; without it the first is taken.
-    const bool picked = arguments.contains("--port");
-    if (tag.contains("two units"))
-        (picked ? sim : other)
-            .setPortNames({ "AXE-FX II second", "AXE-FX II second In", "AXE-FX II second Out" });
-    QVERIFY(!tag.contains("two units") || !picked || other.start());
-    QVERIFY(sim.start());
-    QVERIFY(!tag.contains("two units") || picked || other.start());
-    QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("rig.csv")));
-    const QByteArray older = "an older table, longer than nothing\n";
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(older) == older.size());
-    file.close();
-
-    Run run(arguments.replaceInStrings("@", dir.path()));
-    if (interrupt) {
-        // Into the cabinet usage: the search, the display offset and every name, then a few.
-        QVERIFY(sim.waitForRequests(3 + bank.cabCount() + bank.presetCount() + 20, 120000));
-        ::kill(pid_t(run.processId()), SIGINT);
-    }
-    QCOMPARE(run.finish(), interrupt ? 2 : 0);
-    QCOMPARE(other.requestCount(), 0);
-    // Both directions' choice is said when more than one port matched.
-    QCOMPARE(QString(run.err).contains(
-                 QRegularExpression("tollmark-scan: 2 output ports match \"AXE\": "
-                                    "using \"[^\"]*AXE-FX II MIDI In[^\"]*\", not "
-                                    "\"[^\"]*second In[^\"]*\"; 2 input ports match")),
-        tag == "two units");
-    const int reached = interrupt ? sim.bank().currentPreset + 1 : -1;
-    QCOMPARE(run.lastErrorLine().startsWith("tollmark-scan: scan interrupted"), interrupt);
-    // Not on a terminal, progress comes as lines.
-    QVERIFY2(run.err.contains("Cab names: 100%\n"), run.err.constData());
-    // A complete scan leaves the unit on preset 0; the interrupt came within the usage.
-    QVERIFY(
-        interrupt ? reached > 1 && reached < bank.presetCount() : sim.bank().currentPreset == 0);
-    const bool toFile = arguments.contains("-o");
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray out = toFile ? file.readAll() : run.out;
-    QCOMPARE(run.out.isEmpty(), toFile);
-    if (shows == kJson)
-        return checkJson(
-            QJsonDocument::fromJson(out).object(), bank, arguments.contains("--unused"));
-    const auto csv = [&](int view) { return bankCsv(bank, CrossReference::View(view), reached); };
-    const QString expected = shows < 0 ? QString(older)
-        : shows < 2                    ? csv(shows)
-        : shows == kUnused
-        ? bankUnused(bank).join('\n') + '\n'
-        : csv(CrossReference::PresetCabs) + '\n' + csv(CrossReference::CabPresets);
-    // A CSV file starts with the byte order mark; standard output and the label list do not.
-    const bool marked = toFile && shows >= 0 && shows <= kBoth;
-    QCOMPARE(out, (marked ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + expected.toUtf8());
-}
-
-// How the unit misbehaves in a row of gaps().
+// How the unit and its ports behave in a row of scan().
 enum Gap {
+    Faultless,
+    TwoUnits, // a second unit matches "AXE"; it starts first unless --port names it
+    Interrupted, // Ctrl-C within the cabinet usage
     MutedAlways, // preset index 7's cabinets are never answered
     MutedOnce, // the first time only
     Silent, // nothing is answered from preset index 40 on
@@ -311,9 +128,99 @@ enum Gap {
     ModelUnanswered, // the model query never answered
 };
 
-// A unit that leaves entries unanswered, goes silent, or holds its replies for a while; "@"
-// stands for the row's own folder, as above.
-void TestTollmarkScan::gaps_data()
+} // namespace
+
+class TestTollmarkScan : public QObject {
+    Q_OBJECT
+
+private slots:
+    void endsBeforeScan_data();
+    void endsBeforeScan();
+    void scan_data();
+    void scan();
+    void compare_data();
+    void compare();
+};
+
+// "@" in the arguments and the text stands for an empty folder of the row's own.
+void TestTollmarkScan::endsBeforeScan_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says");
+    const auto row
+        = [](const char* name, const QStringList& arguments, int status, const QString& says) {
+              QTest::newRow(name) << arguments << status << says;
+          };
+    row("help", { "--help" }, 0, "--keep-partial");
+    // The build's own releases, the ones loaded at run time and the JACK handling CMake chose.
+    const QString version
+        = QString("tollmark-scan %1\nQt %2, RtMidi %3, JACK handling %4\n")
+              .arg(TOLLMARK_RELEASE, qVersion(), QString::fromStdString(RtMidi::getVersion()),
+                  TOLLMARK_JACK_HANDLING ? "built in" : "not built in");
+    row("version", { "--version" }, 0, "^" + QRegularExpression::escape(version) + "$");
+    // Refused as usage.
+    row("unknown view", { "--view", "tables" }, 64, "tables");
+    row("empty file name", { "--output=" }, 64, "empty");
+    row("stray argument", { "rig.csv" }, 64, "rig.csv");
+    row("pdf to standard output", { "--format=pdf" }, 64, "-o");
+    row("--with alone", { "--with", "rig.json" }, 64, "--compare");
+    row("unused from a partial scan", { "--unused", "--keep-partial" }, 64, "complete scan");
+    row("text without --compare", { "--format=text" }, 64, "--format text goes with --compare");
+    row("--compare, unused", { "--compare", "a.json", "--unused" }, 64, "not --unused or --view");
+    row("--with, --keep-partial", { "--compare", "a", "--with", "b", "--keep-partial" }, 64,
+        "no scan for --keep-partial");
+    row("pdf of both views", { "--format=pdf", "-o", "r", "--view=both" }, 64, "one view");
+    row("pdf of the unused", { "--format=pdf", "-o", "r", "--unused" }, 64, "not PDF");
+    row("view in json", { "--format=json", "--view=cabs" }, 64, "--view does not go with");
+    row("unknown format", { "--format", "xml" }, 64, "unknown format \"xml\"");
+    // The unit's output is where the program reads from, and the other way round. ALSA puts
+    // the sequencer's client and port numbers after a name.
+    row("port list", { "--list-ports" }, 0,
+        "^Input ports:\n(  .*\n)*  .*AXE-FX II MIDI Out( \\d+:\\d+)?\n"
+        "Output ports:\n(  .*\n)*  .*AXE-FX II MIDI In( \\d+:\\d+)?\n");
+    row("port list, no MIDI service", { "--list-ports" }, 1, "the MIDI service cannot be reached");
+    row("UM-ONE unit, no --port", { "-o", "@/rig.csv" }, 1,
+        "^tollmark-scan: no AxeFx found on the MIDI ports whose names contain \"AXE\"");
+    // Known before the scan.
+    row("missing folder", { "-o", "@/no/rig.csv" }, 3, "rig\\.csv");
+    row("folder", { "--output", "@" }, 3, "@");
+}
+
+void TestTollmarkScan::endsBeforeScan()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    AxeFxSim sim;
+    // A unit reached through an interface whose ports are not named "AXE".
+    if (QByteArray(QTest::currentDataTag()).contains("UM-ONE"))
+        sim.setPortNames({ "UM-ONE", "UM-ONE MIDI 1 In", "UM-ONE MIDI 1 Out" });
+    QVERIFY(sim.start());
+    QTemporaryDir dir;
+    // No JACK server of that name, and an ALSA configuration without a sequencer.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (QByteArray(QTest::currentDataTag()).contains("no MIDI service")) {
+        environment.insert("JACK_DEFAULT_SERVER", "tollmark-none");
+        environment.insert("JACK_NO_START_SERVER", "1");
+        environment.insert("ALSA_CONFIG_PATH", "/dev/null");
+    }
+    Run run(arguments.replaceInStrings("@", dir.path()), environment);
+    QCOMPARE(run.finish(), status);
+    const QString text = status ? run.lastErrorLine() : QString::fromUtf8(run.out);
+    says.replace("@", QRegularExpression::escape(dir.path()));
+    QVERIFY2(text.contains(QRegularExpression(says)), qPrintable(run.out + run.err));
+    QCOMPARE(sim.requestCount(), 0);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList());
+}
+
+// Scans of the unit, whole, interrupted, or of a unit that leaves entries unanswered, goes
+// silent, or holds its replies for a while; "@" stands for the row's own folder, as above,
+// which holds an older rig.csv. The last line on standard error matches says; one that ends in
+// "nothing written", and an exit status of 1 or 3, leave the older file as it was. Rows tagged
+// "large" scan a unit of the large layout.
+void TestTollmarkScan::scan_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("gap");
@@ -325,6 +232,18 @@ void TestTollmarkScan::gaps_data()
     };
     const QStringList csv { "-o", "@/rig.csv" }, unused { "--unused", "-o", "@/rig.csv" };
     const QStringList json { "--format=json", "--keep-partial" };
+    row("both to standard output", { "--view", "both" }, Faultless, 0, "");
+    row("cabinets over an older file", csv + QStringList { "--view", "cabs" }, Faultless, 0, "");
+    row("interrupted", csv + QStringList("--view=presets"), Interrupted, 2,
+        "scan interrupted: \\d+ of 384 presets read; nothing written");
+    // Every preset, those the scan reached with their cabinets and the rest without.
+    row("interrupted, --keep-partial", csv + QStringList("--keep-partial"), Interrupted, 2,
+        "scan interrupted: \\d+ of 384 presets read; wrote what was read");
+    row("json", { "--format", "json" }, Faultless, 0, "");
+    // The unit scanned is the first of two matching ones, or the one --port names.
+    row("two units", csv, TwoUnits, 0, "");
+    row("two units, --port", csv + QStringList { "--port", "SECOND" }, TwoUnits, 0, "");
+    row("json, unused, large", { "--format=json", "--unused" }, Faultless, 0, "");
     // Worded as the window words it.
     row("unused, a preset never answers", unused, MutedAlways, 4,
         "tollmark-scan: No slot is known to be unused: the cabs of 1 preset could not be read; "
@@ -357,21 +276,23 @@ void TestTollmarkScan::gaps_data()
     row("a program change ignored", csv, IgnoredChange, 0, "");
     row("model query unanswered", csv, ModelUnanswered, 1,
         "ports found, but the unit did not answer");
-    row("damaged replies", csv, Damaged, 5, "replies arrived damaged while reading the cab names");
+    row("damaged replies", csv, Damaged, 5,
+        "replies arrived damaged while reading the cab names: 0 of 384 presets read; nothing "
+        "written");
 }
 
-void TestTollmarkScan::gaps()
+void TestTollmarkScan::scan()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, gap);
     QFETCH(int, status);
     QFETCH(QString, says);
     const int muted = 7, silentFrom = 40, stalledName = 194, stalledGrid = 3, stalledFirst = 20;
-    SimBank bank = testBank(3);
+    SimBank bank = testBank(QByteArray(QTest::currentDataTag()).contains("large") ? 6 : 3);
     // A display offset never read is taken as 0; the unit's is 0 too, so that the rows compare.
     if (gap == OffsetUnanswered)
         bank.displayOffset = 0;
-    AxeFxSim sim(bank);
+    AxeFxSim sim(bank), other;
     SimFaults faults;
     faults.mutePreset = gap == MutedAlways || gap == MutedOnce || gap == StallAskAgain ? muted : -1;
     faults.muteTimes = gap == MutedAlways ? 0 : 1;
@@ -412,73 +333,89 @@ void TestTollmarkScan::gaps()
             sim.setFaults(faults);
         },
         Qt::DirectConnection);
+    // --port names the unit that starts second; without it the first is taken.
+    const bool picked = arguments.contains("--port");
+    if (gap == TwoUnits)
+        (picked ? sim : other)
+            .setPortNames({ "AXE-FX II second", "AXE-FX II second In", "AXE-FX II second Out" });
+    QVERIFY(gap != TwoUnits || !picked || other.start());
     QVERIFY(sim.start());
+    QVERIFY(gap != TwoUnits || picked || other.start());
     QTemporaryDir dir;
-    const bool ends = gap == StopInSearch || gap == FileTooLarge;
-    const QByteArray older = "an older table\n";
-    QFile file(dir.filePath("rig.csv"));
-    QVERIFY(!ends || (file.open(QIODevice::WriteOnly) && file.write(older) > 0));
+    QFile file(dir.filePath(QStringLiteral("rig.csv")));
+    const QByteArray older = "an older table, longer than nothing\n";
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(older) == older.size());
     file.close();
     // The signal of a file grown past the limit is ignored, so that the write fails instead.
     Run run(arguments.replaceInStrings("@", dir.path()), QProcessEnvironment::systemEnvironment(),
         gap == FileTooLarge ? "ulimit -f 1; trap '' XFSZ" : "");
-    if (gap == StopInSearch) {
-        QVERIFY(sim.waitForRequests(1));
+    if (gap == StopInSearch || gap == Interrupted) {
+        // Into the cabinet usage: the search, the display offset and every name, then a few.
+        const int asked = gap == StopInSearch ? 1 : 3 + bank.cabCount() + bank.presetCount() + 20;
+        QVERIFY(sim.waitForRequests(asked, 120000));
         ::kill(pid_t(run.processId()), SIGINT);
     }
     QCOMPARE(run.finish(), status);
-    QVERIFY2(run.lastErrorLine().contains(says), run.err.constData());
+    QVERIFY2(run.lastErrorLine().contains(QRegularExpression(says)), run.err.constData());
+    QCOMPARE(other.requestCount(), 0);
+    // Both directions' choice is said when more than one port matched.
+    const QRegularExpression choice("tollmark-scan: 2 output ports match \"AXE\": using "
+                                    "\"[^\"]*AXE-FX II MIDI In[^\"]*\", not \"[^\"]*second "
+                                    "In[^\"]*\"; 2 input ports match");
+    QCOMPARE(QString(run.err).contains(choice), gap == TwoUnits && !picked);
+    // Not on a terminal, progress comes as lines. A complete scan leaves the unit on preset 0;
+    // the interrupt came within the usage.
+    const int reached = sim.bank().currentPreset + 1;
+    QVERIFY2(status || run.err.contains("Cab names: 100%\n"), run.err.constData());
+    QVERIFY(status || reached == 1);
+    QVERIFY(gap != Interrupted || (reached > 1 && reached < bank.presetCount()));
+    if (gap == MutedAlways || gap == StallAskAgain)
+        QVERIFY2(run.err.contains("not read: the cabs of preset 8\n"), run.err.constData());
     // A stalled or ignored request was asked twice, and the unit then asked to get in step.
     const QList<QByteArray> requests = sim.requests();
-    const auto asked = [&](int function, int number) {
-        int n = 0;
-        for (const QByteArray& r : requests)
-            n += quint8(r.at(5)) == function && (quint8(r.at(6)) << 7 | quint8(r.at(7))) == number;
-        return n;
-    };
     if (gap == StallNames)
         QCOMPARE(requests.count(requests.at(faults.stallAtRequest - 1)), 2);
-    if (gap == Damaged || gap == ModelUnanswered) {
-        QVERIFY(!QFile::exists(dir.filePath("rig.csv")));
-        return;
-    }
     if (gap == StallUsage || gap == IgnoredChange) {
         const int preset = gap == StallUsage ? stalledGrid : 6;
-        QCOMPARE(asked(0x3C, preset), 2);
-        const auto isFunction = [](int function) {
-            return [function](const QByteArray& r) { return quint8(r.at(5)) == function; };
+        const auto isFunction = [](int function, int number = -1) {
+            return [=](const QByteArray& r) {
+                return quint8(r.at(5)) == function
+                    && (number < 0 || (quint8(r.at(6)) << 7 | quint8(r.at(7))) == number);
+            };
         };
+        QCOMPARE(std::count_if(requests.begin(), requests.end(), isFunction(0x3C, preset)), 2);
         const auto firstChange = std::find_if(requests.begin(), requests.end(), isFunction(0x3C));
         QVERIFY(std::any_of(firstChange, requests.end(), isFunction(0x12)));
     }
-    const bool written = file.open(QIODevice::ReadOnly);
-    if (ends) {
+    const bool toFile = arguments.contains("-o");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = toFile ? file.readAll() : run.out;
+    QCOMPARE(run.out.isEmpty(), toFile);
+    if (status == 1 || status == 3 || says.endsWith("nothing written")) {
         // The older file is left whole, and no temporary file beside it.
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList("rig.csv"));
-        QCOMPARE(file.readAll(), older);
+        QCOMPARE(bytes, older);
         return;
     }
-    // A CSV file starts with the byte order mark; standard output and the label list do not.
-    const QByteArray mark = arguments.contains("-o") && !arguments.contains("--unused")
-            && !arguments.contains("--format=pdf")
+    // A CSV file starts with the byte order mark; standard output, the label list, JSON and
+    // PDF do not.
+    const QString given = arguments.join(' ');
+    const QByteArray mark = toFile && !given.contains(QRegularExpression("--unused|json|pdf"))
         ? QByteArray("\xEF\xBB\xBF")
         : QByteArray();
-    const QByteArray bytes = arguments.contains("-o") ? file.readAll() : run.out;
-    QVERIFY(!written || bytes.startsWith(mark));
     if (arguments.contains("--trace")) {
         QFile traced(dir.filePath("rig.trace"));
         QVERIFY(traced.open(QIODevice::ReadOnly));
         const QString header = "^# Tollmark MIDI trace\n# Tollmark " TOLLMARK_RELEASE ", Qt "
             + QString(qVersion())
-            + ", RtMidi \\S+, JACK handling [a-z ]+\n# MIDI service: \\S+\n# output port: .*AXE-FX "
-              "II "
-              "MIDI In.*\n# input port: .*AXE-FX II MIDI Out.*\n# model byte: 03 \\(hex\\)\n";
+            + ", RtMidi \\S+, JACK handling [a-z ]+\n# MIDI service: \\S+\n"
+              "# output port: .*AXE-FX II MIDI In.*\n# input port: .*AXE-FX II MIDI Out.*\n"
+              "# model byte: 03 \\(hex\\)\n";
         QVERIFY(QString(traced.readAll()).contains(QRegularExpression(header)));
         sim.stop();
         QString reason;
-        const std::unique_ptr<SimReplay> replay
-            = SimReplay::load(traced.fileName(), false, &reason);
+        const auto replay = SimReplay::load(traced.fileName(), false, &reason);
         QVERIFY2(replay, qPrintable(reason));
         AxeFxSim replayed;
         replayed.setReplay(replay.get());
@@ -486,10 +423,10 @@ void TestTollmarkScan::gaps()
         Run again(arguments.mid(0, arguments.indexOf("--trace")));
         QCOMPARE(again.finish(), status);
         file.close();
-        QVERIFY(!arguments.contains("-o") || file.open(QIODevice::ReadOnly));
+        QVERIFY(!toFile || file.open(QIODevice::ReadOnly));
         const QRegularExpression date("\"scanned\": \"[^\"]*\"");
-        QCOMPARE(QString(arguments.contains("-o") ? file.readAll() : again.out).remove(date),
-            QString(bytes).remove(date));
+        QCOMPARE(
+            QString(toFile ? file.readAll() : again.out).remove(date), QString(bytes).remove(date));
     }
     const QString out = QString::fromUtf8(bytes.mid(mark.size()));
 
@@ -508,25 +445,26 @@ void TestTollmarkScan::gaps()
         }
         return;
     }
-    if (gap == Silent) {
-        // Read up to the preset at which the unit went silent; that one and the four after it
-        // asked for in vain, the rest not reached.
-        ScanResult expected = bankResult(bank, silentFrom);
-        for (int p = silentFrom; p < silentFrom + 5; ++p)
-            expected.setUsage(p, {}, ReadState::NotRead);
-        QCOMPARE(out, resultCsv(expected, CrossReference::PresetCabs));
-        return;
-    }
-    ScanResult expected = bankResult(bank);
-    if (gap == MutedAlways || gap == StallAskAgain) {
+    ScanResult expected = bankResult(bank,
+        gap == Interrupted  ? reached
+            : gap == Silent ? silentFrom
+                            : -1);
+    // Read up to the preset at which the unit went silent; that one and the four after it
+    // asked for in vain, the rest not reached.
+    for (int p = silentFrom; gap == Silent && p < silentFrom + 5; ++p)
+        expected.setUsage(p, {}, ReadState::NotRead);
+    if (gap == MutedAlways || gap == StallAskAgain)
         expected.setUsage(muted, {}, ReadState::NotRead);
-        QVERIFY2(run.err.contains("not read: the cabs of preset 8\n"), run.err.constData());
-    }
-    if (arguments.contains("--unused")) {
-        // No slot is called unused while a preset's cabinets are unknown.
-        QCOMPARE(written, gap != MutedAlways);
-        QCOMPARE(out, gap != MutedAlways ? bankUnused(bank).join('\n') + '\n' : QString());
-    } else if (arguments.contains("--format=pdf")) {
+    const auto csv = [&](int view) { return resultCsv(expected, CrossReference::View(view)); };
+    if (given.contains("json") && gap == MutedAlways) {
+        const QJsonObject json = QJsonDocument::fromJson(out.toUtf8()).object();
+        QCOMPARE(json["unit"]["complete"].toBool(), true);
+        QCOMPARE(json["unit"]["notRead"].toInt(), 1);
+        QCOMPARE(json["presets"][muted]["cabsState"].toString(), "not read");
+        QCOMPARE(json["presets"][muted - 1]["cabsState"].toString(), "read");
+    } else if (given.contains("json")) {
+        checkJson(QJsonDocument::fromJson(bytes).object(), bank, given.contains("--unused"));
+    } else if (given.contains("pdf")) {
         // The header says what is missing; the preset's row carries the mark.
         QProcess pdftotext;
         pdftotext.start("pdftotext", { "-layout", file.fileName(), "-" });
@@ -534,14 +472,12 @@ void TestTollmarkScan::gaps()
         const QString text = pdftotext.readAllStandardOutput();
         QVERIFY2(text.contains("\n1 entry could not be read\n"), qPrintable(text.left(300)));
         QVERIFY(text.contains(QRegularExpression("\n *8 +\\(not read\\)\n")));
-    } else if (arguments.contains("--format=json")) {
-        const QJsonObject json = QJsonDocument::fromJson(out.toUtf8()).object();
-        QCOMPARE(json["unit"]["complete"].toBool(), true);
-        QCOMPARE(json["unit"]["notRead"].toInt(), 1);
-        QCOMPARE(json["presets"][muted]["cabsState"].toString(), "not read");
-        QCOMPARE(json["presets"][muted - 1]["cabsState"].toString(), "read");
+    } else if (given.contains("--unused")) {
+        QCOMPARE(out, bankUnused(bank).join('\n') + '\n');
+    } else if (given.contains("both")) {
+        QCOMPARE(out, csv(CrossReference::PresetCabs) + '\n' + csv(CrossReference::CabPresets));
     } else {
-        QCOMPARE(out, resultCsv(expected, CrossReference::PresetCabs));
+        QCOMPARE(out, csv(given.contains("cabs") ? CrossReference::CabPresets : 0));
     }
 }
 
@@ -556,29 +492,25 @@ void TestTollmarkScan::compare_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out");
-    QTest::newRow("text, the unit") << QStringList { "--compare", "@/old.json" } << 6 << changes;
+    const auto row = [](const char* name, const QStringList& arguments, int status,
+                         const QString& out) { QTest::newRow(name) << arguments << status << out; };
+    const QStringList files { "--compare", "@/old.json", "--with", "@/new.json" };
+    row("text, the unit", { "--compare", "@/old.json" }, 6, changes);
     QString csv = changes;
     csv.replace(": ", ",").replace(", ", ",").prepend("Entry,Change\n");
-    QTest::newRow("csv, two files")
-        << QStringList { "--compare", "@/old.json", "--with", "@/new.json", "--format=csv" } << 6
-        << csv;
+    row("csv, two files", files + QStringList("--format=csv"), 6, csv);
     // One change of each kind, as the document's members give it.
-    QTest::newRow("json, two files")
-        << QStringList { "--compare", "@/old.json", "--with", "@/new.json", "--format", "json" }
-        << 6
-        << "Bedroom 1x12|Greenback 2x12|246|U7(Greenback 2x12)|Blues Drive|U9(Live Rig SM57)|"
-           "F6(4x12 Modern Rbn)";
+    row("json, two files", files + QStringList { "--format", "json" }, 6,
+        "Bedroom 1x12|Greenback 2x12|246|U7(Greenback 2x12)|Blues Drive|U9(Live Rig SM57)|"
+        "F6(4x12 Modern Rbn)");
     // The differences beside what could not be compared: the answer is not complete.
-    QTest::newRow("old, preset 9's name not read")
-        << QStringList { "--compare", "@/old.json", "--with", "@/new.json" } << 4
-        << QString(changes).remove("9 Blues Drive Plus: renamed from Blues Drive\n")
-            + "9 Blues Drive Plus: not compared: name not read in the older scan\n";
-    QTest::newRow("no such file") << QStringList { "--compare", "@/none.json", "--with",
-        "@/new.json" } << 7 << "";
-    QTest::newRow("old, saved before X and Y")
-        << QStringList { "--compare", "@/old.json", "--with", "@/xy.json" } << 0
-        << "The older scan was saved without the X and Y of the presets' cabs: presets are "
-           "compared by the cabs they use, not by X and Y\n";
+    row("old, preset 9's name not read", files, 4,
+        QString(changes).remove("9 Blues Drive Plus: renamed from Blues Drive\n")
+            + "9 Blues Drive Plus: not compared: name not read in the older scan\n");
+    row("no such file", { "--compare", "@/none.json", "--with", "@/new.json" }, 7, "");
+    row("old, saved before X and Y", { "--compare", "@/old.json", "--with", "@/xy.json" }, 0,
+        "The older scan was saved without the X and Y of the presets' cabs: presets are compared "
+        "by the cabs they use, not by X and Y\n");
 }
 
 void TestTollmarkScan::compare()
@@ -598,10 +530,11 @@ void TestTollmarkScan::compare()
     QVERIFY(JsonExport(bankResult(changed)).save(dir.filePath("new.json")));
     QVERIFY(JsonExport(exchanged).save(dir.filePath("xy.json")));
     AxeFxSim sim(changed);
-    const bool unit = !arguments.contains("--with");
-    QVERIFY(!unit || sim.start());
+    QVERIFY(sim.start());
     Run run(arguments.replaceInStrings("@", dir.path()));
     QCOMPARE(run.finish(), status);
+    // Two files are compared with no scan.
+    QCOMPARE(sim.requestCount() == 0, arguments.contains("--with"));
     QString shown = QString::fromUtf8(run.out);
     if (arguments.contains("json")) {
         const QJsonObject json = QJsonDocument::fromJson(run.out).object();

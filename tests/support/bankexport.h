@@ -75,11 +75,10 @@ inline QVector<CrossReference::Row> rows(const ScanResult& result, CrossReferenc
         }
         return rows;
     }
-    const UsageLists users = usersOf(result);
     for (int cab = 0; cab < result.cabNames.size(); ++cab) {
         CrossReference::Row row;
         row.key = cabText(result, cab);
-        for (int p : users.at(cab))
+        for (int p : result.cabPresets.at(cab))
             row.entries << number(p)
                     + inBrackets(result.presetNames.at(p), result.presetNameStates.at(p));
         // While some preset's cabinets are unknown, no cabinet's list is known to be whole.
@@ -132,12 +131,6 @@ inline ScanResult bankResult(const SimBank& bank, int presetsRead = -1)
     return result;
 }
 
-inline QVector<CrossReference::Row> bankRows(
-    const SimBank& bank, CrossReference::View view, int presetsRead = -1)
-{
-    return bankexport::rows(bankResult(bank, presetsRead), view);
-}
-
 // As the window and the scanner write it, with the separator of the system's locale: a
 // header line, then a line per row: the key, a separator, the entries between separators.
 inline QString resultCsv(const ScanResult& result, CrossReference::View view)
@@ -154,11 +147,6 @@ inline QString resultCsv(const ScanResult& result, CrossReference::View view)
             + '\n';
     }
     return text;
-}
-
-inline QString bankCsv(const SimBank& bank, CrossReference::View view, int presetsRead = -1)
-{
-    return resultCsv(bankResult(bank, presetsRead), view);
 }
 
 // The labels of the user slots that no preset of the bank uses, named ones first.
