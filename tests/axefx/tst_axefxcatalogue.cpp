@@ -262,9 +262,7 @@ private slots:
             bank.presets.replace(kPreset, p);
         });
         // A preset read before, so that the link knows how the unit confirms a change.
-        SimFaults unannounced;
-        unannounced.presetNotices = faults.presetNotices;
-        sim->setFaults(unannounced);
+        sim->setFaults(with([&](SimFaults& f) { f.presetNotices = faults.presetNotices; }));
         QList<int> out;
         axefx->GetPresetCabs(4, out);
         sim->clearRequests();
