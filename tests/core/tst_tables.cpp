@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The views of a scan record and their CSV (the display offset the scanner's tests number by):
-// the rows, the marks of what was not read or not reached, the unused user slots and why none are
-// listed, what the filter keeps, the separator the locale asks for, fields quoted only where
-// they must be, the same UTF-8 bytes and line ends on every system (the files the programs save
-// are checked in their own tests).
+// The views of a scan record and their CSV (numbering from 1 is checked in the scanner's
+// tests): the rows, the marks of what was not read or not reached, the unused user slots and
+// why none are listed, what the filter keeps, the separator the locale asks for, fields quoted
+// only where they must be, the same UTF-8 bytes and line ends on every system (the files the
+// programs save are checked in their own tests).
 #include "crossreference.h"
 #include "csvexport.h"
 #include "rowtexts.h"
